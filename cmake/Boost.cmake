@@ -1,0 +1,15 @@
+# Boost.Regex is used header-only from Debian's libboost1.81-dev. The cross compiler must not see
+# the rest of /usr/include, so the Windows build reaches boost/ through a folder of its own.
+set(NUVELA_BOOST_ROOT /usr/include CACHE PATH "Folder that holds boost/")
+if(NOT EXISTS ${NUVELA_BOOST_ROOT}/boost/regex.hpp)
+    message(FATAL_ERROR "Boost.Regex headers not found under ${NUVELA_BOOST_ROOT}; run scripts/setup.sh")
+endif()
+add_library(nuvela_boost INTERFACE)
+if(WIN32)
+    set(boost_link_dir ${CMAKE_BINARY_DIR}/boost-include)
+    file(MAKE_DIRECTORY ${boost_link_dir})
+    file(CREATE_LINK ${NUVELA_BOOST_ROOT}/boost ${boost_link_dir}/boost SYMBOLIC)
+    target_include_directories(nuvela_boost SYSTEM INTERFACE ${boost_link_dir})
+else()
+    target_include_directories(nuvela_boost SYSTEM INTERFACE ${NUVELA_BOOST_ROOT})
+endif()

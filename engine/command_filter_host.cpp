@@ -1,0 +1,10 @@
+#include "command_filter.h"
+
+#include "pending_notification.h"
+
+// The filter runs its command through CMD.EXE, which exists only in the Windows build. Here the
+// text is left as it is and the user is told why.
+void RunCommandFilter(std::wstring&) {
+    PendingNotification::Append(L"The external command filter is available only in the Windows build.",
+                                SeverityWarning);
+}

@@ -1,0 +1,70 @@
+# Shared by the build, run and test scripts: paths, the private Wine prefix, Xvfb and clean-up.
+# Source it; it defines functions and variables only.
+
+NUVELA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_ROOT=${NUVELA_BUILD_ROOT:-$NUVELA_ROOT/build}
+HOST_BUILD=$BUILD_ROOT/host
+WIN_BUILD=$BUILD_ROOT/windows
+export WINEPREFIX=$BUILD_ROOT/wine-prefix
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver64
+JOBS=$(nproc)
+
+started_pids=()
+wine_started=0
+
+cleanup_started() {
+    if ((wine_started)); then
+        "$WINESERVER" -k 2>/dev/null || true
+        wine_started=0
+    fi
+    for pid in "${started_pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    started_pids=()
+}
+
+# Starts Xvfb on a free display when none is set; it is ended by cleanup_started.
+ensure_display() {
+    if [[ -n "${DISPLAY:-}" ]]; then return; fi
+    local display
+    for display in $(seq 90 120); do
+        [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]] && continue
+        Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+        local pid=$!
+        started_pids+=("$pid")
+        export DISPLAY=":$display"
+        local i
+        for i in $(seq 1 100); do
+            [[ -e /tmp/.X11-unix/X$display ]] && return
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        echo "Xvfb did not start on :$display" >&2
+        exit 1
+    done
+    echo "no free X display" >&2
+    exit 1
+}
+
+# Creates the private prefix once; tests never touch the user's own Wine setup.
+ensure_wine_prefix() {
+    wine_started=1
+    if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+        echo "wine: creating private prefix $WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        "$WINE" wineboot -i >/dev/null 2>&1
+        "$WINESERVER" -w
+    fi
+}
+
+configure_and_build() {
+    cmake -S "$NUVELA_ROOT" -B "$HOST_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$HOST_BUILD" -j "$JOBS"
+    cmake -S "$NUVELA_ROOT" -B "$WIN_BUILD" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$NUVELA_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+    cmake --build "$WIN_BUILD" -j "$JOBS"
+}

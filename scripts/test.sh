@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: the host engine suite (ASan/UBSan), the Windows suite
+# under Wine and the end-to-end suite. Ends with one summary line; non-zero exit on any failure.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+"$NUVELA_ROOT/scripts/setup.sh"
+configure_and_build
+
+trap cleanup_started EXIT
+trap 'exit 130' INT TERM
+
+LOG_DIR=$BUILD_ROOT/test-logs
+mkdir -p "$LOG_DIR"
+total_passed=0
+total_failed=0
+failed_suites=()
+
+# Runs one GoogleTest program, shows its output and adds its counts to the totals.
+run_gtest_suite() {
+    local name=$1
+    shift
+    local log=$LOG_DIR/$name.log
+    echo "=== $name"
+    local status=0
+    "$@" --gtest_color=no 2>&1 | tr -d '\r' | tee "$log" | grep -E '^\[  (FAILED|PASSED|SKIPPED) |^\[==========\]|Failure|error' || true
+    status=${PIPESTATUS[0]}
+    local passed failed
+    passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$log" | tail -1)
+    failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) test.*/\1/p' "$log" | tail -1)
+    passed=${passed:-0}
+    failed=${failed:-0}
+    if ((status != 0 && failed == 0)); then failed=1; fi  # a crash or a runner error counts as a failure
+    total_passed=$((total_passed + passed))
+    total_failed=$((total_failed + failed))
+    if ((status != 0)); then failed_suites+=("$name"); fi
+}
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+run_gtest_suite host-engine "$HOST_BUILD/tests/nuvela_engine_tests"
+
+ensure_display
+ensure_wine_prefix
+run_gtest_suite windows "$WINE" "$WIN_BUILD/tests/nuvela_win_tests.exe"
+
+echo
+if ((${#failed_suites[@]})); then echo "failed suites: ${failed_suites[*]}"; fi
+echo "tests: $total_passed passed, $total_failed failed"
+((total_failed == 0 && ${#failed_suites[@]} == 0))

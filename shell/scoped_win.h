@@ -1,0 +1,69 @@
+#pragma once
+// Small owners for Win32 handles, so every way out of a function releases what it acquired.
+#include <utility>
+#include <windows.h>
+
+template <typename Traits>
+class ScopedHandle {
+public:
+    using Type = typename Traits::Type;
+
+    ScopedHandle() = default;
+    explicit ScopedHandle(Type handle) : handle_(handle) {}
+    ScopedHandle(ScopedHandle&& other) noexcept : handle_(other.release()) {}
+    ScopedHandle& operator=(ScopedHandle&& other) noexcept {
+        reset(other.release());
+        return *this;
+    }
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    ~ScopedHandle() { reset(); }
+
+    Type get() const { return handle_; }
+    explicit operator bool() const { return handle_ != Traits::Invalid(); }
+    Type release() { return std::exchange(handle_, Traits::Invalid()); }
+    void reset(Type handle = Traits::Invalid()) {
+        if (handle_ != Traits::Invalid()) Traits::Close(handle_);
+        handle_ = handle;
+    }
+
+private:
+    Type handle_ = Traits::Invalid();
+};
+
+template <typename T, auto CloseFunction>
+struct NullIsInvalid {
+    using Type = T;
+    static T Invalid() { return nullptr; }
+    static void Close(T handle) { CloseFunction(handle); }
+};
+
+struct FileHandleTraits {
+    using Type = HANDLE;
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE handle) { CloseHandle(handle); }
+};
+
+using UniqueHandle = ScopedHandle<NullIsInvalid<HANDLE, CloseHandle>>;
+using UniqueFileHandle = ScopedHandle<FileHandleTraits>;
+using UniqueKey = ScopedHandle<NullIsInvalid<HKEY, RegCloseKey>>;
+using UniqueMenu = ScopedHandle<NullIsInvalid<HMENU, DestroyMenu>>;
+using UniqueGdiObject = ScopedHandle<NullIsInvalid<HGDIOBJ, DeleteObject>>;
+using UniqueModule = ScopedHandle<NullIsInvalid<HMODULE, FreeLibrary>>;
+using UniqueWindow = ScopedHandle<NullIsInvalid<HWND, DestroyWindow>>;
+
+// Global memory locked for the lifetime of the object.
+class GlobalMemoryLock {
+public:
+    explicit GlobalMemoryLock(HGLOBAL memory) : memory_(memory), data_(memory ? GlobalLock(memory) : nullptr) {}
+    ~GlobalMemoryLock() {
+        if (data_) GlobalUnlock(memory_);
+    }
+    GlobalMemoryLock(const GlobalMemoryLock&) = delete;
+    GlobalMemoryLock& operator=(const GlobalMemoryLock&) = delete;
+    void* data() const { return data_; }
+
+private:
+    HGLOBAL memory_;
+    void* data_;
+};

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "options.h"
+
+namespace {
+
+TEST(OptionFields, FiftySevenUniqueKeysEndingWithBigDialog) {
+    const auto fields = OptionFields();
+    ASSERT_EQ(fields.size(), 57u);
+    std::set<std::wstring> keys;
+    for (const OptionField& field : fields) keys.insert(field.key);
+    EXPECT_EQ(keys.size(), 57u);
+    EXPECT_STREQ(fields.front().key, L"FileFolderCopy");
+    EXPECT_STREQ(fields.back().key, L"BIGDIALOG");
+}
+
+// The table's defaults and the record's initial values must never drift apart.
+TEST(OptionFields, TableDefaultsEqualRecordDefaults) {
+    const ProcessingOptionsRecord fresh;
+    for (const OptionField& field : OptionFields()) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(field.key)));
+        if (field.kind == OptionKind::Text)
+            EXPECT_EQ(fresh.*field.text, field.defaultText);
+        else
+            EXPECT_EQ(OptionIntegerValue(fresh, field), field.defaultInteger);
+    }
+}
+
+TEST(OptionFields, EachFieldWritesItsOwnMember) {
+    for (const OptionField& field : OptionFields()) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(field.key)));
+        ProcessingOptionsRecord record;
+        if (field.kind == OptionKind::Text)
+            StoreLoadedText(record, field, L"7");
+        else
+            StoreLoadedInteger(record, field, field.defaultInteger == 1 ? 0 : 200);
+        EXPECT_NE(record, ProcessingOptionsRecord{});
+        EXPECT_EQ(FindOptionField(field.key), &field);
+    }
+    EXPECT_EQ(FindOptionField(L"NoSuchKey"), nullptr);
+}
+
+struct LoadCheckCase {
+    const wchar_t* key;
+    int stored;
+    int loaded;
+};
+
+TEST(OptionFields, LoadChecksCorrectOutOfRangeValues) {
+    const LoadCheckCase cases[] = {
+        {L"MultiDivSec", 500, 500},    {L"MultiDivSec", 0, 1000},     {L"MultiDivSec", 10000, 10000},
+        {L"MultiDivSec", 3000, 1000},  {L"Delay1Sec", 0, 0},          {L"Delay1Sec", 700, 700},
+        {L"Delay1Sec", 300, 1000},     {L"Delay1Sec", -1, 1000},      {L"ALPHA_FLOATING", 0, 0},
+        {L"ALPHA_FLOATING", 256, 255}, {L"ALPHA_FLOATING2", -1, 255}, {L"SK1_VKEY", 300, 44},
+        {L"SK2_VKEY", -1, 255},        {L"DelSpace", 7, 1},           {L"DelSpace", -2, 1},
+        {L"LEFT_FLOATING", -32000, -32000}, {L"CMDLINE_CHARCODE", 9, 9},
+    };
+    for (const LoadCheckCase& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.key)) + " " + std::to_string(c.stored));
+        ProcessingOptionsRecord record;
+        const OptionField* field = FindOptionField(c.key);
+        ASSERT_NE(field, nullptr);
+        StoreLoadedInteger(record, *field, c.stored);
+        EXPECT_EQ(OptionIntegerValue(record, *field), c.loaded);
+    }
+}
+
+TEST(OptionFields, MultiplierFallsBackToOne) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"2", L"2"}, {L"1.0", L"1.0"}, {L".", L"."}, {L"0", L"0"},
+        {L"", L"1"},  {L"-2", L"1"},    {L"1e3", L"1"}, {L" 2", L"1"},
+    };
+    for (const auto& [stored, loaded] : cases) {
+        ProcessingOptionsRecord record;
+        StoreLoadedText(record, *FindOptionField(L"MUL_BY_N"), stored);
+        EXPECT_EQ(record.MUL_BY_N, loaded) << testing::PrintToString(std::wstring(stored));
+    }
+}
+
+}  // namespace
