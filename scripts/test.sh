@@ -41,7 +41,10 @@ run_gtest_suite host-engine "$HOST_BUILD/tests/nuvela_engine_tests"
 
 ensure_display
 ensure_wine_prefix
-run_gtest_suite windows "$WINE" "$WIN_BUILD/tests/nuvela_win_tests.exe"
+for program in "$WIN_BUILD"/tests/nuvela_*_tests.exe; do
+    name=$(basename "$program" .exe)
+    run_gtest_suite "windows-${name#nuvela_}" "$WINE" "$program"
+done
 
 echo
 if ((${#failed_suites[@]})); then echo "failed suites: ${failed_suites[*]}"; fi

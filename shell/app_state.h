@@ -1,17 +1,8 @@
 #pragma once
-// Process-wide values chosen once at start-up.
-#include <string>
+// Process-wide values of the Windows program, set by start-up and the main window.
 #include <windows.h>
 
-enum class Language { Japanese, English };
+#include "language.h"
 
-extern Language LanguageMode;
-extern std::wstring AppDisplayName;  // "ヌベラ" or "Nuvela"
 extern HINSTANCE ProgramInstance;
-
-// Picks the text of the current language; both texts stand side by side at the point of use.
-inline const wchar_t* Tr(const wchar_t* japanese, const wchar_t* english) {
-    return LanguageMode == Language::Japanese ? japanese : english;
-}
-
-void SetLanguage(Language language);
+extern HWND MainWindow;  // the hidden main window carrying the tray icon; none before it exists

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app_state.h"
+#include "language.h"
 #include "message_box.h"
 #include "scoped_win.h"
 
