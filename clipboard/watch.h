@@ -1,0 +1,26 @@
+#pragma once
+// Noticing clipboard changes and processing the clipboard. The main window forwards its clipboard
+// messages and the IDT_DELAY / IDT_CHAIN_REFRESH timers here.
+#include <windows.h>
+
+extern bool WatchBusy;    // set while our own clipboard calls could notify us
+extern HWND NextViewer;   // viewer-chain mode only
+
+// Looks up AddClipboardFormatListener / RemoveClipboardFormatListener in user32 (both or neither);
+// without them the viewer chain is used. Called once by start-up; the library stays loaded.
+void ResolveClipboardListener();
+void ReleaseClipboardListener();
+bool UsingFormatListener();
+
+void JoinClipboardWatch(HWND window);
+bool LeaveClipboardWatch(HWND window);
+
+// WM_CLIPBOARDUPDATE and WM_DRAWCLIPBOARD.
+void OnClipboardChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void OnChangeClipboardChain(HWND window, HWND removed, HWND next);
+void OnDelayTimer(HWND window);
+void OnChainRefreshTimer(HWND window);
+
+// force: an explicit request (command 32782, monitoring switched on) also processes our own write.
+// False when the clipboard could not be opened or an exception was caught.
+bool ProcessClipboard(HWND window, bool force);
