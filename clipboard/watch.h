@@ -1,6 +1,8 @@
 #pragma once
 // Noticing clipboard changes and processing the clipboard. The main window forwards its clipboard
 // messages and the IDT_DELAY / IDT_CHAIN_REFRESH timers here.
+#include <exception>
+#include <string>
 #include <windows.h>
 
 extern bool WatchBusy;    // set while our own clipboard calls could notify us
@@ -24,3 +26,14 @@ void OnChainRefreshTimer(HWND window);
 // force: an explicit request (command 32782, monitoring switched on) also processes our own write.
 // False when the clipboard could not be opened or an exception was caught.
 bool ProcessClipboard(HWND window, bool force);
+
+// Runs the engine on a copied text; ProcessText unless a test puts another in. Returns the previous.
+using TextProcessorFunction = void (*)(const wchar_t* conversionName, const wchar_t* input, std::wstring& output);
+TextProcessorFunction SetTextProcessor(TextProcessorFunction processor);
+
+// How many times the engine has run on clipboard contents since start-up: one copy, one run.
+unsigned ClipboardProcessingCount();
+
+// The message box for an exception caught at a window-procedure boundary; `caught` is null for
+// one that is no std::exception.
+void ReportCaughtException(HWND window, const std::exception* caught);

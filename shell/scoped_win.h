@@ -1,5 +1,6 @@
 #pragma once
 // Small owners for Win32 handles, so every way out of a function releases what it acquired.
+#include <string>
 #include <utility>
 #include <windows.h>
 
@@ -51,6 +52,7 @@ using UniqueMenu = ScopedHandle<NullIsInvalid<HMENU, DestroyMenu>>;
 using UniqueGdiObject = ScopedHandle<NullIsInvalid<HGDIOBJ, DeleteObject>>;
 using UniqueModule = ScopedHandle<NullIsInvalid<HMODULE, FreeLibrary>>;
 using UniqueWindow = ScopedHandle<NullIsInvalid<HWND, DestroyWindow>>;
+using UniqueGlobal = ScopedHandle<NullIsInvalid<HGLOBAL, GlobalFree>>;  // until the clipboard takes it
 
 // Global memory locked for the lifetime of the object.
 class GlobalMemoryLock {
@@ -66,4 +68,44 @@ public:
 private:
     HGLOBAL memory_;
     void* data_;
+};
+
+// The clipboard, open while the object lives; every way out closes it.
+class ClipboardSession {
+public:
+    ClipboardSession() = default;
+    ~ClipboardSession() { Close(); }
+    ClipboardSession(const ClipboardSession&) = delete;
+    ClipboardSession& operator=(const ClipboardSession&) = delete;
+    [[nodiscard]] bool Open(HWND owner) {
+        if (!open_) open_ = OpenClipboard(owner) != FALSE;
+        return open_;
+    }
+    void Close() {
+        if (open_) CloseClipboard();
+        open_ = false;
+    }
+    bool IsOpen() const { return open_; }
+
+private:
+    bool open_ = false;
+};
+
+// An empty file made by GetTempFileNameW in `folder`, deleted again on every way out.
+class TemporaryFile {
+public:
+    TemporaryFile(const wchar_t* folder, const wchar_t* prefix) {
+        wchar_t path[520] = {};
+        if (*folder && GetTempFileNameW(folder, prefix, 0, path)) path_ = path;  // never the current directory
+    }
+    ~TemporaryFile() {
+        if (!path_.empty()) DeleteFileW(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    explicit operator bool() const { return !path_.empty(); }
+    const std::wstring& path() const { return path_; }
+
+private:
+    std::wstring path_;
 };

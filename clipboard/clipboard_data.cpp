@@ -1,0 +1,171 @@
+#include "clipboard_data.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <shlobj.h>
+#include <stdexcept>
+#include <utility>
+
+namespace {
+
+SetClipboardDataFunction setClipboardData = ::SetClipboardData;
+
+// Markers whose mere presence asks to be left alone.
+constexpr const wchar_t* kPresenceMarkers[] = {L"ExcludeClipboardContentFromMonitorProcessing",
+                                               L"Clipboard Viewer Ignore"};
+// Markers that ask it only when they hold the DWORD 0.
+constexpr const wchar_t* kValueMarkers[] = {L"CanIncludeInClipboardHistory", L"CanUploadToCloudClipboard"};
+// Marker data is a DWORD or nothing; more is neither read nor written back.
+constexpr SIZE_T kMarkerDataLimit = 64;
+
+// Copies the bytes of `block`, at most `limit`; false when it cannot be read.
+bool CopyBlockBytes(HANDLE block, SIZE_T limit, std::vector<BYTE>& bytes) {
+    if (!block) return false;
+    const SIZE_T size = GlobalSize(block);
+    GlobalMemoryLock lock(block);
+    if (!lock.data()) return false;
+    const BYTE* data = static_cast<const BYTE*>(lock.data());
+    bytes.assign(data, data + std::min(size, limit));
+    return true;
+}
+
+std::wstring WideFromAnsi(const char* text, int length) {
+    if (length == 0) return std::wstring();
+    const int units = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(std::max(units, 0)), L'\0');
+    if (units > 0) MultiByteToWideChar(CP_ACP, 0, text, length, wide.data(), units);
+    return wide;
+}
+
+// Splits a double-NUL-terminated list of `Char` strings in [begin, end); false when it runs past end.
+template <typename Char, typename Convert>
+bool SplitNulList(const Char* begin, const Char* end, std::vector<std::wstring>& paths, Convert convert) {
+    const Char* name = begin;
+    while (name < end) {
+        const Char* nul = std::find(name, end, Char(0));
+        if (nul == end) return false;
+        if (nul == name) return true;  // the empty name ends the list
+        paths.push_back(convert(name, nul));
+        name = nul + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
+TextCopyResult CopyTextBlock(HANDLE block, std::wstring& text) {
+    const SIZE_T size = GlobalSize(block);
+    GlobalMemoryLock lock(block);
+    if (!lock.data()) return TextCopyResult::LockFailed;
+    // An odd last byte is no code unit, and a block without NUL ends at its size.
+    const SIZE_T units = size / sizeof(wchar_t);
+    const wchar_t* data = static_cast<const wchar_t*>(lock.data());
+    try {
+        text.assign(data, std::find(data, data + units, L'\0'));
+    } catch (const std::bad_alloc&) {
+        return TextCopyResult::CopyFailed;
+    } catch (const std::length_error&) {
+        return TextCopyResult::CopyFailed;
+    }
+    return TextCopyResult::Copied;
+}
+
+bool ReadDropList(HANDLE block, std::vector<std::wstring>& paths) {
+    paths.clear();
+    if (!block) return false;
+    const SIZE_T size = GlobalSize(block);
+    GlobalMemoryLock lock(block);
+    if (!lock.data() || size < sizeof(DROPFILES)) return false;
+    DROPFILES header;
+    std::memcpy(&header, lock.data(), sizeof header);
+    if (header.pFiles < sizeof(DROPFILES) || header.pFiles >= size) return false;
+
+    const BYTE* names = static_cast<const BYTE*>(lock.data()) + header.pFiles;
+    const SIZE_T bytes = size - header.pFiles;
+    if (header.fWide) {
+        // The offset need not be aligned: copy the units out before looking at them.
+        std::wstring units(bytes / sizeof(wchar_t), L'\0');
+        std::memcpy(units.data(), names, units.size() * sizeof(wchar_t));
+        return SplitNulList(units.data(), units.data() + units.size(), paths,
+                            [](const wchar_t* b, const wchar_t* e) { return std::wstring(b, e); });
+    }
+    const char* ansi = reinterpret_cast<const char*>(names);
+    return SplitNulList(ansi, ansi + bytes, paths,
+                        [](const char* b, const char* e) { return WideFromAnsi(b, static_cast<int>(e - b)); });
+}
+
+std::wstring FileListText(const std::vector<std::wstring>& paths, bool fullPaths) {
+    std::wstring text;
+    for (const std::wstring& path : paths) {
+        const size_t slash = path.rfind(L'\\');
+        text += fullPaths || slash == std::wstring::npos ? path : path.substr(slash + 1);
+        text += L"\r\n";
+    }
+    return text;
+}
+
+BlockResult MakeTextBlock(std::wstring_view text, UniqueGlobal& block) {
+    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    block.reset(GlobalAlloc(GMEM_MOVEABLE, bytes));
+    if (!block) return BlockResult::AllocFailed;
+    GlobalMemoryLock lock(block.get());
+    if (!lock.data()) {
+        block.reset();
+        return BlockResult::LockFailed;
+    }
+    wchar_t* data = static_cast<wchar_t*>(lock.data());
+    std::memcpy(data, text.data(), text.size() * sizeof(wchar_t));
+    data[text.size()] = L'\0';
+    return BlockResult::Made;
+}
+
+HANDLE PutClipboardData(UINT format, HANDLE data) { return setClipboardData(format, data); }
+
+SetClipboardDataFunction SetClipboardDataStep(SetClipboardDataFunction function) {
+    return std::exchange(setClipboardData, function ? function : ::SetClipboardData);
+}
+
+bool PutTextOnClipboard(std::wstring_view text) {
+    UniqueGlobal block;
+    if (MakeTextBlock(text, block) != BlockResult::Made) return false;
+    if (!PutClipboardData(CF_UNICODETEXT, block.get())) return false;
+    block.release();  // the system owns it now
+    return true;
+}
+
+PrivacyMarkers ReadPrivacyMarkers() {
+    PrivacyMarkers markers;
+    auto read = [&markers](const wchar_t* name, bool byValue) {
+        const UINT format = RegisterClipboardFormatW(name);
+        if (!format || !IsClipboardFormatAvailable(format)) return;
+        PrivacyMarkers::Marker marker{format, {}};
+        const bool readable = CopyBlockBytes(GetClipboardData(format), kMarkerDataLimit, marker.data);
+        if (!byValue) {
+            markers.isPrivate = true;
+        } else if (readable && marker.data.size() >= sizeof(DWORD)) {
+            DWORD value;
+            std::memcpy(&value, marker.data.data(), sizeof value);
+            if (value == 0) markers.isPrivate = true;
+        }
+        markers.present.push_back(std::move(marker));
+    };
+    for (const wchar_t* name : kPresenceMarkers) read(name, false);
+    for (const wchar_t* name : kValueMarkers) read(name, true);
+    return markers;
+}
+
+void WritePrivacyMarkers(const PrivacyMarkers& markers) {
+    for (const PrivacyMarkers::Marker& marker : markers.present) {
+        // A marker whose data could not be read goes back as the DWORD 0 that says "keep private".
+        const SIZE_T bytes = std::max<SIZE_T>(marker.data.size(), sizeof(DWORD));
+        UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes));
+        if (!block) continue;
+        {
+            GlobalMemoryLock lock(block.get());
+            if (!lock.data()) continue;
+            if (!marker.data.empty()) std::memcpy(lock.data(), marker.data.data(), marker.data.size());
+        }
+        if (PutClipboardData(marker.format, block.get())) block.release();
+    }
+}

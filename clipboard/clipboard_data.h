@@ -1,0 +1,48 @@
+#pragma once
+// Reading and writing clipboard blocks. The blocks come from any program, so nothing here reads
+// past GlobalSize or trusts a terminating NUL or an offset it has not checked.
+#include <string>
+#include <string_view>
+#include <vector>
+#include <windows.h>
+
+#include "scoped_win.h"
+
+enum class TextCopyResult { Copied, LockFailed, CopyFailed };
+
+// The CF_UNICODETEXT block up to its first NUL or its end, whichever comes first.
+[[nodiscard]] TextCopyResult CopyTextBlock(HANDLE block, std::wstring& text);
+
+// The paths of a CF_HDROP block in drop order; false when the block is not a well-formed list.
+[[nodiscard]] bool ReadDropList(HANDLE block, std::vector<std::wstring>& paths);
+
+// Each path (or only what follows its last backslash), each followed by CR LF.
+std::wstring FileListText(const std::vector<std::wstring>& paths, bool fullPaths);
+
+enum class BlockResult { Made, AllocFailed, LockFailed };
+
+// A movable block holding `text` and its NUL, ready for SetClipboardData.
+[[nodiscard]] BlockResult MakeTextBlock(std::wstring_view text, UniqueGlobal& block);
+
+// SetClipboardData, replaceable so tests can make the clipboard refuse a write.
+using SetClipboardDataFunction = HANDLE (*)(UINT format, HANDLE data);
+HANDLE PutClipboardData(UINT format, HANDLE data);
+SetClipboardDataFunction SetClipboardDataStep(SetClipboardDataFunction function);
+
+// Puts `text` on the open clipboard as CF_UNICODETEXT; the block then belongs to the system.
+[[nodiscard]] bool PutTextOnClipboard(std::wstring_view text);
+
+// Formats by which password managers and the like ask monitors to leave their data alone.
+struct PrivacyMarkers {
+    struct Marker {
+        UINT format;
+        std::vector<BYTE> data;
+    };
+    std::vector<Marker> present;
+    bool isPrivate = false;
+};
+
+// Reads the markers offered by the open clipboard.
+PrivacyMarkers ReadPrivacyMarkers();
+// Puts the markers back on the open clipboard after a forced run rewrote private text.
+void WritePrivacyMarkers(const PrivacyMarkers& markers);

@@ -1,0 +1,14 @@
+#pragma once
+// The sound after a successful write. Every sound goes through one replaceable function so tests
+// can record what would have sounded.
+#include <string>
+
+enum class SoundKind { File, Beep };
+
+// Plays `file` (SoundKind::File) or the default beep; false when the file could not be played.
+using SoundFunction = bool (*)(SoundKind kind, const std::wstring& file);
+
+// PLAY_SOUND: the file of PLAY_SOUND_FNAME, or the default beep when it is empty or cannot play.
+void PlayWriteSound();
+
+SoundFunction SetSoundFunction(SoundFunction function);

@@ -1,0 +1,333 @@
+#include "watch.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "clipboard_data.h"
+#include "language.h"
+#include "message_box.h"
+#include "messages.h"
+#include "multidiv.h"
+#include "options.h"
+#include "pending_notification.h"
+#include "pipeline.h"
+#include "scoped_win.h"
+#include "sound.h"
+#include "tray.h"
+
+bool WatchBusy = false;
+HWND NextViewer = nullptr;
+
+namespace {
+
+using ListenerFunction = BOOL(WINAPI*)(HWND);
+
+UniqueModule user32;
+ListenerFunction addListener = nullptr;
+ListenerFunction removeListener = nullptr;
+
+TextProcessorFunction textProcessor = ProcessText;
+unsigned processingCount = 0;
+
+// A forced run is what the user asked for just now: another program holding the clipboard for a
+// moment should not make it fail, so it tries this often, this far apart.
+constexpr int kForcedOpenAttempts = 6;
+constexpr DWORD kForcedOpenPauseMs = 20;
+
+// Keeps WatchBusy set for a scope and puts back what it was, so nested calls do not clear it early.
+class WatchBusyScope {
+public:
+    WatchBusyScope() : previous_(std::exchange(WatchBusy, true)) {}
+    ~WatchBusyScope() { WatchBusy = previous_; }
+    WatchBusyScope(const WatchBusyScope&) = delete;
+    WatchBusyScope& operator=(const WatchBusyScope&) = delete;
+
+private:
+    bool previous_;
+};
+
+enum class Branch { Text, Files };
+
+void AppendError(const wchar_t* japanese, const wchar_t* english) {
+    PendingNotification::Append(Tr(japanese, english), SeverityError);
+}
+
+bool OpenForProcessing(ClipboardSession& session, HWND window, bool force) {
+    const int attempts = force ? kForcedOpenAttempts : 1;
+    for (int attempt = 1; attempt <= attempts; ++attempt) {
+        if (session.Open(window)) return true;
+        if (attempt < attempts) Sleep(kForcedOpenPauseMs);
+    }
+    return false;
+}
+
+void RunEngine(const std::wstring& input, std::wstring& result) {
+    ++processingCount;
+    textProcessor(ProcessingOptions.StrConvID.c_str(), input.c_str(), result);
+}
+
+bool HasLineFeed(const std::wstring& text) { return text.find(L'\n') != std::wstring::npos; }
+
+// What follows every successful write: balloon text, sound, the re-copy cycle and the tray icon.
+void AfterSuccessfulWrite(HWND window, const std::wstring& result, Branch branch, bool isPrivate) {
+    if (ProcessingOptions.SHOW_BALLOON) {
+        if (branch == Branch::Text)
+            PendingNotification::Append(Tr(L"クリップボード文字列の属性を除去しました。", L"Deleted attributes of clipboard text."),
+                                        SeverityInfo);
+        else
+            PendingNotification::Append(Tr(L"ファイル名をテキスト変換しました。", L"Conveted file names to text."), SeverityInfo);
+    }
+    PlayWriteSound();
+    // Private text is never put on the clipboard again behind the user's back.
+    if (ProcessingOptions.MultiDiv && !isPrivate && HasLineFeed(result)) StartMultiDiv(window, result);
+    FlashTrayIcon(window);
+    // The floating button is signalled here (WM_APP + 2) once it exists.
+}
+
+// Writes `result` as the only format; the text branch has emptied the clipboard already.
+bool WriteBack(const std::wstring& result, Branch branch, const PrivacyMarkers& markers) {
+    UniqueGlobal block;
+    switch (MakeTextBlock(result, block)) {
+    case BlockResult::AllocFailed:
+        AppendError(L"メモリ確保に失敗。", L"GlobalAlloc() failed.");
+        return false;
+    case BlockResult::LockFailed:
+        AppendError(L"メモリのロックに失敗。", L"GlobalLock() failed.");
+        return false;
+    case BlockResult::Made:
+        break;
+    }
+    if (branch == Branch::Files && !EmptyClipboard()) {
+        AppendError(L"クリップボードの内容を空にできませんでした。", L"Cannot empty clipboard.");
+        return false;
+    }
+    if (!PutClipboardData(CF_UNICODETEXT, block.get())) {
+        if (branch == Branch::Text)
+            AppendError(L"クリップボードへの書き込みができませんでした。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
+                        L"SetClipboardData() failed.");
+        else
+            AppendError(L"クリップボードへ書き込めませんでした。", L"Cannot write to clipboard.");
+        return false;
+    }
+    block.release();  // the system owns it now
+    // Only a forced run gets here with markers; they keep our rewrite as private as the original.
+    WritePrivacyMarkers(markers);
+    return true;
+}
+
+// The clipboard is open and offers Unicode text.
+void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& markers) {
+    HANDLE handle = GetClipboardData(CF_UNICODETEXT);
+    PendingNotification::Clear();
+    // The owner check keeps our own write (and a line of the re-copy) from being processed again.
+    if (!force && GetClipboardOwner() == window) return;
+    if (!force && markers.isPrivate) {
+        StopMultiDiv(window);  // the cycle would otherwise copy over the private text
+        return;
+    }
+    if (!handle) {
+        AppendError(L"クリップボードのデータ取得失敗。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
+                    L"GetClipboardData() failed.");
+        return;
+    }
+    StopMultiDiv(window);
+
+    std::wstring original;
+    switch (CopyTextBlock(handle, original)) {
+    case TextCopyResult::LockFailed:
+        AppendError(L"クリップボードのメモリのロックに失敗。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
+                    L"GlobalLock() failed.");
+        return;
+    case TextCopyResult::CopyFailed:
+        AppendError(L"既存メモリのコピー用メモリ領域取得に失敗。", L"_tcsdup() failed.");
+        return;
+    case TextCopyResult::Copied:
+        break;
+    }
+    if (!EmptyClipboard()) {
+        AppendError(L"クリップボードの内容を空にできませんでした。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
+                    L"Cannot empty clipboard.");
+        return;
+    }
+
+    // From here the clipboard is empty: whatever fails, the user's text goes back on it.
+    std::wstring result;
+    try {
+        RunEngine(original, result);
+    } catch (...) {
+        if (PutTextOnClipboard(original)) WritePrivacyMarkers(markers);
+        throw;
+    }
+    if (!WriteBack(result, Branch::Text, markers)) {
+        if (PutTextOnClipboard(original)) WritePrivacyMarkers(markers);
+        return;
+    }
+    AfterSuccessfulWrite(window, result, Branch::Text, markers.isPrivate);
+}
+
+// The clipboard is open and offers no text. Returns false when there was nothing to do.
+bool ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& markers) {
+    StopMultiDiv(window);  // any change without text also ends the cycle
+    if (ProcessingOptions.FileFolderCopy == 0 || !IsClipboardFormatAvailable(CF_HDROP)) return false;
+    if (!force && markers.isPrivate) return false;
+    std::vector<std::wstring> paths;
+    if (!ReadDropList(GetClipboardData(CF_HDROP), paths)) return false;
+
+    PendingNotification::Clear();
+    std::wstring result;
+    RunEngine(FileListText(paths, ProcessingOptions.FileFolderCopy == 2), result);
+    if (WriteBack(result, Branch::Files, markers)) AfterSuccessfulWrite(window, result, Branch::Files, markers.isPrivate);
+    return true;
+}
+
+// Steps 3 to 6 of a run: the clipboard is open only inside. False when it could not be opened.
+bool ProcessOpenedClipboard(HWND window, bool force) {
+    ClipboardSession session;
+    if (!OpenForProcessing(session, window, force)) return false;
+    const PrivacyMarkers markers = ReadPrivacyMarkers();
+    bool show = true;
+    if (IsClipboardFormatAvailable(CF_UNICODETEXT))
+        ProcessTextOnClipboard(window, force, markers);
+    else
+        show = ProcessFilesOnClipboard(window, force, markers);
+    session.Close();
+    if (show) PendingNotification::Show(window);
+    return true;
+}
+
+std::wstring WideFromAnsi(const char* text) {
+    const int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (units <= 1) return std::wstring();
+    std::wstring wide(static_cast<size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), units);
+    wide.resize(static_cast<size_t>(units - 1));
+    return wide;
+}
+
+// A change that another program made while we were out of the notification list sent us nothing:
+// the sequence number shows it, and it gets the processing its notification would have started.
+void CatchUpMissedChange(HWND window, DWORD sequenceAfterOurWork) {
+    if (GetClipboardSequenceNumber() == sequenceAfterOurWork || !ProcessingOptions.CBWatchEnabled) return;
+    const UINT delay = ProcessingOptions.Delay1Sec > 0 ? static_cast<UINT>(ProcessingOptions.Delay1Sec) : USER_TIMER_MINIMUM;
+    SetTimer(window, IDT_DELAY, delay, nullptr);
+}
+
+}  // namespace
+
+void ResolveClipboardListener() {
+    ReleaseClipboardListener();
+    UniqueModule library(LoadLibraryExW(L"user32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    if (!library) return;
+    auto add = reinterpret_cast<ListenerFunction>(
+        reinterpret_cast<void*>(GetProcAddress(library.get(), "AddClipboardFormatListener")));
+    auto remove = reinterpret_cast<ListenerFunction>(
+        reinterpret_cast<void*>(GetProcAddress(library.get(), "RemoveClipboardFormatListener")));
+    if (!add || !remove) return;  // one without the other would leave us unable to leave
+    addListener = add;
+    removeListener = remove;
+    user32 = std::move(library);
+}
+
+void ReleaseClipboardListener() {
+    addListener = nullptr;
+    removeListener = nullptr;
+    user32.reset();
+}
+
+bool UsingFormatListener() { return addListener && removeListener; }
+
+void JoinClipboardWatch(HWND window) {
+    WatchBusyScope busy;
+    if (UsingFormatListener()) {
+        addListener(window);
+        return;
+    }
+    HWND next = SetClipboardViewer(window);
+    NextViewer = next == window ? nullptr : next;
+}
+
+bool LeaveClipboardWatch(HWND window) {
+    WatchBusyScope busy;
+    if (UsingFormatListener()) return removeListener(window) != FALSE;
+    return ChangeClipboardChain(window, NextViewer) != FALSE;
+}
+
+void OnClipboardChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!WatchBusy) {
+        // The floating button's preview is refreshed here once it exists.
+        if (ProcessingOptions.CBWatchEnabled) {
+            if (ProcessingOptions.Delay1Sec != 0)
+                SetTimer(window, IDT_DELAY, static_cast<UINT>(ProcessingOptions.Delay1Sec), nullptr);
+            else if (!ProcessClipboard(window, false))
+                SetTimer(window, IDT_DELAY, kRetryDelayMs, nullptr);
+        }
+    }
+    if (UsingFormatListener()) return;
+    if (NextViewer && NextViewer != window) SendMessageW(NextViewer, message, wParam, lParam);
+    SetTimer(window, IDT_CHAIN_REFRESH, kChainRefreshMs, nullptr);
+}
+
+void OnChangeClipboardChain(HWND window, HWND removed, HWND next) {
+    if (removed == NextViewer)
+        NextViewer = next;
+    else if (NextViewer && NextViewer != window)
+        SendMessageW(NextViewer, WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(removed), reinterpret_cast<LPARAM>(next));
+}
+
+void OnDelayTimer(HWND window) {
+    KillTimer(window, IDT_DELAY);
+    ProcessClipboard(window, false);
+}
+
+void OnChainRefreshTimer(HWND window) {
+    // Leaving and joining again puts the window back at the head of a chain others may have broken.
+    LeaveClipboardWatch(window);
+    JoinClipboardWatch(window);
+}
+
+bool ProcessClipboard(HWND window, bool force) {
+    if (WatchBusy) return true;
+    bool opened = false;
+    std::exception_ptr failure;
+    // Leave the notification list first so our own write does not come back as a notification.
+    LeaveClipboardWatch(window);
+    try {
+        opened = ProcessOpenedClipboard(window, force);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    const DWORD sequence = GetClipboardSequenceNumber();
+    WatchBusy = false;
+    JoinClipboardWatch(window);
+    CatchUpMissedChange(window, sequence);
+    // The floating button's preview is refreshed here once it exists.
+    if (!failure) return opened;
+    // The box runs a message loop, so it comes only once the clipboard is closed and watched again.
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& caught) {
+        ReportCaughtException(window, &caught);
+    } catch (...) {
+        ReportCaughtException(window, nullptr);
+    }
+    return false;
+}
+
+TextProcessorFunction SetTextProcessor(TextProcessorFunction processor) {
+    return std::exchange(textProcessor, processor ? processor : ProcessText);
+}
+
+unsigned ClipboardProcessingCount() { return processingCount; }
+
+void ReportCaughtException(HWND window, const std::exception* caught) {
+    try {
+        if (caught)
+            ShowMessageBox(window, WideFromAnsi(caught->what()), L"ヌベラ 開発元へご連絡下さい - 予期せぬ例外を補足",
+                           MB_OK | MB_ICONERROR);
+        else
+            ShowMessageBox(window, Tr(L"予期せぬ例外が発生。", L"Unkown exception."), AppDisplayName, MB_OK | MB_ICONERROR);
+    } catch (...) {
+        // Out of memory even for the message: nothing is left to tell the user with.
+    }
+}
