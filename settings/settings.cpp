@@ -1,0 +1,194 @@
+#include "settings.h"
+
+#include <string>
+#include <string_view>
+
+#include "app_state.h"
+#include "language.h"
+#include "message_box.h"
+#include "options.h"
+#include "pending_notification.h"
+#include "registry.h"
+#include "scoped_win.h"
+
+bool IniMode = false;
+
+namespace {
+
+constexpr DWORD kProfileTextUnits = 2050;
+
+// The header keeps the profile functions writing UTF-16, so any text survives the file.
+constexpr BYTE kUtf16IniHeader[] = {0xFF, 0xFE, 0x0D, 0x00, 0x0A, 0x00};
+
+std::wstring IniWriteFailure(const wchar_t* key) {
+    return LanguageMode == Language::Japanese
+               ? std::wstring(kIniFileName) + L"の[" + kIniSection + L"]セクションの" + key + L"に値を書き込めません。"
+               : std::wstring(kIniFileName) + L"[" + kIniSection + L"] - " + key + L" write error.";
+}
+
+std::wstring RegistryWriteFailure(const wchar_t* key) {
+    return LanguageMode == Language::Japanese
+               ? std::wstring(L"HKEY_CURRENT_USER\\") + kRegistrySubkey + L" - " + key + L"へデータを書き込めません。"
+               : std::wstring(L"Cannot write data - HKEY_CURRENT_USER\\") + kRegistrySubkey + L" - " + key;
+}
+
+std::wstring RegistryOpenFailure() {
+    return LanguageMode == Language::Japanese
+               ? std::wstring(L"HKEY_CURRENT_USER\\") + kRegistrySubkey + L"を開けません。"
+               : std::wstring(L"Cannot open - HKEY_CURRENT_USER\\") + kRegistrySubkey;
+}
+
+// The profile functions strip blanks around a value and one pair of enclosing quotes; quoting
+// such a text keeps it whole (a pattern of one space, say) and reads back unchanged.
+bool NeedsProfileQuotes(const std::wstring& text) {
+    if (text.empty()) return false;
+    auto isBlank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+    const wchar_t first = text.front();
+    const wchar_t last = text.back();
+    const bool enclosedInQuotes = text.size() >= 2 && (first == L'"' || first == L'\'') && first == last;
+    return isBlank(first) || isBlank(last) || enclosedInQuotes;
+}
+
+std::wstring ProfileValue(const std::wstring& text) {
+    return NeedsProfileQuotes(text) ? L"\"" + text + L"\"" : text;
+}
+
+bool WriteProfileSetting(const wchar_t* key, const std::wstring& value, std::wstring& errors) {
+    if (WritePrivateProfileStringW(kIniSection, key, value.c_str(), kIniFileName)) return true;
+    AppendJoined(errors, IniWriteFailure(key));
+    return false;
+}
+
+template <typename Write>
+bool WriteRegistrySetting(const wchar_t* key, std::wstring& errors, Write write) {
+    REGW registry;
+    if (!registry.OpenKey(REGW::kCreate)) {
+        AppendJoined(errors, RegistryOpenFailure());
+        return false;
+    }
+    const bool written = write(registry);
+    registry.CloseKey();
+    if (!written) AppendJoined(errors, RegistryWriteFailure(key));
+    return written;
+}
+
+int ReadIntegerSetting(const wchar_t* key, int defaultValue) {
+    if (IniMode) return static_cast<int>(GetPrivateProfileIntW(kIniSection, key, defaultValue, kIniFileName));
+    REGW registry;
+    if (!registry.OpenKey(REGW::kReadOnly)) return defaultValue;
+    const int value = registry.ReadIntegerW(key, defaultValue);
+    registry.CloseKey();
+    return value;
+}
+
+// From the registry an absent value reads as the empty text, not as the default.
+std::wstring ReadStringSetting(const wchar_t* key, const wchar_t* defaultText) {
+    wchar_t buffer[kProfileTextUnits] = {};
+    if (IniMode) {
+        GetPrivateProfileStringW(kIniSection, key, defaultText, buffer, kProfileTextUnits, kIniFileName);
+        return buffer;
+    }
+    lstrcpynW(buffer, defaultText, kProfileTextUnits);
+    REGW registry;
+    if (registry.OpenKey(REGW::kReadOnly)) {
+        registry.ReadStringW(key, buffer);
+        registry.CloseKey();
+    }
+    return buffer;
+}
+
+void ReportFailedSave(const std::wstring& errors) {
+    PendingNotification::Clear();
+    if (MainWindow)
+        PendingNotification::AppendAndShow(MainWindow, errors, SeverityWarning);
+    else  // the copy commands run before there is a window to carry the balloon
+        PendingNotification::Append(errors, SeverityWarning);
+}
+
+void ShowCopyOutcome(bool copied, const wchar_t* successJa, const wchar_t* successEn, const wchar_t* failureJa,
+                     const wchar_t* failureEn) {
+    if (copied)
+        ShowAppMessageBox(Tr(successJa, successEn), MB_OK | MB_ICONINFORMATION);
+    else
+        ShowAppMessageBox(Tr(failureJa, failureEn), MB_OK | MB_ICONERROR);
+}
+
+}  // namespace
+
+// Creating only what does not exist keeps a file that another program holds open (and we merely
+// failed to read) from being truncated.
+bool EnsureIniFile() {
+    UniqueFileHandle file(
+        CreateFileW(kIniFileName, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+    }
+    DWORD written = 0;
+    if (WriteFile(file.get(), kUtf16IniHeader, sizeof kUtf16IniHeader, &written, nullptr) &&
+        written == sizeof kUtf16IniHeader)
+        return true;
+    file.reset();
+    DeleteFileW(kIniFileName);  // a file without its header would be kept in the ANSI code page
+    return false;
+}
+
+void LoadSettings() {
+    if (IniMode) (void)EnsureIniFile();
+    for (const OptionField& field : OptionFields()) {
+        if (field.kind == OptionKind::Text) {
+            StoreLoadedText(ProcessingOptions, field, ReadStringSetting(field.key, field.defaultText));
+            continue;
+        }
+        // BIGDIALOG comes last and keeps its current value when nothing is stored.
+        const int defaultValue = field.flag == &ProcessingOptionsRecord::BIGDIALOG
+                                     ? OptionIntegerValue(ProcessingOptions, field)
+                                     : field.defaultInteger;
+        StoreLoadedInteger(ProcessingOptions, field, ReadIntegerSetting(field.key, defaultValue));
+    }
+}
+
+bool SaveSettings() {
+    std::wstring errors;
+    if (IniMode) (void)EnsureIniFile();
+    for (const OptionField& field : OptionFields()) {
+        if (field.kind == OptionKind::Text)
+            WriteStringSetting(field.key, ProcessingOptions.*field.text, errors);
+        else
+            WriteIntegerSetting(field.key, OptionIntegerValue(ProcessingOptions, field), errors);
+    }
+    if (errors.empty()) return true;
+    ReportFailedSave(errors);
+    return false;
+}
+
+// Every 32-bit value is written whole: a text cut short would make the profile function drop the key.
+bool WriteIntegerSetting(const wchar_t* key, int value, std::wstring& errors) {
+    if (IniMode) return WriteProfileSetting(key, std::to_wstring(value), errors);
+    return WriteRegistrySetting(key, errors, [&](REGW& registry) { return registry.WriteIntegerW(key, value); });
+}
+
+bool WriteStringSetting(const wchar_t* key, const std::wstring& text, std::wstring& errors) {
+    if (IniMode) return WriteProfileSetting(key, ProfileValue(text), errors);
+    return WriteRegistrySetting(key, errors, [&](REGW& registry) { return registry.WriteStringW(key, text); });
+}
+
+void CopySettingsIniToRegistry() {
+    IniMode = true;
+    LoadSettings();
+    IniMode = false;
+    ShowCopyOutcome(SaveSettings(), L"iniファイルからレジストリへ設定をコピーしました。",
+                    L"Setting copying from the ini file to the registry has been completed.",
+                    L"iniファイルからレジストリへ設定をコピーできませんでした。",
+                    L"Setting copying from the ini file to the registry - Failed.");
+}
+
+void CopySettingsRegistryToIni() {
+    IniMode = false;
+    LoadSettings();
+    IniMode = true;
+    ShowCopyOutcome(SaveSettings(), L"レジストリからiniファイルへ設定をコピーしました。",
+                    L"Setting copying from the registry to the ini file has been completed.",
+                    L"レジストリからiniファイルへ設定をコピーできませんでした。",
+                    L"Setting copying from the registry to the ini file - Failed.");
+}
