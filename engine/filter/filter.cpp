@@ -1,0 +1,158 @@
+#include "filter.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <new>
+#include <optional>
+
+#include "conversion.h"
+#include "language.h"
+#include "pending_notification.h"
+#include "pipeline.h"
+#include "utf8.h"
+
+namespace {
+
+constexpr std::string_view kProgram = "nuvela-filter: ";
+
+std::string Quoted(std::wstring_view text) { return "\"" + EncodeUtf8(text) + "\""; }
+
+std::optional<long long> ParseInteger(std::wstring_view text) {
+    std::size_t i = text.starts_with(L'-') ? 1 : 0;
+    if (i == text.size() || text.size() - i > 11) return std::nullopt;
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < L'0' || text[i] > L'9') return std::nullopt;
+        value = value * 10 + (text[i] - L'0');
+    }
+    return text.starts_with(L'-') ? -value : value;
+}
+
+// The value in the form the settings keep it: flags 0 or 1, integers, bytes 0-255, texts as they are.
+bool StoreSettingValue(ProcessingOptionsRecord& record, const OptionField& field, std::wstring_view value,
+                       std::string& error) {
+    const std::string name = EncodeUtf8(field.key);
+    if (field.kind == OptionKind::Text) {
+        if (field.text == &ProcessingOptionsRecord::MUL_BY_N && !IsValidMultiplier(value)) {
+            error = name + " takes digits and \".\" only, not " + Quoted(value);
+            return false;
+        }
+        StoreLoadedText(record, field, value);
+        return true;
+    }
+    const std::optional<long long> number = ParseInteger(value);
+    const bool fits = number && (field.kind == OptionKind::Flag   ? (*number == 0 || *number == 1)
+                                 : field.kind == OptionKind::Byte ? (*number >= 0 && *number <= 255)
+                                                                  : (*number >= INT32_MIN && *number <= INT32_MAX));
+    if (!fits) {
+        const char* form = field.kind == OptionKind::Flag ? "0 or 1" : field.kind == OptionKind::Byte ? "0 to 255" : "an integer";
+        error = name + " takes " + form + ", not " + Quoted(value);
+        return false;
+    }
+    StoreLoadedInteger(record, field, static_cast<int>(*number));
+    return true;
+}
+
+std::filesystem::path PathFromArgument(std::wstring_view argument) {
+    const std::string utf8 = EncodeUtf8(argument);
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+FilterResult Usage(std::string message) {
+    return {.status = kFilterUsage, .output = {}, .errors = std::string(kProgram) + message + "\n"};
+}
+
+// Japanese when NUVELA_LANG says "JA", as for the program itself; otherwise English.
+void ChooseLanguage() {
+    const char* lang = std::getenv("NUVELA_LANG");
+    const std::string_view value = lang ? lang : "";
+    const bool japanese = value.size() == 2 && (value[0] | 0x20) == 'j' && (value[1] | 0x20) == 'a';
+    SetLanguage(japanese ? Language::Japanese : Language::English);
+}
+
+}  // namespace
+
+bool ApplySetting(ProcessingOptionsRecord& record, std::wstring_view assignment, std::string& error) {
+    const std::size_t equals = assignment.find(L'=');
+    if (equals == std::wstring_view::npos) {
+        error = "--set needs KEY=VALUE, not " + Quoted(assignment);
+        return false;
+    }
+    const std::wstring_view key = assignment.substr(0, equals);
+    const OptionField* field = FindOptionField(key);
+    if (!field) {
+        error = "unknown key " + Quoted(key);
+        return false;
+    }
+    return StoreSettingValue(record, *field, assignment.substr(equals + 1), error);
+}
+
+std::string FilterUsage() {
+    std::string text =
+        "Usage: nuvela-filter [--def PATH] [--set KEY=VALUE]... < input > output\n"
+        "Runs Nuvela's text processing over standard input (UTF-8) and writes the result in UTF-8.\n"
+        "  --def PATH       load the conversions of this Convert.def; StrConvID selects one\n"
+        "  --set KEY=VALUE  set one option as the settings store it; others keep their defaults\n"
+        "  --help           show this text\n"
+        "Lone surrogates in the result are written as U+FFFD. Exit status: 0 done (stage messages\n"
+        "on standard error), 1 out of memory, 2 bad arguments or invalid input.\n"
+        "Keys (default in brackets):\n";
+    for (const OptionField& field : OptionFields()) {
+        text += "  " + EncodeUtf8(field.key) + "  ";
+        switch (field.kind) {
+        case OptionKind::Flag: text += "0|1"; break;
+        case OptionKind::Integer: text += "integer"; break;
+        case OptionKind::Byte: text += "0-255"; break;
+        case OptionKind::Text: text += "text"; break;
+        }
+        text += field.kind == OptionKind::Text ? " [\"" + EncodeUtf8(field.defaultText) + "\"]\n"
+                                               : " [" + std::to_string(field.defaultInteger) + "]\n";
+    }
+    return text;
+}
+
+FilterResult RunFilter(const std::vector<std::wstring>& arguments, std::string_view input) {
+    ChooseLanguage();
+    ProcessingOptionsRecord options;
+    std::optional<std::wstring> definitionFile;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::wstring& argument = arguments[i];
+        if (argument == L"--help" || argument == L"-h") return {.status = kFilterDone, .output = FilterUsage(), .errors = {}};
+        const bool takesValue = argument == L"--def" || argument == L"--set";
+        if (!takesValue) return Usage("unknown argument " + Quoted(argument) + " (see --help)");
+        if (i + 1 == arguments.size()) return Usage(EncodeUtf8(argument) + " needs a value");
+        const std::wstring& value = arguments[++i];
+        std::string error;
+        if (argument == L"--def") definitionFile = value;
+        else if (!ApplySetting(options, value, error)) return Usage(error);
+    }
+
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (input.starts_with(kByteOrderMark)) input.remove_prefix(kByteOrderMark.size());
+    std::wstring text;
+    std::size_t errorOffset = 0;
+    if (!DecodeUtf8(input, text, errorOffset))
+        return Usage("invalid UTF-8 in the input at byte " + std::to_string(errorOffset));
+    // ProcessText ends at the first NUL, so a NUL would silently cut the text short.
+    if (const std::size_t nul = text.find(L'\0'); nul != std::wstring::npos)
+        return Usage("the input contains a NUL character (text unit " + std::to_string(nul) + ")");
+
+    ConversionSet.clear();
+    if (definitionFile && !LoadConversionFile(PathFromArgument(*definitionFile)))
+        return Usage("cannot load the conversion file " + Quoted(*definitionFile));
+
+    ProcessingOptions = options;
+    PendingNotification::Clear();
+    FilterResult result;
+    try {
+        std::wstring output;
+        ProcessText(ProcessingOptions.StrConvID.c_str(), text.c_str(), output);
+        result.output = EncodeUtf8(output);
+    } catch (const std::bad_alloc&) {
+        return {.status = kFilterFailed, .output = {}, .errors = std::string(kProgram) + "out of memory\n"};
+    }
+    if (!PendingNotification::Text().empty()) result.errors = EncodeUtf8(PendingNotification::Text()) + "\n";
+    PendingNotification::Clear();
+    return result;
+}

@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "filter.h"
+#include "language.h"
+#include "options.h"
+#include "utf8.h"
+
+namespace {
+
+struct DecodeCase {
+    std::string bytes;
+    std::wstring units;  // expected when valid
+    std::size_t errorOffset;  // expected when invalid (units empty and offset set)
+    bool valid;
+};
+
+TEST(Utf8, DecodesStrictly) {
+    const DecodeCase cases[] = {
+        {"", L"", 0, true},
+        {"a\x7F", L"a\x7F", 0, true},
+        {"\xC2\x80\xDF\xBF", L"\x80\x7FF", 0, true},
+        {"\xE0\xA0\x80\xEF\xBF\xBF", L"\x800\xFFFF", 0, true},
+        {"\xED\x9F\xBF\xEE\x80\x80", L"\xD7FF\xE000", 0, true},
+        {"\xF0\x90\x80\x80", L"\xD800\xDC00", 0, true},
+        {"\xF4\x8F\xBF\xBF", L"\xDBFF\xDFFF", 0, true},
+        {"\xE3\x81\x82", L"\x3042", 0, true},
+        {"ab\x80", L"", 2, false},              // stray continuation byte
+        {"\xC0\xAF", L"", 0, false},            // overlong "/"
+        {"\xC1\xBF", L"", 0, false},            // overlong
+        {"\xE0\x9F\xBF", L"", 0, false},        // overlong three-byte form
+        {"\xF0\x8F\xBF\xBF", L"", 0, false},    // overlong four-byte form
+        {"x\xED\xA0\x80", L"", 1, false},       // encoded high surrogate
+        {"\xED\xBF\xBF", L"", 0, false},        // encoded low surrogate
+        {"\xF4\x90\x80\x80", L"", 0, false},    // above U+10FFFF
+        {"\xF5\x80\x80\x80", L"", 0, false},
+        {"\xFF", L"", 0, false},
+        {"ok\xE3\x81", L"", 2, false},          // truncated at the end
+        {"\xE3\x81" "a", L"", 0, false},        // truncated by an ASCII byte
+        {"\xF0\x90\x80", L"", 0, false},
+        {"\xC2", L"", 0, false},
+    };
+    for (const DecodeCase& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.bytes));
+        std::wstring units;
+        std::size_t offset = 99;
+        ASSERT_EQ(DecodeUtf8(c.bytes, units, offset), c.valid);
+        if (c.valid) EXPECT_EQ(units, c.units);
+        else EXPECT_EQ(offset, c.errorOffset);
+    }
+}
+
+TEST(Utf8, EncodesPairsAndReplacesLoneSurrogates) {
+    EXPECT_EQ(EncodeUtf8(L"a\x3042\xFF71"), "a\xE3\x81\x82\xEF\xBD\xB1");
+    EXPECT_EQ(EncodeUtf8(L"\xD83D\xDE00"), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(EncodeUtf8(L"\xD83D"), "\xEF\xBF\xBD");
+    EXPECT_EQ(EncodeUtf8(L"\xDE00\xD83D" L"a"), "\xEF\xBF\xBD\xEF\xBF\xBD" "a");
+    EXPECT_EQ(EncodeUtf8(L"\xD800\xD800\xDC00"), "\xEF\xBF\xBD\xF0\x90\x80\x80");
+}
+
+TEST(Utf8, RoundTripsEveryScalarValue) {
+    std::wstring units;
+    for (char32_t code = 1; code <= 0x10FFFF; code += (code < 0x20000 ? 1 : 97)) {
+        if (code >= 0xD800 && code <= 0xDFFF) continue;
+        if (code < 0x10000) {
+            units += static_cast<wchar_t>(code);
+        } else {
+            units += static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10));
+            units += static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+        }
+    }
+    std::wstring back;
+    std::size_t offset = 0;
+    ASSERT_TRUE(DecodeUtf8(EncodeUtf8(units), back, offset));
+    EXPECT_EQ(back, units);
+}
+
+class FilterTest : public ::testing::Test {
+protected:
+    void SetUp() override { ProcessingOptions = {}; }
+    void TearDown() override {
+        ProcessingOptions = {};
+        SetLanguage(Language::Japanese);
+    }
+};
+
+struct FilterCase {
+    const char* name;
+    std::vector<std::wstring> arguments;
+    std::string input;
+    int status;
+    std::string output;
+    std::string errorStart;  // what standard error must begin with
+};
+
+TEST_F(FilterTest, RunsTheEngineOrExplainsWhyNot) {
+    const FilterCase cases[] = {
+        {"defaults change nothing", {}, "b\r\na\n", kFilterDone, "b\r\na\n", ""},
+        {"byte-order mark dropped", {L"--set", L"LC_LF=1"}, "\xEF\xBB\xBFx\r\ny", kFilterDone, "x\ny", ""},
+        {"only a leading mark is dropped", {}, "x\xEF\xBB\xBF", kFilterDone, "x\xEF\xBB\xBF", ""},
+        {"several settings", {L"--set", L"FEL_SORTASC=1", L"--set", L"FEL_UNIQ=1", L"--set", L"LC_LF=1"},
+         "b\na\nb\n", kFilterDone, "\na\nb", ""},
+        {"text values keep '='", {L"--set", L"MUL_BY_N=2", L"--set", L"CSVTSV_CHANGEROWCOL=0"}, "3,x", kFilterDone,
+         "6,x", ""},
+        {"non-ASCII survives", {L"--set", L"TAB8SPACE=1"}, "\xE3\x81\x82\tx", kFilterDone,
+         "\xE3\x81\x82      x", ""},
+        {"stage messages go to standard error",
+         {L"--set", L"REP_REP=1", L"--set", L"REP_BEFORE=(", L"--set", L"REP_AFTER=x"}, "abc", kFilterDone, "abc",
+         "regex error."},
+        {"invalid UTF-8", {L"--set", L"LC_LF=1"}, "ab\xC0\xAF", kFilterUsage, "",
+         "nuvela-filter: invalid UTF-8 in the input at byte 2"},
+        {"NUL in the input", {}, std::string("a\0b", 3), kFilterUsage, "", "nuvela-filter: the input contains a NUL"},
+        {"unknown key", {L"--set", L"NO_SUCH=1"}, "x", kFilterUsage, "", "nuvela-filter: unknown key \"NO_SUCH\""},
+        {"key is case-sensitive", {L"--set", L"lc_lf=1"}, "x", kFilterUsage, "", "nuvela-filter: unknown key"},
+        {"flag takes 0 or 1", {L"--set", L"LC_LF=yes"}, "x", kFilterUsage, "", "nuvela-filter: LC_LF takes 0 or 1"},
+        {"flag 2 refused", {L"--set", L"LC_LF=2"}, "x", kFilterUsage, "", "nuvela-filter: LC_LF takes 0 or 1"},
+        {"byte range", {L"--set", L"SK1_VKEY=256"}, "x", kFilterUsage, "", "nuvela-filter: SK1_VKEY takes 0 to 255"},
+        {"integer form", {L"--set", L"Delay1Sec=1e3"}, "x", kFilterUsage, "", "nuvela-filter: Delay1Sec takes an integer"},
+        {"integer range", {L"--set", L"Delay1Sec=99999999999"}, "x", kFilterUsage, "", "nuvela-filter: Delay1Sec"},
+        {"empty integer", {L"--set", L"Delay1Sec="}, "x", kFilterUsage, "", "nuvela-filter: Delay1Sec"},
+        {"multiplier form", {L"--set", L"MUL_BY_N=-2"}, "x", kFilterUsage, "", "nuvela-filter: MUL_BY_N takes digits"},
+        {"missing '='", {L"--set", L"LC_LF"}, "x", kFilterUsage, "", "nuvela-filter: --set needs KEY=VALUE"},
+        {"missing value", {L"--set"}, "x", kFilterUsage, "", "nuvela-filter: --set needs a value"},
+        {"unknown argument", {L"-x"}, "x", kFilterUsage, "", "nuvela-filter: unknown argument \"-x\""},
+        {"missing definition file", {L"--def", L"/no/such/Convert.def"}, "x", kFilterUsage, "",
+         "nuvela-filter: cannot load the conversion file"},
+        {"help", {L"--help"}, "ignored", kFilterDone, "Usage: nuvela-filter", ""},
+    };
+    for (const FilterCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FilterResult result = RunFilter(c.arguments, c.input);
+        EXPECT_EQ(result.status, c.status);
+        if (c.name == std::string("help")) {
+            EXPECT_TRUE(result.output.starts_with(c.output));
+        } else {
+            EXPECT_EQ(result.output, c.output);
+        }
+        EXPECT_TRUE(result.errors.starts_with(c.errorStart)) << result.errors;
+        if (c.status != kFilterDone) {
+            EXPECT_EQ(result.errors.find('\n'), result.errors.size() - 1);  // one line
+        }
+        if (c.errorStart.empty()) {
+            EXPECT_EQ(result.errors, "");
+        }
+    }
+}
+
+TEST_F(FilterTest, HelpListsEveryKey) {
+    const std::string usage = FilterUsage();
+    for (const OptionField& field : OptionFields())
+        EXPECT_NE(usage.find("  " + EncodeUtf8(field.key) + "  "), std::string::npos) << EncodeUtf8(field.key);
+}
+
+TEST_F(FilterTest, SettingsStartFromTheDefaultsEachRun) {
+    ASSERT_EQ(RunFilter({L"--set", L"LC_LF=1"}, "a\r\nb").output, "a\nb");
+    EXPECT_EQ(RunFilter({}, "a\r\nb").output, "a\r\nb");
+}
+
+#ifdef NUVELA_FILTER_PROGRAM
+// The built program itself: arguments, binary standard input and output, exit status.
+TEST_F(FilterTest, ProgramRunsOverStandardStreams) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         ("nuvela-filter-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                          "-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+    std::filesystem::create_directories(folder);
+    const auto in = folder / "in.txt", out = folder / "out.txt", err = folder / "err.txt";
+    std::ofstream(in, std::ios::binary) << "\xEF\xBB\xBF" "b\r\n\xE3\x81\x82\r\na\r\n";
+    const auto run = [&](const std::string& arguments) {
+        const std::string command = std::string("\"") + NUVELA_FILTER_PROGRAM + "\" " + arguments + " < \"" +
+                                    in.string() + "\" > \"" + out.string() + "\" 2> \"" + err.string() + "\"";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    const auto read = [](const std::filesystem::path& file) {
+        std::ostringstream text;
+        text << std::ifstream(file, std::ios::binary).rdbuf();
+        return text.str();
+    };
+    EXPECT_EQ(run("--set FEL_SORTDSC=1 --set LC_LF=1"), 0);
+    EXPECT_EQ(read(out), "\xE3\x81\x82\nb\na\n");
+    EXPECT_EQ(read(err), "");
+    EXPECT_EQ(run("--set FEL_SORTDSC=maybe"), 2);
+    EXPECT_EQ(read(out), "");
+    EXPECT_EQ(read(err), "nuvela-filter: FEL_SORTDSC takes 0 or 1, not \"maybe\"\n");
+    std::filesystem::remove_all(folder);
+}
+#endif
+
+}  // namespace
