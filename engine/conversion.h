@@ -35,3 +35,8 @@ std::wstring UnescapeConversionText(std::wstring_view text);
 // Applies the table `name` at position k of `text`, in place. False, text unchanged, when the name
 // is empty, the text is empty or no table has that name.
 bool ApplyConversionAt(std::wstring_view name, std::wstring& text, std::size_t k, bool forward);
+
+// The pipeline's conversion stage: ApplyConversionAt forwards at k = 0, 1, 2, ... while k is below
+// the current length, in time linear in the text. When a reference cycle or runaway growth stops
+// it, the text stays as converted so far and a warning goes to the pending notification.
+void ApplyConversion(std::wstring_view name, std::wstring& text);

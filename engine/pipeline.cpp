@@ -12,12 +12,6 @@
 
 namespace {
 
-void ApplyCharacterConversion(const wchar_t* conversionName, std::wstring& text) {
-    // The text may grow or shrink under the scan, so its length is read at every step.
-    for (std::size_t k = 0; k < text.size(); ++k)
-        ApplyConversionAt(conversionName, text, k, /*forward=*/true);
-}
-
 bool AnyTrimLeft(const ProcessingOptionsRecord& o) {
     return o.FEL_TRIMLEFT || o.FEL_TRIMLEFT_FPSPACE || o.FEL_TRIMLEFT_TAB || o.FEL_TRIMLEFT_ZERO ||
            o.FEL_TRIMLEFT_FPZERO;
@@ -55,7 +49,7 @@ void RunLineStage(std::wstring& text) {
 void ProcessText(const wchar_t* conversionName, const wchar_t* input, std::wstring& output) {
     output.assign(input);
     const ProcessingOptionsRecord& o = ProcessingOptions;
-    if (conversionName && *conversionName && !output.empty()) ApplyCharacterConversion(conversionName, output);
+    if (conversionName && *conversionName && !output.empty()) ApplyConversion(conversionName, output);
     if (o.DelSpace || o.DelEnter || o.DelTab) DeleteCharacters(output);
     if (o.REP_REP) ApplyRegexReplacement(output);
     if (LineStageWanted(o)) RunLineStage(output);
