@@ -108,7 +108,7 @@ bool ComboboxQueue::WriteIni() const {
     WritePrivateProfileStringW(name_.c_str(), nullptr, nullptr, kIniFileName);  // absent is as good as deleted
     bool written = true;
     for (std::size_t i = 0; i < entries_.size(); ++i)
-        written = WritePrivateProfileStringW(name_.c_str(), std::to_wstring(i).c_str(), entries_[i].c_str(),
+        written = WritePrivateProfileStringW(name_.c_str(), std::to_wstring(i).c_str(), ProfileValue(entries_[i]).c_str(),
                                              kIniFileName) &&
                   written;
     return written;

@@ -38,8 +38,6 @@ std::wstring RegistryOpenFailure() {
                : std::wstring(L"Cannot open - HKEY_CURRENT_USER\\") + kRegistrySubkey;
 }
 
-// The profile functions strip blanks around a value and one pair of enclosing quotes; quoting
-// such a text keeps it whole (a pattern of one space, say) and reads back unchanged.
 bool NeedsProfileQuotes(const std::wstring& text) {
     if (text.empty()) return false;
     auto isBlank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
@@ -47,10 +45,6 @@ bool NeedsProfileQuotes(const std::wstring& text) {
     const wchar_t last = text.back();
     const bool enclosedInQuotes = text.size() >= 2 && (first == L'"' || first == L'\'') && first == last;
     return isBlank(first) || isBlank(last) || enclosedInQuotes;
-}
-
-std::wstring ProfileValue(const std::wstring& text) {
-    return NeedsProfileQuotes(text) ? L"\"" + text + L"\"" : text;
 }
 
 bool WriteProfileSetting(const wchar_t* key, const std::wstring& value, std::wstring& errors) {
@@ -160,6 +154,12 @@ bool SaveSettings() {
     if (errors.empty()) return true;
     ReportFailedSave(errors);
     return false;
+}
+
+// The profile functions strip blanks around a value and one pair of enclosing quotes; quoting
+// such a text keeps it whole (a pattern of one space, say) and reads back unchanged.
+std::wstring ProfileValue(const std::wstring& text) {
+    return NeedsProfileQuotes(text) ? L"\"" + text + L"\"" : text;
 }
 
 // Every 32-bit value is written whole: a text cut short would make the profile function drop the key.

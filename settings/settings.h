@@ -16,6 +16,9 @@ bool SaveSettings();
 bool WriteIntegerSetting(const wchar_t* key, int value, std::wstring& errors);
 bool WriteStringSetting(const wchar_t* key, const std::wstring& text, std::wstring& errors);
 
+// A text as written to the ini file, quoted when the profile functions would strip its blanks or quotes.
+std::wstring ProfileValue(const std::wstring& text);
+
 // "/OR" and "/RO": copy every setting from one store to the other and say how it went in a box.
 void CopySettingsIniToRegistry();
 void CopySettingsRegistryToIni();

@@ -64,15 +64,15 @@ TEST_P(ComboboxQueueTest, PushKeepsMostRecentFirstInMemoryStoreAndList) {
     ComboboxQueue queue;
     queue.Initialise(combobox_.get(), L"cbq_before");
     EXPECT_TRUE(queue.Entries().empty());
-    for (const wchar_t* text : {L"a", L"b", L"ABC", L"abc", L"c"}) EXPECT_TRUE(queue.Push(text));
-    const Texts expected = {L"c", L"abc", L"ABC", L"b", L"a"};
+    for (const wchar_t* text : {L"a", L"b", L"ABC", L"abc", L" 'c' "}) EXPECT_TRUE(queue.Push(text));
+    const Texts expected = {L" 'c' ", L"abc", L"ABC", L"b", L"a"};
     EXPECT_EQ(queue.Entries(), expected);
     EXPECT_EQ(ListItems(), expected);
     EXPECT_EQ(SendMessageW(combobox_.get(), CB_GETCURSEL, 0, 0), 0);
     EXPECT_EQ(Stored(), expected);
 
     EXPECT_TRUE(queue.Push(L"b"));  // an older entry moves up without a duplicate
-    EXPECT_EQ(queue.Entries(), (Texts{L"b", L"c", L"abc", L"ABC", L"a"}));
+    EXPECT_EQ(queue.Entries(), (Texts{L"b", L" 'c' ", L"abc", L"ABC", L"a"}));
     EXPECT_EQ(Stored(), queue.Entries());
     EXPECT_TRUE(boxes.empty());
 }

@@ -91,6 +91,17 @@ std::vector<BYTE> ReadFileBytes(const std::wstring& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+void ExpectSameOptions(const ProcessingOptionsRecord& actual, const ProcessingOptionsRecord& expected) {
+    for (const OptionField& field : OptionFields()) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(field.key)));
+        if (field.kind == OptionKind::Text)
+            EXPECT_EQ(actual.*field.text, expected.*field.text);
+        else
+            EXPECT_EQ(OptionIntegerValue(actual, field), OptionIntegerValue(expected, field));
+    }
+    EXPECT_TRUE(actual == expected);
+}
+
 void SettingsTest::SetUp() {
     DeleteProductKey();
     ASSERT_FALSE(ProductKeyExists());

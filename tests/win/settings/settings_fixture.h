@@ -39,6 +39,8 @@ void SetRawDword(const wchar_t* name, DWORD value);
 bool GetRawValue(const wchar_t* name, DWORD& type, std::vector<BYTE>& data);
 std::wstring ReadIniText(const wchar_t* section, const wchar_t* key);
 std::vector<BYTE> ReadFileBytes(const std::wstring& path);
+// Compares two records key by key, naming each key that differs.
+void ExpectSameOptions(const ProcessingOptionsRecord& actual, const ProcessingOptionsRecord& expected);
 
 class SettingsTest : public ::testing::Test {
 protected:

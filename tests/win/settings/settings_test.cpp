@@ -76,7 +76,7 @@ TEST_F(PersistenceTest, FirstStartWithoutIniFileCreatesUtf16FileAndLoadsDefaults
     ProcessingOptions.MultiDivSec = 4000;
     LoadSettings();
     EXPECT_EQ(ReadFileBytes(L"Nuvela.ini"), kIniHeader);
-    EXPECT_EQ(ProcessingOptions, LoadedDefaults());
+    ExpectSameOptions(ProcessingOptions, LoadedDefaults());
     EXPECT_TRUE(ProcessingOptions.CBWatchEnabled);
 }
 
@@ -179,7 +179,7 @@ TEST_F(PersistenceTest, BigDialogKeepsItsCurrentValueWhenNothingIsStored) {
 TEST_F(PersistenceTest, RegistryLoadWithoutKeyCreatesNothingUntilTheFirstSave) {
     ProcessingOptions.DelTab = true;
     LoadSettings();
-    EXPECT_EQ(ProcessingOptions, LoadedDefaults());
+    ExpectSameOptions(ProcessingOptions, LoadedDefaults());
     EXPECT_FALSE(ProductKeyExists());
     EXPECT_TRUE(SaveSettings());
     EXPECT_TRUE(ProductKeyExists());
@@ -203,7 +203,7 @@ TEST_F(PersistenceTest, EveryFieldRoundTripsThroughBothStores) {
         ASSERT_TRUE(SaveSettings());
         ProcessingOptions = {};
         LoadSettings();
-        EXPECT_EQ(ProcessingOptions, EveryFieldChanged());
+        ExpectSameOptions(ProcessingOptions, EveryFieldChanged());
     }
     const std::vector<BYTE> file = ReadFileBytes(L"Nuvela.ini");
     ASSERT_GE(file.size(), 2u);
@@ -282,7 +282,7 @@ TEST_F(PersistenceTest, CopyIniToRegistryWithoutIniFileCopiesTheDefaults) {
     EXPECT_EQ(ReadFileBytes(L"Nuvela.ini"), kIniHeader);
     ProcessingOptions = {};
     LoadSettings();
-    EXPECT_EQ(ProcessingOptions, LoadedDefaults());
+    ExpectSameOptions(ProcessingOptions, LoadedDefaults());
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"iniファイルからレジストリへ設定をコピーしました。");
     EXPECT_EQ(boxes[0].caption, L"ヌベラ");
@@ -308,7 +308,7 @@ TEST_F(PersistenceTest, CopyCommandsLeaveTheHistoriesBehind) {
     EXPECT_EQ(ReadIniText(L"cbq_after", L"0"), L"<absent>");
     ProcessingOptions = {};
     LoadSettings();
-    EXPECT_EQ(ProcessingOptions, EveryFieldChanged());
+    ExpectSameOptions(ProcessingOptions, EveryFieldChanged());
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].text, L"Setting copying from the registry to the ini file has been completed.");
     EXPECT_EQ(boxes[1].caption, L"Nuvela");
