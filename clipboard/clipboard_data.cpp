@@ -19,17 +19,6 @@ constexpr const wchar_t* kValueMarkers[] = {L"CanIncludeInClipboardHistory", L"C
 // Marker data is a DWORD or nothing; more is neither read nor written back.
 constexpr SIZE_T kMarkerDataLimit = 64;
 
-// Copies the bytes of `block`, at most `limit`; false when it cannot be read.
-bool CopyBlockBytes(HANDLE block, SIZE_T limit, std::vector<BYTE>& bytes) {
-    if (!block) return false;
-    const SIZE_T size = GlobalSize(block);
-    GlobalMemoryLock lock(block);
-    if (!lock.data()) return false;
-    const BYTE* data = static_cast<const BYTE*>(lock.data());
-    bytes.assign(data, data + std::min(size, limit));
-    return true;
-}
-
 std::wstring WideFromAnsi(const char* text, int length) {
     if (length == 0) return std::wstring();
     const int units = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
@@ -134,6 +123,29 @@ bool PutTextOnClipboard(std::wstring_view text) {
     return true;
 }
 
+bool CopyBlockBytes(HANDLE block, SIZE_T limit, std::vector<BYTE>& bytes) {
+    if (!block) return false;
+    const SIZE_T size = GlobalSize(block);
+    GlobalMemoryLock lock(block);
+    if (!lock.data()) return false;
+    const BYTE* data = static_cast<const BYTE*>(lock.data());
+    bytes.assign(data, data + std::min(size, limit));
+    return true;
+}
+
+bool PutBytesOnClipboard(UINT format, const std::vector<BYTE>& bytes, SIZE_T minimumSize) {
+    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, std::max(bytes.size(), minimumSize)));
+    if (!block) return false;
+    {
+        GlobalMemoryLock lock(block.get());
+        if (!lock.data()) return false;
+        if (!bytes.empty()) std::memcpy(lock.data(), bytes.data(), bytes.size());
+    }
+    if (!PutClipboardData(format, block.get())) return false;
+    block.release();  // the system owns it now
+    return true;
+}
+
 PrivacyMarkers ReadPrivacyMarkers() {
     PrivacyMarkers markers;
     auto read = [&markers](const wchar_t* name, bool byValue) {
@@ -156,16 +168,7 @@ PrivacyMarkers ReadPrivacyMarkers() {
 }
 
 void WritePrivacyMarkers(const PrivacyMarkers& markers) {
-    for (const PrivacyMarkers::Marker& marker : markers.present) {
-        // A marker whose data could not be read goes back as the DWORD 0 that says "keep private".
-        const SIZE_T bytes = std::max<SIZE_T>(marker.data.size(), sizeof(DWORD));
-        UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes));
-        if (!block) continue;
-        {
-            GlobalMemoryLock lock(block.get());
-            if (!lock.data()) continue;
-            if (!marker.data.empty()) std::memcpy(lock.data(), marker.data.data(), marker.data.size());
-        }
-        if (PutClipboardData(marker.format, block.get())) block.release();
-    }
+    // A marker whose data could not be read goes back as the DWORD 0 that says "keep private".
+    for (const PrivacyMarkers::Marker& marker : markers.present)
+        (void)PutBytesOnClipboard(marker.format, marker.data, sizeof(DWORD));
 }

@@ -32,6 +32,11 @@ SetClipboardDataFunction SetClipboardDataStep(SetClipboardDataFunction function)
 // Puts `text` on the open clipboard as CF_UNICODETEXT; the block then belongs to the system.
 [[nodiscard]] bool PutTextOnClipboard(std::wstring_view text);
 
+// The bytes of a block, at most `limit` of them; false when it cannot be read.
+[[nodiscard]] bool CopyBlockBytes(HANDLE block, SIZE_T limit, std::vector<BYTE>& bytes);
+// Puts a block of at least `minimumSize` bytes (zeros after `bytes`) on the open clipboard.
+[[nodiscard]] bool PutBytesOnClipboard(UINT format, const std::vector<BYTE>& bytes, SIZE_T minimumSize = 0);
+
 // Formats by which password managers and the like ask monitors to leave their data alone.
 struct PrivacyMarkers {
     struct Marker {

@@ -171,13 +171,20 @@ bool ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& mark
     StopMultiDiv(window);  // any change without text also ends the cycle
     if (ProcessingOptions.FileFolderCopy == 0 || !IsClipboardFormatAvailable(CF_HDROP)) return false;
     if (!force && markers.isPrivate) return false;
+    HANDLE handle = GetClipboardData(CF_HDROP);
     std::vector<std::wstring> paths;
-    if (!ReadDropList(GetClipboardData(CF_HDROP), paths)) return false;
+    std::vector<BYTE> dropList;
+    if (!ReadDropList(handle, paths) || !CopyBlockBytes(handle, GlobalSize(handle), dropList)) return false;
 
     PendingNotification::Clear();
     std::wstring result;
     RunEngine(FileListText(paths, ProcessingOptions.FileFolderCopy == 2), result);
-    if (WriteBack(result, Branch::Files, markers)) AfterSuccessfulWrite(window, result, Branch::Files, markers.isPrivate);
+    if (WriteBack(result, Branch::Files, markers)) {
+        AfterSuccessfulWrite(window, result, Branch::Files, markers.isPrivate);
+    } else if (!IsClipboardFormatAvailable(CF_HDROP) && PutBytesOnClipboard(CF_HDROP, dropList)) {
+        // The clipboard was emptied for a write that then failed: the copied files go back.
+        WritePrivacyMarkers(markers);
+    }
     return true;
 }
 
