@@ -1,0 +1,377 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "command_filter.h"
+#include "language.h"
+#include "options.h"
+#include "pending_notification.h"
+#include "pipeline.h"
+#include "scoped_win.h"
+#include "test_support.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kUtf16 = 1;
+constexpr int kUtf8 = 2;
+constexpr int kAnsi = 0;
+
+std::filesystem::path TemporaryDirectory() {
+    wchar_t folder[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, folder);
+    return folder;
+}
+
+// The filter's own temporary files: NVI, NVO and NVE followed by the system's number.
+std::set<std::wstring> PipeFilesInTemporaryDirectory() {
+    std::set<std::wstring> names;
+    for (const auto& entry : std::filesystem::directory_iterator(TemporaryDirectory())) {
+        const std::wstring name = entry.path().filename().wstring();
+        const std::wstring prefix = name.substr(0, 3);
+        if (prefix == L"NVI" || prefix == L"NVO" || prefix == L"NVE") names.insert(name);
+    }
+    return names;
+}
+
+std::wstring ToolCommand(const std::wstring& arguments) {
+    return (test_support::ProgramFolder() / L"filter_tool.exe").wstring() + L" " + arguments;
+}
+
+// Restores an environment variable on every way out of a test.
+class ScopedEnvironmentVariable {
+public:
+    ScopedEnvironmentVariable(const wchar_t* name, const wchar_t* value) : name_(name) {
+        wchar_t previous[32768];
+        const DWORD length = GetEnvironmentVariableW(name, previous, 32768);
+        hadValue_ = length > 0 && length < 32768;
+        if (hadValue_) previous_.assign(previous, length);
+        SetEnvironmentVariableW(name, value);
+    }
+    ~ScopedEnvironmentVariable() { SetEnvironmentVariableW(name_, hadValue_ ? previous_.c_str() : nullptr); }
+    ScopedEnvironmentVariable(const ScopedEnvironmentVariable&) = delete;
+    ScopedEnvironmentVariable& operator=(const ScopedEnvironmentVariable&) = delete;
+
+private:
+    const wchar_t* name_;
+    std::wstring previous_;
+    bool hadValue_ = false;
+};
+
+class CommandFilterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::wstring program = test_support::ProgramFolder().wstring();
+        ASSERT_EQ(program.find(L' '), std::wstring::npos) << "the tool path goes unquoted into the command";
+        ProcessingOptions = {};
+        ProcessingOptions.USE_CMDLINE = true;
+        PendingNotification::Clear();
+        SetLanguage(Language::English);
+        pipeFilesBefore_ = PipeFilesInTemporaryDirectory();
+    }
+
+    void TearDown() override {
+        EXPECT_EQ(PipeFilesInTemporaryDirectory(), pipeFilesBefore_) << "a temporary file of the filter was left";
+        ProcessingOptions = {};
+        PendingNotification::Clear();
+        SetLanguage(Language::Japanese);
+    }
+
+    static std::wstring Filter(const std::wstring& text, const std::wstring& command, int charCode) {
+        ProcessingOptions.CMDLINE = command;
+        ProcessingOptions.CMDLINE_CHARCODE = charCode;
+        std::wstring result = text;
+        RunCommandFilter(result);
+        return result;
+    }
+
+    test_support::TemporaryFolder folder_;  // the command's current directory
+
+private:
+    std::set<std::wstring> pipeFilesBefore_;
+};
+
+std::vector<std::filesystem::path> Lines(const std::wstring& text) {
+    std::vector<std::filesystem::path> lines;
+    for (std::size_t start = 0, end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
+        lines.emplace_back(text.substr(start, end - start));
+    return lines;
+}
+
+// Paths as the system reports them for open files carry the "\\?\" prefix.
+bool SameFolder(const std::filesystem::path& a, const std::filesystem::path& b) {
+    const auto plain = [](std::wstring path) {
+        if (path.starts_with(L"\\\\?\\")) path.erase(0, 4);
+        while (path.ends_with(L'\\')) path.pop_back();
+        return path;
+    };
+    return CompareStringOrdinal(plain(a.wstring()).c_str(), -1, plain(b.wstring()).c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// The tool reports the files behind its standard input, output and error.
+TEST_F(CommandFilterTest, ExchangeGoesThroughThreeFilesInTheTemporaryFolder) {
+    const std::vector<std::filesystem::path> files = Lines(Filter(L"x", ToolCommand(L"paths"), kUtf8));
+    ASSERT_EQ(files.size(), 3u);
+    const wchar_t* const prefixes[] = {L"NVI", L"NVO", L"NVE"};
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(files[i].wstring());
+        EXPECT_EQ(files[i].filename().wstring().substr(0, 3), prefixes[i]);
+        EXPECT_EQ(files[i].extension(), L".tmp");
+        EXPECT_TRUE(SameFolder(files[i].parent_path(), TemporaryDirectory()));
+    }
+}
+
+struct InputCase {
+    const char* name;
+    int charCode;
+    UINT onlyForCodePage;  // 0: any
+    std::wstring text;
+    std::wstring bytesInHex;
+};
+
+// The tool answers with the hex of the bytes it received, so the file is checked byte by byte:
+// no mark, no terminating NUL, line breaks as they are.
+TEST_F(CommandFilterTest, InputFileHoldsTheTextInTheChosenEncoding) {
+    const InputCase cases[] = {
+        {"UTF-16 units as they are", kUtf16, 0, L"a\x65E5\r\n", L"6100e5650d000a00"},
+        {"UTF-16 surrogate pair", kUtf16, 0, L"\xD842\xDFB7", L"42d8b7df"},
+        {"UTF-8", kUtf8, 0, L"a\x65E5\r\n", L"61e697a50d0a"},
+        {"UTF-8 surrogate pair", kUtf8, 0, L"\xD842\xDFB7!", L"f0a0aeb721"},
+        {"UTF-8 lone LF and CR", kUtf8, 0, L"\n\r", L"0a0d"},
+        {"ANSI lacks Thai: default character", kAnsi, 0, L"a\x0E01", L"613f"},
+        {"ANSI 1252 keeps e-acute, lacks kanji", kAnsi, 1252, L"a\x00E9\x65E5", L"61e93f"},
+        {"any other code is ANSI", 7, 1252, L"\x20AC", L"80"},
+    };
+    for (const InputCase& c : cases) {
+        if (c.onlyForCodePage && c.onlyForCodePage != GetACP()) continue;
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Filter(c.text, ToolCommand(c.charCode == kUtf16 ? L"hex16" : L"hex"), c.charCode), c.bytesInHex);
+        EXPECT_EQ(PendingNotification::Text(), L"");
+    }
+}
+
+struct OutputCase {
+    const char* name;
+    int charCode;
+    UINT onlyForCodePage;
+    std::wstring bytesInHex;
+    std::wstring text;
+};
+
+TEST_F(CommandFilterTest, OutputFileIsDecodedUpToTheFirstNul) {
+    const OutputCase cases[] = {
+        {"UTF-16 mark arrives as U+FEFF", kUtf16, 0, L"fffe4100", L"\xFEFF" L"A"},
+        {"UTF-16 odd last byte pairs with zero", kUtf16, 0, L"410042", L"AB"},
+        {"UTF-16 stops at NUL unit", kUtf16, 0, L"410000004200", L"A"},
+        {"UTF-16 line breaks unchanged", kUtf16, 0, L"0d000a000a00", L"\r\n\n"},
+        {"UTF-8 mark arrives as U+FEFF", kUtf8, 0, L"efbbbf41", L"\xFEFF" L"A"},
+        {"UTF-8 Japanese and CR LF", kUtf8, 0, L"e697a50d0a", L"\x65E5\r\n"},
+        {"UTF-8 stops at NUL byte", kUtf8, 0, L"41004200", L"A"},
+        {"UTF-8 invalid byte replaced", kUtf8, 0, L"ff41", L"\xFFFD" L"A"},
+        {"ANSI 1252", kAnsi, 1252, L"e98041", L"\x00E9\x20AC" L"A"},
+        {"ANSI stops at NUL byte", kAnsi, 0, L"41004200", L"A"},
+    };
+    for (const OutputCase& c : cases) {
+        if (c.onlyForCodePage && c.onlyForCodePage != GetACP()) continue;
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Filter(L"ignored", ToolCommand(L"emit " + c.bytesInHex), c.charCode), c.text);
+        EXPECT_EQ(PendingNotification::Text(), L"");
+    }
+}
+
+struct RoundTripCase {
+    const char* name;
+    int charCode;
+    UINT onlyForCodePage;
+    const wchar_t* tool;
+    std::wstring text;
+    std::wstring expected;
+};
+
+TEST_F(CommandFilterTest, TextRoundTripsThroughTheCommand) {
+    const std::wstring japanese = L"\x65E5\x672C\x8A9E text\r\n\xD842\xDFB7 end\n";  // 日本語, 𠮷
+    const std::wstring japaneseUpper = L"\x65E5\x672C\x8A9E TEXT\r\n\xD842\xDFB7 END\n";
+    const RoundTripCase cases[] = {
+        {"UTF-16", kUtf16, 0, L"upper16", japanese, japaneseUpper},
+        {"UTF-8", kUtf8, 0, L"upper", japanese, japaneseUpper},
+        {"ANSI 1252", kAnsi, 1252, L"upper", L"caf\x00E9 \x65E5\x672C\r\n", L"CAF\x00E9 ??\r\n"},
+        {"ANSI ASCII", kAnsi, 0, L"copy", L"plain\ttext\r\n", L"plain\ttext\r\n"},
+        {"empty text", kUtf8, 0, L"copy", L"", L""},
+    };
+    for (const RoundTripCase& c : cases) {
+        if (c.onlyForCodePage && c.onlyForCodePage != GetACP()) continue;
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Filter(c.text, ToolCommand(c.tool), c.charCode), c.expected);
+        EXPECT_EQ(PendingNotification::Text(), L"");
+    }
+}
+
+// "/U" makes the interpreter's own commands write UTF-16, which is how the output is read.
+TEST_F(CommandFilterTest, BuiltInCommandWritesUtf16UnderSlashU) {
+    const std::wstring result = Filter(L"x", L"echo \x65E5\x672C", kUtf16);
+    ASSERT_GE(result.size(), 4u);
+    EXPECT_EQ(result.substr(0, 2), L"\x65E5\x672C");
+    EXPECT_EQ(result.substr(result.size() - 2), L"\r\n");
+}
+
+struct ErrorCase {
+    const char* name;
+    int charCode;
+    std::wstring bytesInHex;
+    std::wstring shown;  // empty: nothing is shown
+};
+
+TEST_F(CommandFilterTest, StandardErrorBecomesAWarningUnlessItIsALoneBlank) {
+    const ErrorCase cases[] = {
+        {"one space", kUtf8, L"20", L""},
+        {"one LF", kUtf8, L"0a", L""},
+        {"CR LF", kUtf8, L"0d0a", L""},
+        {"UTF-16 space", kUtf16, L"2000", L""},
+        {"UTF-16 CR LF", kUtf16, L"0d000a00", L""},
+        {"two spaces", kUtf8, L"2020", L"  "},
+        {"one CR", kUtf8, L"0d", L"\r"},
+        {"two LFs", kUtf8, L"0a0a", L"\n\n"},
+        {"space LF", kUtf8, L"200a", L" \n"},
+        {"a message, whole", kUtf8, L"626164207468696e670d0a", L"bad thing\r\n"},
+        {"UTF-16 message", kUtf16, L"6f006b002100", L"ok!"},
+        {"ANSI message", kAnsi, L"6f6f7073", L"oops"},
+    };
+    for (const ErrorCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        PendingNotification::Clear();
+        // nothing on standard output: the text becomes empty
+        EXPECT_EQ(Filter(L"before", ToolCommand(L"emit-err " + c.bytesInHex), c.charCode), L"");
+        EXPECT_EQ(PendingNotification::Text(), c.shown);
+        EXPECT_EQ(PendingNotification::Severity(), c.shown.empty() ? SeverityNone : SeverityWarning);
+    }
+}
+
+TEST_F(CommandFilterTest, ExitCodeIsNotLookedAt) {
+    EXPECT_EQ(Filter(L"kept\r\n", ToolCommand(L"exit 3"), kUtf8), L"kept\r\n");
+    EXPECT_EQ(PendingNotification::Text(), L"");
+}
+
+// The interpreter runs only the redirections; the output file stays empty.
+TEST_F(CommandFilterTest, EmptyCommandEmptiesTheText) {
+    EXPECT_EQ(Filter(L"some text", L"", kAnsi), L"");
+}
+
+TEST_F(CommandFilterTest, MissingCommandComplaintArrivesAsWarning) {
+    EXPECT_EQ(Filter(L"some text", L"nuvela-no-such-command", kAnsi), L"");
+    EXPECT_NE(PendingNotification::Text().find(L"nuvela-no-such-command"), std::wstring::npos)
+        << PendingNotification::Text();
+    EXPECT_EQ(PendingNotification::Severity(), SeverityWarning);
+}
+
+TEST_F(CommandFilterTest, OffRunsNothing) {
+    const std::wstring plantedCmd = (test_support::ProgramFolder() / L"planted_cmd.exe").wstring();
+    ProcessingOptions.USE_CMDLINE = false;
+    EXPECT_EQ(Filter(L"unchanged", plantedCmd, kUtf8), L"unchanged");
+    EXPECT_FALSE(std::filesystem::exists(folder_.path() / L"planted-cmd-ran"));
+
+    // the same command does run when the filter is on, so the check above can fail
+    ProcessingOptions.USE_CMDLINE = true;
+    Filter(L"unchanged", plantedCmd, kUtf8);
+    EXPECT_TRUE(std::filesystem::exists(folder_.path() / L"planted-cmd-ran"));
+}
+
+TEST_F(CommandFilterTest, CmdExePlantedInTheCurrentDirectoryIsNotRun) {
+    ASSERT_EQ(std::filesystem::current_path(), folder_.path());
+    std::filesystem::copy_file(test_support::ProgramFolder() / L"planted_cmd.exe", folder_.path() / L"CMD.EXE");
+    EXPECT_EQ(Filter(L"text", ToolCommand(L"upper"), kUtf8), L"TEXT");
+    EXPECT_FALSE(std::filesystem::exists(folder_.path() / L"planted-cmd-ran"));
+}
+
+TEST_F(CommandFilterTest, UnusableTemporaryFolderLeavesTextAndWarns) {
+    const std::wstring missing = (folder_.path() / L"no-such-folder").wstring();
+    const ScopedEnvironmentVariable tmp(L"TMP", missing.c_str());
+    const ScopedEnvironmentVariable temp(L"TEMP", missing.c_str());
+    struct {
+        Language language;
+        const wchar_t* message;
+    } const languages[] = {
+        {Language::English, L"Cannot create a file for in-pipe."},
+        {Language::Japanese, L"パイプ入力用のファイルを作成できません。"},
+    };
+    for (const auto& l : languages) {
+        SetLanguage(l.language);
+        PendingNotification::Clear();
+        EXPECT_EQ(Filter(L"unchanged", ToolCommand(L"copy"), kUtf8), L"unchanged");
+        EXPECT_EQ(PendingNotification::Text(), l.message);
+        EXPECT_EQ(PendingNotification::Severity(), SeverityWarning);
+    }
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+// The filter is the last stage: the CR LF the command adds survives a line stage that turns every
+// break into LF.
+TEST_F(CommandFilterTest, RunsLastInProcessTextAfterTheLineStage) {
+    ProcessingOptions.LC_LF = true;
+    ProcessingOptions.CMDLINE = ToolCommand(L"append-crlf");
+    ProcessingOptions.CMDLINE_CHARCODE = kUtf8;
+    std::wstring output;
+    ProcessText(L"", L"a\r\nb", output);
+    EXPECT_EQ(output, L"a\nb\r\nEND");
+}
+
+// Ends a process a failing test left behind; true when it had ended already or ends in time.
+bool ProcessEnds(DWORD processId, DWORD timeoutMs) {
+    const UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId));
+    if (!process) return true;  // gone already
+    if (WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0) return true;
+    TerminateProcess(process.get(), 1);
+    return false;
+}
+
+class CommandTimeLimitTest : public CommandFilterTest {
+protected:
+    void SetUp() override {
+        CommandFilterTest::SetUp();
+        previousLimit_ = SetCommandTimeLimit(3s);
+    }
+    void TearDown() override {
+        SetCommandTimeLimit(previousLimit_);
+        CommandFilterTest::TearDown();
+    }
+
+private:
+    std::chrono::milliseconds previousLimit_{};
+};
+
+// Without the bound the tool would sleep two minutes and the text would come back empty.
+TEST_F(CommandTimeLimitTest, CommandPastTheBoundIsEndedWithItsWholeTree) {
+    const std::filesystem::path pidFile = folder_.path() / L"pids.txt";
+    const std::wstring command = ToolCommand(L"spawn " + pidFile.wstring());
+
+    EXPECT_EQ(Filter(L"unchanged", command, kUtf8), L"unchanged");
+    EXPECT_EQ(PendingNotification::Text(),
+              L"The command did not end within 3 seconds and was stopped; the text is unchanged.\r\n" + command);
+    EXPECT_EQ(PendingNotification::Severity(), SeverityWarning);
+
+    DWORD interpreter = 0, tool = 0, grandchild = 0;
+    std::ifstream(pidFile) >> interpreter >> tool >> grandchild;
+    ASSERT_NE(interpreter, 0u);
+    ASSERT_NE(tool, 0u);
+    ASSERT_NE(grandchild, 0u);
+    EXPECT_TRUE(ProcessEnds(grandchild, 10000)) << "the tool's own child survived";
+    EXPECT_TRUE(ProcessEnds(tool, 10000)) << "the tool survived";
+    EXPECT_TRUE(ProcessEnds(interpreter, 10000)) << "the interpreter survived";
+}
+
+TEST_F(CommandTimeLimitTest, WarningInJapaneseNamesTheCommand) {
+    SetLanguage(Language::Japanese);
+    const std::wstring command = ToolCommand(L"sleep");
+    EXPECT_EQ(Filter(L"unchanged", command, kAnsi), L"unchanged");
+    EXPECT_EQ(PendingNotification::Text(),
+              L"コマンドが3秒以内に終わらないため、強制終了しました。テキストは変更していません。\r\n" + command);
+}
+
+}  // namespace
