@@ -11,3 +11,22 @@
 #define IDB_TRAY_ICON_PICTURE 142
 #define IDB_NOTIFY_AREA_7 143
 #define IDB_NOTIFY_AREA_10 144
+
+// Menus: one popup, the tray menu
+#define IDR_TRAY_MENU_JA 129
+#define IDR_TRAY_MENU_EN 130
+
+// Dialog templates of the start
+#define IDD_ALREADY_RUNNING_JA 145
+#define IDD_ALREADY_RUNNING_EN 146
+#define IDD_OPENING 147  // Japanese only
+
+// Controls
+#define IDC_FORCE_EXIT 6            // already-running dialog; the dialog ends with this id
+#define IDC_NO_OPENING_DLG 1038     // opening dialog: "do not show again"
+#define IDC_WARNING_PICTURE 1039    // already-running dialog: the system warning icon
+#define IDC_SETTINGS_BUTTON 33016   // already-running dialog: opens the running instance's settings
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif

@@ -1,11 +1,24 @@
 #include "startup.h"
 
-#include <string>
+#include <commctrl.h>
+#include <objbase.h>
+#include <shellapi.h>
 
 #include "app_state.h"
+#include "commands.h"
+#include "dialogs/already_running_dialog.h"
+#include "dialogs/opening_dialog.h"
 #include "language.h"
+#include "main_window.h"
 #include "message_box.h"
+#include "messages.h"
+#include "options.h"
+#include "registry.h"
+#include "resource.h"
 #include "scoped_win.h"
+#include "settings.h"
+#include "watch.h"
+#include "windows_system.h"
 
 namespace {
 
@@ -13,13 +26,123 @@ bool IsOption(const wchar_t* commandLine, const wchar_t* option) {
     return lstrcmpiW(commandLine, option) == 0;
 }
 
+// The command a start option asks of the main window: "/P", "/P0", "/P1", "/R"; 0 for the others.
+UINT OptionCommand(const wchar_t* commandLine) {
+    if (IsOption(commandLine, L"/P")) return IDM_WATCH_TOGGLE;
+    if (IsOption(commandLine, L"/P0")) return IDM_WATCH_OFF;
+    if (IsOption(commandLine, L"/P1")) return IDM_WATCH_ON;
+    if (IsOption(commandLine, L"/R")) return IDM_PROCESS_NOW;
+    return 0;
+}
+
+bool IsCleanStartOption(const wchar_t* commandLine) {
+    return IsOption(commandLine, L"/C") || IsOption(commandLine, L"/C0") || IsOption(commandLine, L"/C1");
+}
+
+void ShowStartError(const wchar_t* japanese, const wchar_t* english) {
+    ShowAppMessageBox(Tr(japanese, english), MB_OK | MB_ICONERROR);
+}
+
+HWND FindRunningWindow() { return FindWindowW(kInstanceName, nullptr); }
+
 int RunSecondInstance(const wchar_t* commandLine) {
-    if (IsOption(commandLine, L"/X")) {
-        if (HWND running = FindWindowW(kInstanceName, nullptr)) SendMessageW(running, WM_DESTROY, 0, 0);
+    if (const UINT command = OptionCommand(commandLine)) {
+        if (HWND running = FindRunningWindow()) SendMessageW(running, WM_APP_COMMAND, command, 0);
+        else ShowStartError(L"ウィンドウの検出に失敗しました。", L"FindWindow was failed.");
         return 0;
     }
-    // Not built yet: forwarding of the other options and the already-running dialog.
+    if (IsOption(commandLine, L"/X")) {
+        if (HWND running = FindRunningWindow()) SendMessageW(running, WM_DESTROY, 0, 0);
+        return 0;
+    }
+    if (RunAlreadyRunningDialog() == IDC_FORCE_EXIT) {
+        if (HWND running = FindRunningWindow()) SendMessageW(running, WM_DESTROY, 0, 0);
+        else ShowStartError(L"ウィンドウの検出に失敗しました。強制終了に失敗しました。", L"FindWindow() failed.");
+    }
     return 0;
+}
+
+// Runs before the program folder is made current, so the help file is looked for where the user
+// started the program.
+void OpenHelpFromCommandLine() {
+    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(
+        nullptr, L"open", L"hh.exe", L"Nuvela.chm::/_RESOURCE/HLP000021.html", L".", SW_SHOWNORMAL));
+    // 32 itself is an error too (a DLL was not found): success is above 32.
+    if (result <= 32) ShowStartError(L"hh.exeでヘルプファイルを開けません", L"Cannot open Nuvela.chm");
+}
+
+// "/X", "/OR", "/RO", "/?": a task instead of a start. True when one ran.
+bool RunOneShotOption(const wchar_t* commandLine) {
+    if (IsOption(commandLine, L"/X")) return true;
+    if (IsOption(commandLine, L"/OR")) CopySettingsIniToRegistry();
+    else if (IsOption(commandLine, L"/RO")) CopySettingsRegistryToIni();
+    else if (IsOption(commandLine, L"/?")) OpenHelpFromCommandLine();
+    else return false;
+    return true;
+}
+
+void MakeProgramFolderCurrent() {
+    wchar_t path[260] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, 260);
+    if (length == 0 || length >= 260) return;  // a cut path would name the wrong folder
+    const std::wstring folder = ProgramFolderOf(std::wstring(path, length));
+    if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
+}
+
+void ChooseSettingsStore(const wchar_t* commandLine) {
+    if (IsOption(commandLine, L"/O")) {
+        IniMode = true;
+        (void)EnsureIniFile();  // loading copes with a missing file
+    }
+    wchar_t path[520] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, 520);
+    if (length > 0 && length < 520 && IsIniProgramName(std::wstring(path, length))) IniMode = true;
+}
+
+// "/P", "/P0", "/P1", "/R" and "/C..." once the main window exists.
+void RunStartOption(HWND window, const wchar_t* commandLine) {
+    if (const UINT command = OptionCommand(commandLine)) {
+        SendMessageW(window, WM_APP_COMMAND, command, 0);
+        return;
+    }
+    if (!IsCleanStartOption(commandLine)) return;
+    const wchar_t wanted = commandLine[2];  // '0', '1' or the end of "/C"
+    const bool watching = ProcessingOptions.CBWatchEnabled;
+    if ((!watching && wanted == L'1') || (watching && wanted == L'0'))
+        SendMessageW(window, WM_APP_COMMAND, IDM_WATCH_TOGGLE, 0);
+    SwitchConversionsOff();
+}
+
+int RunMessageLoop() {
+    MSG message = {};
+    for (;;) {
+        const BOOL result = GetMessageW(&message, nullptr, 0, 0);
+        if (result == 0 || result == -1) break;
+        if (IsOpeningDialogMessage(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+int RunFirstInstance(HINSTANCE instance, const wchar_t* commandLine) {
+    if (RunOneShotOption(commandLine)) return 0;
+    MakeProgramFolderCurrent();
+    ChooseSettingsStore(commandLine);
+    LoadSettings();
+    LoadSystemLibrary(L"RICHED20.DLL");  // the floating button's preview control; stays loaded
+    ResolveClipboardListener();
+    if (!CreateMainWindow(instance)) {
+        ReleaseClipboardListener();
+        return 0;
+    }
+    const HRESULT com = CoInitialize(nullptr);
+    InitCommonControls();
+    RunStartOption(MainWindow, commandLine);
+    const int exitCode = RunMessageLoop();
+    if (SUCCEEDED(com)) CoUninitialize();
+    ReleaseClipboardListener();
+    return exitCode;
 }
 
 }  // namespace
@@ -33,20 +156,46 @@ void ChooseLanguage() {
     else  // absent or empty: the system language decides
         japanese = (GetSystemDefaultLangID() & 0x3FF) == LANG_JAPANESE;
     SetLanguage(japanese ? Language::Japanese : Language::English);
+    if (!japanese) UseEnglishRegistryMessages();
+}
+
+std::wstring ProgramFolderOf(const std::wstring& programPath) {
+    const size_t backslash = programPath.rfind(L'\\');
+    if (backslash == std::wstring::npos || backslash == 0) return std::wstring();
+    // C:\Tools\x.exe gives C:\Tools; C:\x.exe keeps its backslash and gives the root C:\.
+    return programPath.substr(0, backslash >= 5 ? backslash : backslash + 1);
+}
+
+bool IsIniProgramName(const std::wstring& programPath) {
+    const size_t n = programPath.size();
+    if (n <= 7) return false;
+    auto is = [&](size_t fromEnd, wchar_t lower, wchar_t upper) {
+        const wchar_t c = programPath[n - fromEnd];
+        return c == lower || c == upper;
+    };
+    return is(6, L'_', L'_') && is(5, L'o', L'O') && is(4, L'.', L'.') && is(3, L'e', L'E') && is(2, L'x', L'X') &&
+           is(1, L'e', L'E');
+}
+
+void SwitchConversionsOff() {
+    auto& o = ProcessingOptions;
+    o.StrConvID.clear();
+    for (bool* option : {&o.DelSpace, &o.DelEnter, &o.DelTab, &o.REP_REP, &o.FEL_TRIMLEFT, &o.FEL_TRIMLEFT_FPSPACE,
+                         &o.FEL_TRIMLEFT_TAB, &o.FEL_TRIMLEFT_ZERO, &o.FEL_TRIMLEFT_FPZERO, &o.FEL_TRIMRIGHT,
+                         &o.FEL_TRIMRIGHT_FPSPACE, &o.FEL_TRIMRIGHT_TAB, &o.FEL_SORTASC, &o.FEL_SORTDSC, &o.FEL_UNIQ,
+                         &o.FEL_DELBLANKLINE})
+        *option = false;
 }
 
 int RunNuvela(HINSTANCE instance, const wchar_t* commandLine) {
     ProgramInstance = instance;
     ChooseLanguage();
-
+    LoadProgramIcons(instance);
     // The mutex is held until the end of the process; a second start only talks to the first.
     UniqueHandle mutex(CreateMutexW(nullptr, TRUE, kInstanceName));
-    if (GetLastError() == ERROR_ALREADY_EXISTS) return RunSecondInstance(commandLine);
-
-    if (IsOption(commandLine, L"/X")) return 0;
-
-    // Not built yet: settings, main window, tray icon and clipboard watch.
-    ShowAppMessageBox(Tr(L"ヌベラの常駐部分はまだ組み込まれていません。", L"Nuvela's resident part is not built yet."),
-                      MB_OK | MB_ICONINFORMATION);
-    return 0;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        (void)mutex.release();  // left to the end of the process, as the first instance may look
+        return RunSecondInstance(commandLine);
+    }
+    return RunFirstInstance(instance, commandLine);
 }

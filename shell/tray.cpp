@@ -9,6 +9,9 @@
 
 namespace {
 
+int currentIcon = 0;
+TrayBalloon lastBalloon;
+
 HICON LoadSharedIcon(int iconResource) {
     return static_cast<HICON>(LoadImageW(ProgramInstance, MAKEINTRESOURCEW(iconResource), IMAGE_ICON, 0, 0,
                                          LR_DEFAULTSIZE | LR_SHARED));
@@ -30,6 +33,7 @@ void NotifyIcon(DWORD message, HWND window, int iconResource) {
     data.hIcon = LoadSharedIcon(iconResource);
     lstrcpynW(data.szTip, AppDisplayName.c_str(), ARRAYSIZE(data.szTip));
     Shell_NotifyIconW(message, &data);
+    currentIcon = iconResource;
 }
 
 }  // namespace
@@ -41,7 +45,10 @@ void ModifyTrayIcon(HWND window, int iconResource) { NotifyIcon(NIM_MODIFY, wind
 void DeleteTrayIcon(HWND window) {
     NOTIFYICONDATAW data = TrayData(window);
     Shell_NotifyIconW(NIM_DELETE, &data);
+    currentIcon = 0;
 }
+
+int CurrentTrayIcon() { return currentIcon; }
 
 int WatchStateIcon() { return ProcessingOptions.CBWatchEnabled ? IDI_TRAY_ON : IDI_TRAY_OFF; }
 
@@ -63,4 +70,7 @@ void ShowTrayBalloon(void* window, const std::wstring& text, unsigned severity) 
     data.dwInfoFlags = severity;  // 1 info, 2 warning, 3 error: the NIIF_ values themselves
     data.uTimeout = 3000;
     Shell_NotifyIconW(NIM_MODIFY, &data);
+    lastBalloon = {data.szInfo, data.szInfoTitle, data.dwInfoFlags, data.uTimeout};
 }
+
+const TrayBalloon& LastTrayBalloon() { return lastBalloon; }

@@ -1,0 +1,63 @@
+#include "already_running_dialog.h"
+
+#include "app_state.h"
+#include "commands.h"
+#include "language.h"
+#include "messages.h"
+#include "resource.h"
+#include "startup.h"
+
+namespace {
+
+void OnInitDialog(HWND dialog) {
+    SetForegroundWindow(dialog);
+    SetDialogIcons(dialog);
+    MessageBeep(0);
+    SendDlgItemMessageW(dialog, IDC_WARNING_PICTURE, STM_SETICON,
+                        reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_WARNING)), 0);
+}
+
+// Asked once this dialog is gone, so it does not stand frozen while the settings are open.
+void OpenRunningSettings() {
+    HWND running = FindWindowW(kInstanceName, nullptr);
+    if (!running) return;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(running, &processId);
+    AllowSetForegroundWindow(processId);  // its settings dialog may then come to the front
+    SendMessageW(running, WM_APP_COMMAND, IDM_SETTINGS, 0);
+}
+
+void OnCommand(HWND dialog, WORD command) {
+    switch (command) {
+    case IDC_FORCE_EXIT:
+    case IDCANCEL:
+    case IDC_SETTINGS_BUTTON:
+        EndDialog(dialog, command);
+        break;
+    default:
+        break;
+    }
+}
+
+INT_PTR CALLBACK AlreadyRunningDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        OnCommand(dialog, LOWORD(wParam));
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+INT_PTR RunAlreadyRunningDialog() {
+    const int resource = LanguageMode == Language::Japanese ? IDD_ALREADY_RUNNING_JA : IDD_ALREADY_RUNNING_EN;
+    const INT_PTR result =
+        DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(resource), nullptr, AlreadyRunningDlgProc, 0);
+    if (result == IDC_SETTINGS_BUTTON) OpenRunningSettings();
+    return result;
+}

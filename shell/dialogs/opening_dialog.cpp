@@ -1,0 +1,53 @@
+#include "opening_dialog.h"
+
+#include "app_state.h"
+#include "options.h"
+#include "resource.h"
+#include "settings.h"
+
+namespace {
+
+HWND openingDialog = nullptr;
+
+void OnClose(HWND dialog) {
+    if (IsDlgButtonChecked(dialog, IDC_NO_OPENING_DLG) == BST_CHECKED) {
+        ProcessingOptions.NoOpeningDlg = true;
+        SaveSettings();  // stored at once, not only at exit
+    }
+    DestroyWindow(dialog);
+}
+
+INT_PTR CALLBACK OpeningDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetDialogIcons(dialog);
+        ShowWindow(dialog, SW_SHOW);
+        SetForegroundWindow(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDCANCEL) OnClose(dialog);  // the button, Escape and the close box
+        return TRUE;
+    case WM_DESTROY:
+        if (openingDialog == dialog) openingDialog = nullptr;
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+void OpenOpeningDialog(HWND owner) {
+    if (openingDialog) return;
+    openingDialog = CreateDialogParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_OPENING), owner, OpeningDlgProc, 0);
+}
+
+void CloseOpeningDialog() {
+    if (openingDialog) DestroyWindow(openingDialog);
+}
+
+HWND OpeningDialogWindow() { return openingDialog; }
+
+bool IsOpeningDialogMessage(MSG& message) {
+    return openingDialog && IsDialogMessageW(openingDialog, &message);
+}

@@ -1,0 +1,80 @@
+#include "hotkeys.h"
+
+#include "commands.h"
+#include "language.h"
+#include "messages.h"
+#include "options.h"
+#include "pending_notification.h"
+#include "settings.h"
+
+namespace {
+
+const wchar_t* ToggleHotkeyFailure() {
+    return Tr(L"「クリップボードの変更を監視しない」のホットキーの割当てに失敗しました。",
+              L"Cannot register a hotkey for 'Stops to monitor the clipboard.'");
+}
+
+bool RegisterToggleHotkey(HWND window) {
+    const auto& o = ProcessingOptions;
+    return RegisterHotKey(window, kHotkeyToggleWatch, HotkeyModifiers(o.SK1_SHIFT, o.SK1_CTRL, o.SK1_ALT),
+                          o.SK1_VKEY) != FALSE;
+}
+
+bool RegisterProcessHotkey(HWND window) {
+    const auto& o = ProcessingOptions;
+    return RegisterHotKey(window, kHotkeyProcessNow, HotkeyModifiers(o.SK2_SHIFT, o.SK2_CTRL, o.SK2_ALT),
+                          o.SK2_VKEY) != FALSE;
+}
+
+}  // namespace
+
+UINT HotkeyModifiers(bool shift, bool ctrl, bool alt) {
+    return (shift ? MOD_SHIFT : 0) | (ctrl ? MOD_CONTROL : 0) | (alt ? MOD_ALT : 0);
+}
+
+void RegisterHotkeys(HWND window) {
+    PendingNotification::Clear();
+    bool failed = false;
+    if (ProcessingOptions.SK1_VKEY != 0 && !RegisterToggleHotkey(window)) {
+        PendingNotification::Append(ToggleHotkeyFailure(), SeverityWarning);
+        failed = true;
+    }
+    if (ProcessingOptions.SK2_VKEY != 0 && !RegisterProcessHotkey(window)) {
+        PendingNotification::Append(Tr(L"「クリップボード内のテキストの属性を除去する」のホットキーの割当てに失敗しました。",
+                                       L"Cannot register a hotkey for 'Clipboard Rich Text to Plane Text.'"),
+                                    SeverityWarning);
+        failed = true;
+    }
+    if (failed) PendingNotification::Show(window);
+}
+
+void ReregisterHotkeys(HWND window) {
+    PendingNotification::Clear();
+    bool failed = false;
+    UnregisterHotKey(window, kHotkeyToggleWatch);
+    if (ProcessingOptions.SK1_VKEY != 0 && !RegisterToggleHotkey(window)) {
+        PendingNotification::Append(ToggleHotkeyFailure(), SeverityWarning);
+        failed = true;
+    }
+    UnregisterHotKey(window, kHotkeyProcessNow);
+    if (ProcessingOptions.SK2_VKEY != 0 && !RegisterProcessHotkey(window)) {
+        PendingNotification::Append(Tr(L"「クリップボード内のテキストの属性を除去する」のホットキー割当てに失敗しました。",
+                                       L"Cannot register a hotkey for 'Clipboard Rich Text to Plane Text.'"),
+                                    SeverityWarning);
+        failed = true;
+    }
+    if (failed) PendingNotification::Show(window);
+    // Stored at once, so the new keys hold even when the settings dialog is cancelled afterwards.
+    SaveSettings();
+}
+
+void ReleaseHotkeys(HWND window) {
+    if (ProcessingOptions.SK1_VKEY != 0) UnregisterHotKey(window, kHotkeyToggleWatch);
+    if (ProcessingOptions.SK2_VKEY != 0) UnregisterHotKey(window, kHotkeyProcessNow);
+}
+
+void OnHotkey(HWND window, WPARAM hotkeyId) {
+    // Posted, not run here: the command then runs from the message loop like any menu choice.
+    if (hotkeyId == kHotkeyToggleWatch) PostMessageW(window, WM_APP_COMMAND, IDM_WATCH_TOGGLE, 0);
+    else if (hotkeyId == kHotkeyProcessNow) PostMessageW(window, WM_APP_COMMAND, IDM_PROCESS_NOW, 0);
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The two system-wide hotkeys of the main window: 1 toggles monitoring, 2 processes the clipboard.
+#include <windows.h>
+
+// At main-window creation: registers the assigned hotkeys; refusals go to the balloon (warning).
+void RegisterHotkeys(HWND window);
+// After the hotkey dialog was confirmed: releases and registers both again, then saves.
+void ReregisterHotkeys(HWND window);
+// At main-window destruction.
+void ReleaseHotkeys(HWND window);
+// WM_HOTKEY: posts the hotkey's command to the window, as if it were chosen from the menu.
+void OnHotkey(HWND window, WPARAM hotkeyId);
+
+// MOD_SHIFT, MOD_CONTROL and MOD_ALT as the system wants them.
+UINT HotkeyModifiers(bool shift, bool ctrl, bool alt);

@@ -1,0 +1,355 @@
+#include "main_window.h"
+
+#include <windowsx.h>
+
+#include <exception>
+
+#include "app_state.h"
+#include "commands.h"
+#include "conversion.h"
+#include "dialogs/opening_dialog.h"
+#include "hotkeys.h"
+#include "language.h"
+#include "message_box.h"
+#include "messages.h"
+#include "multidiv.h"
+#include "options.h"
+#include "pending_notification.h"
+#include "scoped_win.h"
+#include "settings.h"
+#include "startup.h"
+#include "tray.h"
+#include "tray_menu.h"
+#include "watch.h"
+
+bool DialogBusy = false;
+
+namespace {
+
+UINT taskbarCreatedMessage = 0;
+bool destroyed = false;  // a second start's WM_DESTROY leaves the window itself in place
+
+void StartChainRefreshInViewerMode(HWND window) {
+    if (!UsingFormatListener()) SetTimer(window, IDT_CHAIN_REFRESH, kChainRefreshMs, nullptr);
+}
+
+void LoadConversionItems() {
+    bool loaded = false;
+    try {
+        loaded = LoadConversionFile(L"Convert.def");
+    } catch (const std::exception&) {
+        loaded = false;  // an unreadable file leaves the menu with "none" only, as a missing one does
+    }
+    FillConversionMenu(ConversionSet, loaded);
+}
+
+LRESULT OnCreate(HWND window) {
+    MainWindow = window;
+    destroyed = false;
+    PendingNotification::SetShowFunction(ShowTrayBalloon);
+    AddTrayIcon(window, WatchStateIcon());
+    taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
+    LoadTrayMenu();
+    LoadConversionItems();
+    // ProcessClipboard leaves and joins the watch itself; joining once more would, in viewer-chain
+    // mode, make the window its own next viewer and cut the chain.
+    if (ProcessingOptions.CBWatchEnabled) ProcessClipboard(window, false);
+    else JoinClipboardWatch(window);
+    PendingNotification::Clear();
+    RegisterHotkeys(window);
+    StartChainRefreshInViewerMode(window);
+    if (LanguageMode == Language::Japanese && !ProcessingOptions.NoOpeningDlg) OpenOpeningDialog(window);
+    return 0;
+}
+
+void OnTrayCallback(HWND window, WPARAM wParam, LPARAM lParam) {
+    switch (static_cast<UINT>(lParam)) {
+    case WM_LBUTTONDOWN:
+        SetTimer(window, IDT_CLICK, GetDoubleClickTime(), nullptr);
+        break;
+    case WM_LBUTTONDBLCLK:
+        KillTimer(window, IDT_CLICK);  // the pending single click is dropped
+        RunCommand(window, IDM_WATCH_TOGGLE);
+        break;
+    case WM_MBUTTONUP:
+        RunCommand(window, IDM_EMPTY_CLIPBOARD);
+        break;
+    case WM_RBUTTONUP: {
+        POINT cursor = {};
+        GetCursorPos(&cursor);
+        ShowTrayMenu(window, cursor);
+        break;
+    }
+    case WM_CONTEXTMENU:
+        ShowTrayMenu(window, POINT{GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)});
+        break;
+    default:
+        break;
+    }
+}
+
+void OnTimer(HWND window, UINT_PTR timer) {
+    switch (timer) {
+    case IDT_CLICK:
+        KillTimer(window, IDT_CLICK);
+        RunCommand(window, IDM_PROCESS_NOW);
+        break;
+    case IDT_CHAIN_REFRESH:
+        OnChainRefreshTimer(window);
+        break;
+    case IDT_DELAY:
+        OnDelayTimer(window);
+        break;
+    case IDT_ICON_RESTORE:
+        RestoreTrayIcon(window);
+        break;
+    case IDT_MULTIDIV:
+        OnMultiDivTimer(window);
+        break;
+    default:
+        break;
+    }
+}
+
+void OnDestroy(HWND window) {
+    if (destroyed) return;  // the window may see WM_DESTROY twice: from a second start, then for real
+    destroyed = true;
+    if (!UsingFormatListener()) KillTimer(window, IDT_CHAIN_REFRESH);
+    LeaveClipboardWatch(window);
+    DeleteTrayIcon(window);
+    ReleaseHotkeys(window);
+    CloseOpeningDialog();
+    DestroyTrayMenu();
+    SaveSettings();
+    PostQuitMessage(0);
+}
+
+LRESULT OnEndSession(HWND window, WPARAM ending) {
+    if (ending) DestroyWindow(window);  // the destruction steps save what the menu changed
+    return 0;
+}
+
+LRESULT OnNcDestroy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (MainWindow == window) MainWindow = nullptr;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT OnPaint(HWND window) {
+    ValidateRect(window, nullptr);  // nothing to draw; validating stops further WM_PAINT
+    return 0;
+}
+
+// Switches monitoring and brings the rest of the program in line with it.
+void SetMonitoring(HWND window, bool on) {
+    ProcessingOptions.CBWatchEnabled = on;
+    SaveSettings();
+    ModifyTrayIcon(window, WatchStateIcon());
+    if (ProcessingOptions.CBWatchEnabled) RunCommand(window, IDM_PROCESS_NOW);
+    else KillTimer(window, IDT_MULTIDIV);
+}
+
+void ProcessClipboardNow(HWND window) {
+    ProcessClipboard(window, true);
+    StartChainRefreshInViewerMode(window);
+}
+
+void SelectConversion(UINT command) {
+    if (command == IDM_CONVERT_NONE) {
+        ProcessingOptions.StrConvID.clear();
+    } else {
+        const size_t table = command - IDM_CONVERT_FIRST;
+        if (table >= ConversionSet.size()) return;  // an item the menu does not have
+        ProcessingOptions.StrConvID = ConversionSet[table].name;
+    }
+    SaveSettings();
+}
+
+void Toggle(bool& option) { option = !option; }
+
+void ToggleAndSave(bool& option) {
+    option = !option;
+    SaveSettings();
+}
+
+// Sorting up and down exclude each other: turning one on turns the other off.
+void ToggleExcluding(bool& option, bool& other) {
+    option = !option;
+    if (option) other = false;
+}
+
+// The TAB widths: either choice switches the other off, whatever it turns itself into.
+void ToggleAndClear(bool& option, bool& other) {
+    option = !option;
+    other = false;
+}
+
+void ShowLineFeedNote(HWND window) {
+    ShowMessageBox(window,
+                   Tr(L"改行コード指定をLF/CR共にオンにすると、CR+LFになります。",
+                      L"If both LF and CR are turned on for line feed code designation, it becomes CR + LF."),
+                   AppDisplayName, MB_OK | MB_ICONINFORMATION);
+}
+
+void ToggleLineFeed(HWND window, bool& option, bool other) {
+    option = !option;
+    if (option && other) ShowLineFeedNote(window);
+}
+
+void SetFileFolderCopy(int mode) {
+    ProcessingOptions.FileFolderCopy = mode;
+    SaveSettings();
+}
+
+void EmptyClipboardNow(HWND window) {
+    ClipboardSession clipboard;
+    if (!clipboard.Open(window)) {
+        PendingNotification::Clear();
+        PendingNotification::AppendAndShow(
+            window,
+            Tr(L"クリップボードを開けません。他のアプリケーションが使用中である可能性があるので、少し待ってからやり直して下さい。",
+               L"Cannot open the clipboard."),
+            SeverityError);
+        return;
+    }
+    // The change notification that follows finds neither text nor files and only stops a re-copy.
+    if (!EmptyClipboard()) {
+        PendingNotification::Clear();
+        PendingNotification::AppendAndShow(
+            window, Tr(L"クリップボードの内容を空にできませんでした。", L"Cannot clear the data in the clipboard."),
+            SeverityError);
+    }
+}
+
+// The dialogs of the settings, the regular expression, multiply-by-N and About join the program
+// later; until then their commands open nothing and report no result.
+INT_PTR OpenMenuDialog(UINT) { return 0; }
+
+void RunMenuDialog(UINT command, bool saveOnOk) {
+    if (DialogBusy) return;  // the dialogs have no owner, so the menu stays usable while one is open
+    DialogBusy = true;
+    if (OpenMenuDialog(command) == IDOK && saveOnOk) SaveSettings();
+    DialogBusy = false;
+}
+
+}  // namespace
+
+bool IsAppCommandAccepted(WPARAM command) {
+    return command == IDM_WATCH_TOGGLE || command == IDM_PROCESS_NOW || command == IDM_WATCH_OFF ||
+           command == IDM_WATCH_ON || command == IDM_SETTINGS;
+}
+
+void RunCommand(HWND window, UINT command) {
+    auto& o = ProcessingOptions;
+    if (command >= IDM_CONVERT_FIRST && command <= IDM_CONVERT_LAST) return SelectConversion(command);
+    switch (command) {
+    case IDM_WATCH_TOGGLE: SetMonitoring(window, !o.CBWatchEnabled); break;
+    case IDM_WATCH_OFF: SetMonitoring(window, false); break;
+    case IDM_WATCH_ON: SetMonitoring(window, true); break;
+    case IDM_PROCESS_NOW: ProcessClipboardNow(window); break;
+    case IDM_SETTINGS: RunMenuDialog(command, true); break;
+    case IDM_CONVERT_NONE: SelectConversion(command); break;
+    case IDM_DEL_SPACE: ToggleAndSave(o.DelSpace); break;
+    case IDM_DEL_ENTER: ToggleAndSave(o.DelEnter); break;
+    case IDM_DEL_TAB: ToggleAndSave(o.DelTab); break;
+    case IDM_REGEX: RunMenuDialog(command, true); break;
+    case IDM_TRIM_LEFT: Toggle(o.FEL_TRIMLEFT); break;
+    case IDM_TRIM_LEFT_FPSPACE: Toggle(o.FEL_TRIMLEFT_FPSPACE); break;
+    case IDM_TRIM_LEFT_TAB: Toggle(o.FEL_TRIMLEFT_TAB); break;
+    case IDM_TRIM_LEFT_ZERO: Toggle(o.FEL_TRIMLEFT_ZERO); break;
+    case IDM_TRIM_LEFT_FPZERO: Toggle(o.FEL_TRIMLEFT_FPZERO); break;
+    case IDM_TRIM_RIGHT: Toggle(o.FEL_TRIMRIGHT); break;
+    case IDM_TRIM_RIGHT_FPSPACE: Toggle(o.FEL_TRIMRIGHT_FPSPACE); break;
+    case IDM_TRIM_RIGHT_TAB: Toggle(o.FEL_TRIMRIGHT_TAB); break;
+    case IDM_SORT_ASC: ToggleExcluding(o.FEL_SORTASC, o.FEL_SORTDSC); break;
+    case IDM_SORT_DSC: ToggleExcluding(o.FEL_SORTDSC, o.FEL_SORTASC); break;
+    case IDM_UNIQ: Toggle(o.FEL_UNIQ); break;
+    case IDM_DEL_BLANK_LINE: Toggle(o.FEL_DELBLANKLINE); break;
+    case IDM_TAB4SPACE: ToggleAndClear(o.TAB4SPACE, o.TAB8SPACE); break;
+    case IDM_TAB8SPACE: ToggleAndClear(o.TAB8SPACE, o.TAB4SPACE); break;
+    case IDM_LC_LF: ToggleLineFeed(window, o.LC_LF, o.LC_CR); break;
+    case IDM_LC_CR: ToggleLineFeed(window, o.LC_CR, o.LC_LF); break;
+    case IDM_FILES_NONE: SetFileFolderCopy(0); break;
+    case IDM_FILES_NAMES: SetFileFolderCopy(1); break;
+    case IDM_FILES_FULLPATHS: SetFileFolderCopy(2); break;
+    case IDM_CSV_TRANSPOSE: Toggle(o.CSVTSV_CHANGEROWCOL); break;
+    case IDM_MULTIPLY: RunMenuDialog(command, true); break;
+    case IDM_MULTIDIV: Toggle(o.MultiDiv); break;  // a running re-copy ends at its next step
+    case IDM_EMPTY_CLIPBOARD: EmptyClipboardNow(window); break;
+    case IDM_HELP: break;  // the help topic opens once the dialog support is in
+    case IDM_ABOUT: RunMenuDialog(command, false); break;
+    case IDM_EXIT: DestroyWindow(window); break;
+    default: break;
+    }
+}
+
+void ShowTrayMenu(HWND window, POINT at) {
+    if (const UINT command = TrackTrayMenu(window, at)) RunCommand(window, command);
+}
+
+namespace {
+
+HWND HwndOf(LONG_PTR value) { return reinterpret_cast<HWND>(value); }
+
+void OnAppCommand(HWND window, WPARAM command) {
+    if (IsAppCommandAccepted(command)) RunCommand(window, static_cast<UINT>(command));
+}
+
+LRESULT OnTaskbarCreated(HWND window) {
+    AddTrayIcon(window, WatchStateIcon());  // Explorer restarted: the icon comes back in its state
+    return 0;
+}
+
+LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: return OnCreate(window);
+    case WM_APP_TRAY: OnTrayCallback(window, wParam, lParam); return 0;
+    case WM_APP_COMMAND: OnAppCommand(window, wParam); return 0;
+    case WM_HOTKEY: OnHotkey(window, wParam); return 0;
+    case WM_TIMER: OnTimer(window, wParam); return 0;
+    case WM_CLIPBOARDUPDATE: OnClipboardChanged(window, message, wParam, lParam); return 0;
+    case WM_DRAWCLIPBOARD: OnClipboardChanged(window, message, wParam, lParam); return 0;
+    case WM_CHANGECBCHAIN: OnChangeClipboardChain(window, HwndOf(wParam), HwndOf(lParam)); return 0;
+    case WM_DESTROY: OnDestroy(window); return 0;
+    case WM_NCDESTROY: return OnNcDestroy(window, message, wParam, lParam);
+    case WM_ENDSESSION: return OnEndSession(window, wParam);
+    case WM_CLOSE: return 0;  // ended only by Exit, the end of the session or a second start's "/X"
+    case WM_PAINT: return OnPaint(window);
+    default:
+        if (message == taskbarCreatedMessage && message != 0) return OnTaskbarCreated(window);
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+// No exception may cross into the system's code that called us.
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        return Dispatch(window, message, wParam, lParam);
+    } catch (const std::exception& error) {
+        ReportCaughtException(window, &error);
+    } catch (...) {
+        ReportCaughtException(window, nullptr);
+    }
+    return 0;
+}
+
+}  // namespace
+
+HWND CreateMainWindow(HINSTANCE instance) {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ProgramIcons.program;
+    windowClass.hIconSm = ProgramIcons.trayOn;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = kInstanceName;
+    RegisterClassExW(&windowClass);  // a failure shows up as a failed creation
+    HWND window = CreateWindowExW(0, kInstanceName, AppDisplayName.c_str(), WS_POPUP, CW_USEDEFAULT, 0, 64, 64,
+                                  nullptr, nullptr, instance, nullptr);
+    if (!window) return nullptr;
+    ShowWindow(window, SW_HIDE);
+    UpdateWindow(window);
+    return window;
+}

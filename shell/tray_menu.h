@@ -1,0 +1,49 @@
+#pragma once
+// The tray popup menu (resource 129 or 130): loading, the conversion items, the marks, tracking.
+#include <utility>
+#include <vector>
+#include <windows.h>
+
+#include "conversion.h"
+#include "options.h"
+
+// Positions of the submenus in the popup.
+inline constexpr int kConvertMenuPosition = 4;
+inline constexpr int kDeleteMenuPosition = 5;
+inline constexpr int kLineMenuPosition = 7;
+inline constexpr int kFilesMenuPosition = 8;
+inline constexpr int kCsvMenuPosition = 9;
+inline constexpr int kConversionMenuItems = 100;  // tables past the first 100 get no item
+
+// What the menu shows for a set of options, computed apart from any menu so it can be checked.
+struct MenuMarks {
+    std::vector<std::pair<UINT, bool>> checks;  // check mark by command
+    bool processNowEnabled = false;
+    UINT filesItem = 0;       // radio mark among 32775-32777
+    UINT conversionItem = 0;  // radio mark among 32784-32884; 0 when the table has no item
+    bool convertSubmenu = false;
+    bool deleteSubmenu = false;
+    bool lineSubmenu = false;
+    bool filesSubmenu = false;
+    bool csvSubmenu = false;
+
+    bool IsChecked(UINT command) const;
+};
+
+MenuMarks ComputeMenuMarks(const ProcessingOptionsRecord& options, const std::vector<ConversionTable>& tables);
+
+// Loads the menu of the current language and makes its first item the default.
+void LoadTrayMenu();
+void DestroyTrayMenu();
+HMENU TrayPopup();
+HMENU ConversionMenu();
+HMENU DeleteCharactersMenu();
+
+// Gives the first 100 tables their items and deletes the placeholders left over; without a
+// loaded file every placeholder goes and only 32784 remains.
+void FillConversionMenu(const std::vector<ConversionTable>& tables, bool loaded);
+
+void ApplyMenuMarks(const MenuMarks& marks);
+
+// Marks the menu for the current options and tracks it at `at`; returns the command chosen or 0.
+UINT TrackTrayMenu(HWND window, POINT at);

@@ -1,0 +1,62 @@
+#include "windows_system.h"
+
+#include <string>
+
+#include "scoped_win.h"
+
+namespace {
+
+using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+
+const std::wstring& SystemDirectory() {
+    static const std::wstring directory = [] {
+        wchar_t buffer[520] = {};
+        const UINT length = GetSystemDirectoryW(buffer, 520);
+        return length > 0 && length < 520 ? std::wstring(buffer, length) : std::wstring();
+    }();
+    return directory;
+}
+
+// GetVersionExW lies to programs without a manifest entry for the running version;
+// RtlGetVersion does not.
+OSVERSIONINFOW QueryVersion() {
+    OSVERSIONINFOW info = {};
+    info.dwOSVersionInfoSize = sizeof info;  // 276 bytes: the wide-character record
+    UniqueModule ntdll(LoadSystemLibrary(L"ntdll.dll"));
+    const auto rtlGetVersion =
+        ntdll ? reinterpret_cast<RtlGetVersionFunction>(
+                    reinterpret_cast<void*>(GetProcAddress(ntdll.get(), "RtlGetVersion")))
+              : nullptr;
+    if (rtlGetVersion) {
+        rtlGetVersion(&info);
+    } else {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        GetVersionExW(&info);
+#pragma GCC diagnostic pop
+    }
+    return info;
+}
+
+}  // namespace
+
+int OsVersionNumber() {
+    const OSVERSIONINFOW info = QueryVersion();
+    if (info.dwPlatformId == VER_PLATFORM_WIN32_NT)
+        return static_cast<int>(info.dwMajorVersion * 100 + info.dwMinorVersion);
+    if (info.dwBuildNumber < 0x10000) return 400;
+    return static_cast<int>(HIBYTE(HIWORD(info.dwBuildNumber)) * 100 + LOBYTE(HIWORD(info.dwBuildNumber)));
+}
+
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+    const std::wstring& systemDirectory = SystemDirectory();
+    if (systemDirectory.empty()) return nullptr;
+    wchar_t previous[520] = {};
+    const DWORD length = GetCurrentDirectoryW(520, previous);
+    if (length == 0 || length >= 520) previous[0] = L'\0';
+    SetCurrentDirectoryW(systemDirectory.c_str());
+    // The full path keeps the search away from every other folder, whatever the DLL search mode.
+    HMODULE module = LoadLibraryW((systemDirectory + L"\\" + name).c_str());
+    if (previous[0] != L'\0') SetCurrentDirectoryW(previous);
+    return module;
+}

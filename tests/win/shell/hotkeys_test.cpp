@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+#include <windows.h>
+#include <shellapi.h>
+
+#include "commands.h"
+#include "hotkeys.h"
+#include "main_window.h"
+#include "messages.h"
+#include "pending_notification.h"
+#include "settings.h"
+#include "shell_fixture.h"
+#include "tray.h"
+#include "watch.h"
+
+namespace shell_test {
+namespace {
+
+constexpr int kBlockerId = 0x7A01;
+const std::wstring kToggleRefused = L"Cannot register a hotkey for 'Stops to monitor the clipboard.'";
+const std::wstring kProcessRefused = L"Cannot register a hotkey for 'Clipboard Rich Text to Plane Text.'";
+
+class HotkeyTest : public ShellTest {
+protected:
+    void TearDown() override {
+        UnregisterHotKey(helper_, kBlockerId);
+        UnregisterHotKey(helper_, kBlockerId + 1);
+        ShellTest::TearDown();
+    }
+    // Another window holding the combination, so the system refuses it to us.
+    bool Block(int offset, UINT modifiers, UINT key) {
+        return RegisterHotKey(helper_, kBlockerId + offset, modifiers, key) != FALSE;
+    }
+    bool IsFree(UINT modifiers, UINT key) {
+        const bool free = RegisterHotKey(helper_, kBlockerId + 5, modifiers, key) != FALSE;
+        if (free) UnregisterHotKey(helper_, kBlockerId + 5);
+        return free;
+    }
+};
+
+TEST(HotkeyModifiers, AddUpAsTheSystemWantsThem) {
+    EXPECT_EQ(HotkeyModifiers(false, false, false), 0u);
+    EXPECT_EQ(HotkeyModifiers(true, false, false), static_cast<UINT>(MOD_SHIFT));
+    EXPECT_EQ(HotkeyModifiers(false, true, true), static_cast<UINT>(MOD_CONTROL | MOD_ALT));
+    EXPECT_EQ(HotkeyModifiers(true, true, true), static_cast<UINT>(MOD_SHIFT | MOD_CONTROL | MOD_ALT));
+}
+
+TEST_F(HotkeyTest, AssignedHotkeysAreHeldFromCreationToDestruction) {
+    ProcessingOptions.SK1_CTRL = ProcessingOptions.SK1_ALT = true;
+    ProcessingOptions.SK1_VKEY = VK_F8;
+    ProcessingOptions.SK2_SHIFT = true;
+    ProcessingOptions.SK2_VKEY = 'Q';
+    ASSERT_TRUE(CreateWindowUnderTest());
+    EXPECT_FALSE(IsFree(MOD_CONTROL | MOD_ALT, VK_F8));
+    EXPECT_FALSE(IsFree(MOD_SHIFT, 'Q'));
+    EXPECT_EQ(PendingNotification::Text(), L"");
+    DestroyWindowUnderTest();
+    EXPECT_TRUE(IsFree(MOD_CONTROL | MOD_ALT, VK_F8));
+    EXPECT_TRUE(IsFree(MOD_SHIFT, 'Q'));
+}
+
+TEST_F(HotkeyTest, RefusedHotkeysAreReportedTogetherAsAWarning) {
+    struct Case {
+        bool blockToggle, blockProcess;
+        std::wstring balloon;
+    };
+    const std::vector<Case> cases = {
+        {false, true, kProcessRefused},
+        {true, false, kToggleRefused},
+        {true, true, kToggleRefused + L"\r\n-----\r\n" + kProcessRefused},
+    };
+    for (const auto& c : cases) {
+        ProcessingOptions.SK1_CTRL = ProcessingOptions.SK1_ALT = true;
+        ProcessingOptions.SK1_VKEY = VK_F7;
+        ProcessingOptions.SK2_CTRL = ProcessingOptions.SK2_ALT = true;
+        ProcessingOptions.SK2_VKEY = VK_F9;
+        if (c.blockToggle) {
+            ASSERT_TRUE(Block(0, MOD_CONTROL | MOD_ALT, VK_F7));
+        }
+        if (c.blockProcess) {
+            ASSERT_TRUE(Block(1, MOD_CONTROL | MOD_ALT, VK_F9));
+        }
+        ASSERT_TRUE(CreateWindowUnderTest());
+        EXPECT_EQ(LastTrayBalloon().text, c.balloon);
+        EXPECT_EQ(LastTrayBalloon().iconFlags, static_cast<DWORD>(NIIF_WARNING));
+        DestroyWindowUnderTest();
+        UnregisterHotKey(helper_, kBlockerId);
+        UnregisterHotKey(helper_, kBlockerId + 1);
+    }
+}
+
+TEST_F(HotkeyTest, UnassignedHotkeysRegisterNothing) {
+    ProcessingOptions.SK1_CTRL = ProcessingOptions.SK1_ALT = true;  // no key: the boxes mean nothing
+    ASSERT_TRUE(Block(0, MOD_CONTROL | MOD_ALT, 0));
+    ASSERT_TRUE(CreateWindowUnderTest());
+    EXPECT_EQ(PendingNotification::Text(), L"");
+}
+
+TEST_F(HotkeyTest, HotkeyMessagesPostTheirCommands) {
+    ProcessingOptions.CBWatchEnabled = false;
+    ASSERT_TRUE(CreateWindowUnderTest());
+    SendMessageW(window_, WM_HOTKEY, kHotkeyToggleWatch, 0);
+    EXPECT_FALSE(ProcessingOptions.CBWatchEnabled);  // posted: runs from the queue
+    EXPECT_TRUE(PumpUntil([] { return ProcessingOptions.CBWatchEnabled; }));
+
+    SendMessageW(window_, WM_APP_COMMAND, IDM_WATCH_OFF, 0);
+    CopyText(helper_, L"text");
+    const unsigned before = ClipboardProcessingCount();
+    SendMessageW(window_, WM_HOTKEY, kHotkeyProcessNow, 0);
+    EXPECT_TRUE(PumpUntil([&] { return ClipboardProcessingCount() == before + 1; }));
+    SendMessageW(window_, WM_HOTKEY, 3, 0);
+    PumpFor(200);
+    EXPECT_EQ(ClipboardProcessingCount(), before + 1);
+    EXPECT_FALSE(ProcessingOptions.CBWatchEnabled);
+}
+
+TEST_F(HotkeyTest, ReregistrationFollowsTheNewKeysAndSaves) {
+    ProcessingOptions.SK1_VKEY = VK_F6;
+    ASSERT_TRUE(CreateWindowUnderTest());
+    EXPECT_FALSE(IsFree(0, VK_F6));
+    ProcessingOptions.SK1_VKEY = 0;
+    ProcessingOptions.SK2_CTRL = true;
+    ProcessingOptions.SK2_VKEY = VK_F6;
+    ASSERT_TRUE(Block(0, MOD_CONTROL, VK_F5));
+    ReregisterHotkeys(window_);
+    EXPECT_FALSE(IsFree(MOD_CONTROL, VK_F6));
+    EXPECT_TRUE(IsFree(0, VK_F6));  // "None" released hotkey 1 at once
+    EXPECT_EQ(IniInteger(L"SK2_VKEY"), VK_F6);
+    EXPECT_EQ(IniInteger(L"SK1_VKEY"), 0);
+
+    ProcessingOptions.SK2_VKEY = VK_F5;  // held by another window now
+    ReregisterHotkeys(window_);
+    EXPECT_EQ(LastTrayBalloon().text, kProcessRefused);
+    EXPECT_EQ(IniInteger(L"SK2_VKEY"), VK_F5);  // kept, so the next start tries again
+}
+
+}  // namespace
+}  // namespace shell_test

@@ -1,0 +1,149 @@
+#include "shell_fixture.h"
+
+#include <fstream>
+
+#include "app_state.h"
+#include "conversion.h"
+#include "language.h"
+#include "main_window.h"
+#include "message_box.h"
+#include "pending_notification.h"
+#include "settings.h"
+#include "watch.h"
+
+namespace shell_test {
+
+std::vector<RecordedBox> boxes;
+
+namespace {
+
+constexpr wchar_t kHelperClass[] = L"NuvelaShellTestHelper";
+
+int RecordMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
+    boxes.push_back({owner, text, caption, type});
+    return IDOK;
+}
+
+void DispatchQueued() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) continue;  // the main window's own end; the test goes on
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+}  // namespace
+
+bool PumpUntil(const std::function<bool()>& done, DWORD deadlineMs) {
+    const ULONGLONG deadline = GetTickCount64() + deadlineMs;
+    while (!done()) {
+        if (GetTickCount64() >= deadline) return done();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        DispatchQueued();
+    }
+    return true;
+}
+
+void PumpFor(DWORD quietMs) {
+    PumpUntil([] { return false; }, quietMs);
+}
+
+int IniInteger(const wchar_t* key, int missing) {
+    return static_cast<int>(GetPrivateProfileIntW(kIniSection, key, missing, kIniFileName));
+}
+
+std::wstring IniText(const wchar_t* key) {
+    wchar_t buffer[2050] = {};
+    GetPrivateProfileStringW(kIniSection, key, L"<missing>", buffer, 2050, kIniFileName);
+    return buffer;
+}
+
+HWND MakeHelperWindow() {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kHelperClass;
+    RegisterClassExW(&windowClass);  // fails harmlessly when an earlier test registered it
+    return CreateWindowExW(0, kHelperClass, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, GetModuleHandleW(nullptr),
+                           nullptr);
+}
+
+void CopyText(HWND owner, const std::wstring& text) {
+    ASSERT_TRUE(PumpUntil([owner] { return OpenClipboard(owner) != FALSE; }, 3000));
+    EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(block), text.c_str(), bytes);
+    GlobalUnlock(block);
+    if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+    CloseClipboard();
+}
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return L"<cannot open>";
+    if (HANDLE block = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* data = static_cast<const wchar_t*>(GlobalLock(block))) {
+            text = data;
+            GlobalUnlock(block);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+void WriteConvertDef(const std::wstring& content) {
+    std::ofstream file("Convert.def", std::ios::binary);
+    file.put(static_cast<char>(0xFF));
+    file.put(static_cast<char>(0xFE));
+    for (wchar_t unit : content) {
+        file.put(static_cast<char>(unit & 0xFF));
+        file.put(static_cast<char>(unit >> 8));
+    }
+}
+
+void ShellTest::SetUp() {
+    folder_ = std::make_unique<test_support::TemporaryFolder>();
+    boxes.clear();
+    SetMessageBoxFunction(RecordMessageBox);
+    SetLanguage(Language::English);
+    IniMode = true;
+    ProcessingOptions = ProcessingOptionsRecord{};
+    ProcessingOptions.NoOpeningDlg = true;
+    ConversionSet.clear();
+    DialogBusy = false;
+    ProgramInstance = GetModuleHandleW(nullptr);
+    LoadProgramIcons(ProgramInstance);
+    ResolveClipboardListener();
+    helper_ = MakeHelperWindow();
+}
+
+HWND ShellTest::CreateWindowUnderTest() {
+    window_ = CreateMainWindow(ProgramInstance);
+    return window_;
+}
+
+void ShellTest::DestroyWindowUnderTest() {
+    if (window_ && IsWindow(window_)) DestroyWindow(window_);
+    window_ = nullptr;
+    PumpFor(0);
+}
+
+void ShellTest::TearDown() {
+    DestroyWindowUnderTest();
+    if (helper_) DestroyWindow(helper_);
+    PumpFor(0);
+    ReleaseClipboardListener();
+    PendingNotification::SetShowFunction(nullptr);
+    PendingNotification::Clear();
+    SetMessageBoxFunction(nullptr);
+    ProcessingOptions = ProcessingOptionsRecord{};
+    ConversionSet.clear();
+    IniMode = false;
+    SetLanguage(Language::Japanese);
+    folder_.reset();
+}
+
+}  // namespace shell_test

@@ -1,0 +1,56 @@
+#pragma once
+// The real main window under Wine, created in-process in a fresh temporary folder with its own ini
+// file (IniMode), message boxes recorded instead of shown, and every process-wide value put back.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+#include "options.h"
+#include "test_support.h"
+
+namespace shell_test {
+
+struct RecordedBox {
+    HWND owner;
+    std::wstring text;
+    std::wstring caption;
+    UINT type;
+};
+extern std::vector<RecordedBox> boxes;
+
+// Dispatches messages until `done` or the deadline; returns `done()` at the end.
+bool PumpUntil(const std::function<bool()>& done, DWORD deadlineMs = 5000);
+// Dispatches what arrives within `quietMs`; for checking that nothing happens.
+void PumpFor(DWORD quietMs);
+
+// An integer of the test's ini file; `missing` when the key is not there.
+int IniInteger(const wchar_t* key, int missing = -1);
+std::wstring IniText(const wchar_t* key);
+
+// A window of its own standing in for another program that copies or holds the clipboard.
+HWND MakeHelperWindow();
+void CopyText(HWND owner, const std::wstring& text);
+std::wstring ClipboardText();
+
+// Writes "Convert.def" (UTF-16LE with its mark) into the current folder.
+void WriteConvertDef(const std::wstring& content);
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Creates the main window with the options as the test left them in ProcessingOptions.
+    HWND CreateWindowUnderTest();
+    void DestroyWindowUnderTest();
+
+    std::unique_ptr<test_support::TemporaryFolder> folder_;
+    HWND window_ = nullptr;
+    HWND helper_ = nullptr;
+};
+
+}  // namespace shell_test
