@@ -40,41 +40,71 @@ private:
     std::size_t k_;
 };
 
-// The whole scan in linear time: the units before the scan position are final, so they are
-// appended to `done_`; the units from the position on are kept reversed in `rest_`, so that a
-// replacement at the position only touches the end of a vector.
+// The whole scan in linear time. Units before the scan position are final and go to `done_`;
+// units that replacements put ahead of the position wait, reversed, in `ahead_`, followed by the
+// untouched rest of the text from `next_` on. So a replacement only touches the end of a small vector.
 class ScanBuffer {
 public:
-    explicit ScanBuffer(const std::wstring& text) : rest_(text.rbegin(), text.rend()) { done_.reserve(text.size()); }
-    bool Empty() const { return done_.empty() && rest_.empty(); }
-    std::size_t Length() const { return done_.size() + rest_.size(); }
+    explicit ScanBuffer(const std::wstring& text) : source_(text) { done_.reserve(text.size()); }
+    bool Empty() const { return done_.empty() && AtEnd(); }
+    std::size_t Length() const { return done_.size() + Remaining(); }
+    bool AtEnd() const { return ahead_.empty() && next_ == source_.size(); }
+
     bool StartsWith(std::wstring_view pattern) const {
-        return rest_.size() >= pattern.size() && std::equal(pattern.begin(), pattern.end(), rest_.rbegin());
+        if (Remaining() < pattern.size()) return false;
+        std::size_t i = 0;
+        for (auto unit = ahead_.rbegin(); unit != ahead_.rend() && i < pattern.size(); ++unit, ++i)
+            if (*unit != pattern[i]) return false;
+        return std::equal(pattern.begin() + static_cast<std::ptrdiff_t>(i), pattern.end(),
+                          source_.begin() + static_cast<std::ptrdiff_t>(next_));
     }
+
     void Replace(std::size_t count, std::wstring_view substitute) {
-        rest_.resize(rest_.size() - count);
-        rest_.insert(rest_.end(), substitute.rbegin(), substitute.rend());
+        const std::size_t fromAhead = std::min(count, ahead_.size());
+        ahead_.resize(ahead_.size() - fromAhead);
+        next_ += count - fromAhead;
+        ahead_.insert(ahead_.end(), substitute.rbegin(), substitute.rend());
     }
-    bool AtEnd() const { return rest_.empty(); }
+
     void Advance() {
-        done_.push_back(rest_.back());
-        rest_.pop_back();
+        if (ahead_.empty()) {
+            done_.push_back(source_[next_++]);
+        } else {
+            done_.push_back(ahead_.back());
+            ahead_.pop_back();
+        }
     }
+
+    // `text` may be the very string the buffer reads from.
     void MoveInto(std::wstring& text) {
-        done_.append(rest_.rbegin(), rest_.rend());
-        rest_.clear();
+        done_.append(ahead_.rbegin(), ahead_.rend());
+        done_.append(source_, next_);
         text.swap(done_);
     }
 
 private:
+    std::size_t Remaining() const { return ahead_.size() + (source_.size() - next_); }
+
+    const std::wstring& source_;
+    std::size_t next_ = 0;
+    std::vector<wchar_t> ahead_;
     std::wstring done_;
-    std::vector<wchar_t> rest_;
 };
 
-// One run over the set: table lookup and the guards' counters.
+// A table with its references resolved once per run, so a position costs no name lookups.
+constexpr int kPair = -1;     // the entry is a pair, not a reference
+constexpr int kNoTable = -2;  // a reference whose target is empty or names no table: it does nothing
+struct ResolvedEntry {
+    std::wstring_view source;
+    std::wstring_view replacement;
+    int table = kPair;   // the referenced table's index in the run
+    bool flips = false;  // "!": the referenced table runs the other way
+};
+
+// One run over the set: the tables reachable from the named one, and the guards' counters.
 class ConversionRun {
 public:
-    explicit ConversionRun(std::size_t inputLength) {
+    ConversionRun(std::wstring_view name, std::size_t inputLength) {
         std::size_t entryCount = 0;
         for (const ConversionTable& table : ConversionSet) {
             tablesByName_.try_emplace(table.name, &table);  // the first of two equal names wins
@@ -84,50 +114,75 @@ public:
         lengthLimit_ = inputLength > (std::numeric_limits<std::size_t>::max() - kGrowthAllowance) / kMaxGrowthFactor
                            ? std::numeric_limits<std::size_t>::max()
                            : inputLength * kMaxGrowthFactor + kGrowthAllowance;
+        start_ = IndexOf(name);
+        ResolvePending();
     }
 
-    // Names are compared exactly: the menu and StrConvID hand back the very name that was loaded, and
-    // a locale-aware compare would only add equalities no user can type differently on purpose.
-    const ConversionTable* Find(std::wstring_view name) const {
-        const auto found = tablesByName_.find(name);
-        return found == tablesByName_.end() ? nullptr : found->second;
-    }
-
+    bool Found() const { return start_ >= 0; }
     void StartPosition() { visits_ = 0; }
 
     template <class Text>
-    Outcome Apply(std::wstring_view name, Text& text, bool forward, int depth) {
-        if (name.empty() || text.Empty()) return Outcome::NoTable;
-        const ConversionTable* table = Find(name);
-        if (!table) return Outcome::NoTable;
-        if (depth > kMaxReferenceDepth) return Stop(StopReason::References);
-        for (const ConversionEntry& entry : table->entries) {
-            if (++visits_ > visitBudget_) return Stop(StopReason::References);
-            if (const auto* reference = std::get_if<ConversionReference>(&entry)) {
-                if (ApplyReference(*reference, text, forward, depth) == Outcome::Stopped) return Outcome::Stopped;
-                continue;
-            }
-            const auto& pair = std::get<ConversionPair>(entry);
-            const std::wstring& pattern = forward ? pair.source : pair.replacement;
-            if (pattern.empty() || !text.StartsWith(pattern)) continue;
-            text.Replace(pattern.size(), forward ? pair.replacement : pair.source);
-            if (text.Length() > lengthLimit_) return Stop(StopReason::Growth);
-        }
-        return Outcome::Applied;
+    Outcome Apply(Text& text, bool forward) {
+        return start_ < 0 ? Outcome::NoTable : ApplyTable(start_, text, forward, 0);
     }
 
     StopReason Stopped() const { return stopped_; }
 
 private:
-    // "!" flips the direction; the result of the referenced table does not matter.
-    template <class Text>
-    Outcome ApplyReference(const ConversionReference& reference, Text& text, bool forward, int depth) {
-        std::wstring_view target = reference.target;
-        if (target.starts_with(L'!')) {
-            target.remove_prefix(1);
-            forward = !forward;
+    // Names are compared exactly: the menu and StrConvID hand back the very name that was loaded, and
+    // the locale-aware compare of the platform would only add equalities no user types on purpose.
+    int IndexOf(std::wstring_view name) {
+        if (name.empty()) return kNoTable;
+        const auto found = tablesByName_.find(name);
+        if (found == tablesByName_.end()) return kNoTable;
+        const auto [known, added] = indexOf_.try_emplace(found->second, static_cast<int>(tables_.size()));
+        if (added) {
+            tables_.emplace_back();
+            pending_.push_back(found->second);
         }
-        return Apply(target, text, forward, depth + 1);
+        return known->second;
+    }
+
+    // A worklist rather than recursion: a file may chain any number of tables.
+    void ResolvePending() {
+        while (!pending_.empty()) {
+            const ConversionTable* table = pending_.back();
+            pending_.pop_back();
+            std::vector<ResolvedEntry> entries;
+            entries.reserve(table->entries.size());
+            for (const ConversionEntry& entry : table->entries) {
+                if (const auto* pair = std::get_if<ConversionPair>(&entry)) {
+                    entries.push_back({pair->source, pair->replacement});
+                    continue;
+                }
+                std::wstring_view target = std::get<ConversionReference>(entry).target;
+                const bool flips = target.starts_with(L'!');
+                if (flips) target.remove_prefix(1);
+                entries.push_back({{}, {}, IndexOf(target), flips});
+            }
+            tables_[static_cast<std::size_t>(indexOf_.at(table))] = std::move(entries);
+        }
+    }
+
+    template <class Text>
+    Outcome ApplyTable(int index, Text& text, bool forward, int depth) {
+        if (text.Empty()) return Outcome::NoTable;
+        if (depth > kMaxReferenceDepth) return Stop(StopReason::References);
+        for (const ResolvedEntry& entry : tables_[static_cast<std::size_t>(index)]) {
+            if (++visits_ > visitBudget_) return Stop(StopReason::References);
+            if (entry.table != kPair) {
+                // the referenced table's own result does not matter
+                if (entry.table != kNoTable &&
+                    ApplyTable(entry.table, text, forward != entry.flips, depth + 1) == Outcome::Stopped)
+                    return Outcome::Stopped;
+                continue;
+            }
+            const std::wstring_view pattern = forward ? entry.source : entry.replacement;
+            if (pattern.empty() || !text.StartsWith(pattern)) continue;
+            text.Replace(pattern.size(), forward ? entry.replacement : entry.source);
+            if (text.Length() > lengthLimit_) return Stop(StopReason::Growth);
+        }
+        return Outcome::Applied;
     }
 
     Outcome Stop(StopReason reason) {
@@ -136,6 +191,10 @@ private:
     }
 
     std::unordered_map<std::wstring_view, const ConversionTable*> tablesByName_;
+    std::unordered_map<const ConversionTable*, int> indexOf_;
+    std::vector<std::vector<ResolvedEntry>> tables_;
+    std::vector<const ConversionTable*> pending_;
+    int start_ = kNoTable;
     std::size_t visits_ = 0;
     std::size_t visitBudget_ = 0;
     std::size_t lengthLimit_ = 0;
@@ -157,24 +216,24 @@ void ReportStoppedConversion(StopReason reason, std::wstring_view name) {
 
 bool ApplyConversionAt(std::wstring_view name, std::wstring& text, std::size_t k, bool forward) {
     if (name.empty() || text.empty()) return false;
-    ConversionRun run(text.size());
+    ConversionRun run(name, text.size());
+    if (!run.Found()) return false;
     TextAtPosition at(text, k);
     run.StartPosition();
-    const Outcome outcome = run.Apply(name, at, forward, 0);
-    if (outcome == Outcome::Stopped) ReportStoppedConversion(run.Stopped(), name);
-    return outcome != Outcome::NoTable;
+    if (run.Apply(at, forward) == Outcome::Stopped) ReportStoppedConversion(run.Stopped(), name);
+    return true;
 }
 
 void ApplyConversion(std::wstring_view name, std::wstring& text) {
     if (name.empty() || text.empty()) return;
-    ConversionRun run(text.size());
-    if (!run.Find(name)) return;
+    ConversionRun run(name, text.size());
+    if (!run.Found()) return;
     ScanBuffer buffer(text);
     // Advancing by exactly one unit whatever was replaced: the later units of a replacement are
     // examined again at the following positions.
     while (!buffer.AtEnd()) {
         run.StartPosition();
-        if (run.Apply(name, buffer, /*forward=*/true, 0) == Outcome::Stopped) break;
+        if (run.Apply(buffer, /*forward=*/true) == Outcome::Stopped) break;
         if (buffer.AtEnd()) break;
         buffer.Advance();
     }
