@@ -93,6 +93,14 @@ protected:
         return result;
     }
 
+    // For a test whose filter was killed before it could clean up.
+    void DeletePipeFilesMadeSinceSetUp() {
+        for (const std::wstring& name : PipeFilesInTemporaryDirectory()) {
+            std::error_code ignored;
+            if (!pipeFilesBefore_.contains(name)) std::filesystem::remove(TemporaryDirectory() / name, ignored);
+        }
+    }
+
     test_support::TemporaryFolder folder_;  // the command's current directory
 
 private:
@@ -322,13 +330,72 @@ TEST_F(CommandFilterTest, RunsLastInProcessTextAfterTheLineStage) {
     EXPECT_EQ(output, L"a\nb\r\nEND");
 }
 
-// Ends a process a failing test left behind; true when it had ended already or ends in time.
+// The ids the tool's "spawn" mode writes: the interpreter, the tool and the tool's own child.
+struct ProcessTree {
+    DWORD interpreter = 0;
+    DWORD tool = 0;
+    DWORD grandchild = 0;
+};
+
+bool ReadProcessTree(const std::filesystem::path& pidFile, ProcessTree& tree) {
+    std::ifstream(pidFile) >> tree.interpreter >> tree.tool >> tree.grandchild;
+    return tree.interpreter && tree.tool && tree.grandchild;
+}
+
+// True when the process has ended or ends in time; one a failing test left behind is ended here.
 bool ProcessEnds(DWORD processId, DWORD timeoutMs) {
     const UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId));
     if (!process) return true;  // gone already
     if (WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0) return true;
     TerminateProcess(process.get(), 1);
     return false;
+}
+
+void ExpectTreeEnded(const ProcessTree& tree) {
+    EXPECT_TRUE(ProcessEnds(tree.grandchild, 10000)) << "the tool's own child survived";
+    EXPECT_TRUE(ProcessEnds(tree.tool, 10000)) << "the tool survived";
+    EXPECT_TRUE(ProcessEnds(tree.interpreter, 10000)) << "the interpreter survived";
+}
+
+constexpr wchar_t kHelperPidFileVariable[] = L"NUVELA_COMMAND_FILTER_HELPER_PIDS";
+
+// Not a test of its own: the test below starts this program to run just this, and kills it
+// while the filter waits.
+TEST(CommandFilterHelper, FilterThroughACommandThatNeverEnds) {
+    wchar_t pidFile[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(kHelperPidFileVariable, pidFile, MAX_PATH)) GTEST_SKIP() << "helper of another test";
+    SetCommandTimeLimit(std::chrono::minutes(10));
+    ProcessingOptions.USE_CMDLINE = true;
+    ProcessingOptions.CMDLINE = ToolCommand(std::wstring(L"spawn ") + pidFile);
+    std::wstring text = L"x";
+    RunCommandFilter(text);
+}
+
+// When the program dies while its command runs, the last handle of the job goes with it and the
+// job takes the whole tree along.
+TEST_F(CommandFilterTest, CommandTreeDiesWithTheProgram) {
+    const std::filesystem::path pidFile = folder_.path() / L"pids.txt";
+    const ScopedEnvironmentVariable variable(kHelperPidFileVariable, pidFile.c_str());
+    std::wstring commandLine = L"\"" + (test_support::ProgramFolder() / L"nuvela_command_filter_tests.exe").wstring() +
+                               L"\" --gtest_filter=CommandFilterHelper.*";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    const UniqueHandle helper(info.hProcess);
+    const UniqueHandle helperThread(info.hThread);
+
+    ProcessTree tree;
+    const ULONGLONG deadline = GetTickCount64() + 30000;
+    bool started = false;
+    while (!(started = ReadProcessTree(pidFile, tree)) && GetTickCount64() < deadline &&
+           WaitForSingleObject(helper.get(), 100) == WAIT_TIMEOUT) {
+    }
+    TerminateProcess(helper.get(), 1);
+    WaitForSingleObject(helper.get(), 10000);
+    EXPECT_TRUE(started) << "the helper's command never reported its processes";
+    ExpectTreeEnded(tree);
+    DeletePipeFilesMadeSinceSetUp();
 }
 
 class CommandTimeLimitTest : public CommandFilterTest {
@@ -356,14 +423,9 @@ TEST_F(CommandTimeLimitTest, CommandPastTheBoundIsEndedWithItsWholeTree) {
               L"The command did not end within 3 seconds and was stopped; the text is unchanged.\r\n" + command);
     EXPECT_EQ(PendingNotification::Severity(), SeverityWarning);
 
-    DWORD interpreter = 0, tool = 0, grandchild = 0;
-    std::ifstream(pidFile) >> interpreter >> tool >> grandchild;
-    ASSERT_NE(interpreter, 0u);
-    ASSERT_NE(tool, 0u);
-    ASSERT_NE(grandchild, 0u);
-    EXPECT_TRUE(ProcessEnds(grandchild, 10000)) << "the tool's own child survived";
-    EXPECT_TRUE(ProcessEnds(tool, 10000)) << "the tool survived";
-    EXPECT_TRUE(ProcessEnds(interpreter, 10000)) << "the interpreter survived";
+    ProcessTree tree;
+    ASSERT_TRUE(ReadProcessTree(pidFile, tree));
+    ExpectTreeEnded(tree);
 }
 
 TEST_F(CommandTimeLimitTest, WarningInJapaneseNamesTheCommand) {
