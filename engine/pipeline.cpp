@@ -32,7 +32,7 @@ bool LineStageWanted(const ProcessingOptionsRecord& o) {
 
 void RunLineStage(std::wstring& text) {
     const ProcessingOptionsRecord& o = ProcessingOptions;
-    LineList lines = SplitLines(text);
+    LineList lines = SplitLines(std::move(text));  // the list takes the text over: no copy
     if (AnyTrimLeft(o)) TrimLeft(lines);
     if (AnyTrimRight(o)) TrimRight(lines);
     if (o.FEL_SORTASC) SortAscending(lines);
@@ -63,22 +63,40 @@ void DeleteCharacters(std::wstring& text) {
     });
 }
 
-LineList SplitLines(std::wstring_view text) {
+LineList SplitLines(std::wstring text) {
     LineList lines;
+    lines.spans.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), L'\n')) + 1);
+    const std::size_t size = text.size();
     std::size_t lineStart = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = 0; i < size; ++i) {
         const wchar_t c = text[i];
-        if (c == L'\r') {
-            lines.emplace_back(text.substr(lineStart, i - lineStart));
+        if (c != L'\r' && c != L'\n') continue;
+        if (c == L'\n' && i > 0 && text[i - 1] == L'\r') {  // second half of CR LF
             lineStart = i + 1;
-        } else if (c == L'\n') {
-            const bool secondHalfOfCrLf = i > 0 && text[i - 1] == L'\r';
-            if (!secondHalfOfCrLf) lines.emplace_back(text.substr(lineStart, i - lineStart));
-            lineStart = i + 1;
+            continue;
         }
+        lines.spans.push_back({lineStart, i - lineStart});
+        lineStart = i + 1;
     }
-    lines.emplace_back(text.substr(lineStart));
+    lines.spans.push_back({lineStart, size - lineStart});
+    lines.text = std::move(text);
     return lines;
+}
+
+LineList::LineList(std::initializer_list<std::wstring_view> lines) {
+    for (std::wstring_view line : lines) Append(line);
+}
+
+void LineList::Append(std::wstring_view line) {
+    spans.push_back({text.size(), line.size()});
+    text += line;
+}
+
+bool LineList::operator==(const LineList& other) const {
+    if (size() != other.size()) return false;
+    for (std::size_t i = 0; i < size(); ++i)
+        if ((*this)[i] != other[i]) return false;
+    return true;
 }
 
 std::wstring_view LineSeparator() {
@@ -91,11 +109,13 @@ std::wstring_view LineSeparator() {
 void JoinLines(const LineList& lines, std::wstring& text) {
     const std::wstring_view separator = LineSeparator();
     std::size_t total = 0;
-    for (const std::wstring& line : lines) total += line.size() + separator.size();
-    text.clear();
-    text.reserve(total);
+    for (const LineSpan& span : lines.spans) total += span.length + separator.size();
+    // Built aside: `text` may be the very buffer the lines point into.
+    std::wstring joined;
+    joined.reserve(total);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) text += separator;
-        text += lines[i];
+        if (i > 0) joined += separator;
+        joined += lines[i];
     }
+    text = std::move(joined);
 }

@@ -1,11 +1,32 @@
 #pragma once
 // The engine's single entry and the line model every line-based stage shares.
+#include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// Lines without CR or LF; n line breaks give n + 1 lines.
-using LineList = std::vector<std::wstring>;
+struct LineSpan {
+    std::size_t start;
+    std::size_t length;
+};
+
+// Lines without CR or LF; n line breaks give n + 1 lines. Each line is a span of `text`, so
+// splitting copies nothing and trims, sorts and removals move spans only; 800,000 separate
+// strings would cost an allocation each and more memory than the text itself.
+struct LineList {
+    std::wstring text;            // the units the spans point into, possibly more
+    std::vector<LineSpan> spans;  // the lines, in order
+
+    LineList() = default;
+    LineList(std::initializer_list<std::wstring_view> lines);
+
+    std::size_t size() const { return spans.size(); }
+    std::wstring_view operator[](std::size_t i) const { return View(spans[i]); }
+    std::wstring_view View(LineSpan span) const { return std::wstring_view(text).substr(span.start, span.length); }
+    void Append(std::wstring_view line);
+    bool operator==(const LineList& other) const;  // same lines, wherever they are kept
+};
 
 // Runs the six stages in their fixed order over `input` (up to its first NUL) into `output`.
 // Exceptions of the conversion, deletion, line and command stages reach the caller.
@@ -13,8 +34,8 @@ void ProcessText(const wchar_t* conversionName, const wchar_t* input, std::wstri
 
 void DeleteCharacters(std::wstring& text);
 
-// CR, LF and CR LF are each one break; LF CR is two.
-LineList SplitLines(std::wstring_view text);
+// CR, LF and CR LF are each one break; LF CR is two. The list keeps `text` as its buffer.
+LineList SplitLines(std::wstring text);
 // CR LF unless exactly one of LC_LF / LC_CR is on.
 std::wstring_view LineSeparator();
 void JoinLines(const LineList& lines, std::wstring& text);

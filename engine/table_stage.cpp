@@ -11,7 +11,7 @@
 
 namespace {
 
-// Cells point into the lines, which stay alive until the joined lines replace them.
+// Cells point into the old lines, which stay alive until the joined lines replace them.
 using CellRow = std::vector<std::wstring_view>;
 using CellTable = std::vector<CellRow>;
 
@@ -44,28 +44,31 @@ void AppendCell(std::wstring& line, std::wstring_view cell, const std::optional<
 
 LineList JoinRows(const CellTable& table, wchar_t separator, const std::optional<double>& factor) {
     LineList joined;
-    joined.reserve(table.size());
+    joined.spans.reserve(table.size());
     for (const CellRow& row : table) {
-        std::wstring& line = joined.emplace_back();
+        const std::size_t start = joined.text.size();
         for (std::size_t i = 0; i < row.size(); ++i) {
-            if (i > 0) line += separator;
-            AppendCell(line, row[i], factor);
+            if (i > 0) joined.text += separator;
+            AppendCell(joined.text, row[i], factor);
         }
+        joined.spans.push_back({start, joined.text.size() - start});
     }
     return joined;
 }
 
 // Column j of the old table becomes row j; a row too short for column j gives an empty cell.
-LineList JoinColumns(const CellTable& table, std::size_t columns, wchar_t separator, const std::optional<double>& factor) {
+LineList JoinColumns(const CellTable& table, const TableShape& shape, wchar_t separator,
+                     const std::optional<double>& factor) {
     LineList joined;
-    joined.reserve(columns);
-    for (std::size_t j = 0; j < columns; ++j) {
-        std::wstring& line = joined.emplace_back();
-        line.reserve(table.size());
+    joined.spans.reserve(shape.columns);
+    joined.text.reserve(shape.cellUnits + shape.columns * table.size());
+    for (std::size_t j = 0; j < shape.columns; ++j) {
+        const std::size_t start = joined.text.size();
         for (std::size_t i = 0; i < table.size(); ++i) {
-            if (i > 0) line += separator;
-            if (j < table[i].size()) AppendCell(line, table[i][j], factor);
+            if (i > 0) joined.text += separator;
+            if (j < table[i].size()) AppendCell(joined.text, table[i][j], factor);
         }
+        joined.spans.push_back({start, joined.text.size() - start});
     }
     return joined;
 }
@@ -99,14 +102,14 @@ void ApplyTableStage(LineList& lines) {
     SeparatorCounts counts;
     CellTable table;
     table.reserve(lines.size());
-    for (const std::wstring& line : lines) table.push_back(SplitCells(line, counts));
+    for (std::size_t i = 0; i < lines.size(); ++i) table.push_back(SplitCells(lines[i], counts));
     const wchar_t separator = counts.tabs > counts.commas ? L'\t' : L',';
     std::optional<double> factor;
     if (o.MUL_BY_N != L"1") factor = ReadDecimalNumber(o.MUL_BY_N);
     if (o.CSVTSV_CHANGEROWCOL) {
         const TableShape shape = MeasureTable(table);
         RefuseOversizedTranspose(shape);
-        lines = JoinColumns(table, shape.columns, separator, factor);
+        lines = JoinColumns(table, shape, separator, factor);
     } else {
         lines = JoinRows(table, separator, factor);
     }

@@ -16,7 +16,12 @@ namespace {
 
 constexpr std::string_view kProgram = "nuvela-filter: ";
 
-std::string Quoted(std::wstring_view text) { return "\"" + EncodeUtf8(text) + "\""; }
+std::string Quoted(std::wstring_view text) {
+    std::string quoted(1, '"');
+    quoted += EncodeUtf8(text);
+    quoted += '"';
+    return quoted;
+}
 
 std::optional<long long> ParseInteger(std::wstring_view text) {
     std::size_t i = text.starts_with(L'-') ? 1 : 0;
