@@ -57,9 +57,9 @@ void ProcessText(const wchar_t* conversionName, const wchar_t* input, std::wstri
 }
 
 void DeleteCharacters(std::wstring& text) {
-    const ProcessingOptionsRecord& o = ProcessingOptions;
-    std::erase_if(text, [&o](wchar_t c) {
-        return (o.DelSpace && c == L' ') || (o.DelEnter && (c == L'\r' || c == L'\n')) || (o.DelTab && c == L'\t');
+    const bool space = ProcessingOptions.DelSpace, enter = ProcessingOptions.DelEnter, tab = ProcessingOptions.DelTab;
+    std::erase_if(text, [=](wchar_t c) {
+        return (space && c == L' ') || (enter && (c == L'\r' || c == L'\n')) || (tab && c == L'\t');
     });
 }
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the host engine suite (ASan/UBSan), the Windows suite
+# Sets up, builds and runs every test: the host engine suite (ASan/UBSan), the fuzz targets, the Windows suite
 # under Wine and the end-to-end suite. Ends with one summary line; non-zero exit on any failure.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -38,6 +38,25 @@ run_gtest_suite() {
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_gtest_suite host-engine "$HOST_BUILD/tests/nuvela_engine_tests"
+
+# Fuzz targets (clang, ASan, UBSan), each run for a bounded time; one run counts as one test.
+if "$NUVELA_ROOT/scripts/fuzz.sh" build >"$LOG_DIR/fuzz-build.log" 2>&1; then
+    for name in $("$NUVELA_ROOT/scripts/fuzz.sh" list); do
+        echo "=== fuzz-$name"
+        if "$NUVELA_ROOT/scripts/fuzz.sh" run "$name" >"$LOG_DIR/fuzz-$name.log" 2>&1; then
+            grep -E '^Done [0-9]+ runs' "$LOG_DIR/fuzz-$name.log" || true
+            total_passed=$((total_passed + 1))
+        else
+            tail -30 "$LOG_DIR/fuzz-$name.log"
+            total_failed=$((total_failed + 1))
+            failed_suites+=("fuzz-$name")
+        fi
+    done
+else
+    tail -30 "$LOG_DIR/fuzz-build.log"
+    total_failed=$((total_failed + 1))
+    failed_suites+=("fuzz-build")
+fi
 
 ensure_display
 ensure_wine_prefix
