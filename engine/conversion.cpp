@@ -15,10 +15,10 @@ namespace {
 // Guards against tables that never finish. A reference cycle recurses without end and a
 // replacement that re-creates its pattern (x -> yx) grows the text at every later position.
 // Legitimate tables stay far below these bounds; when one trips, the conversion stops where it is.
-constexpr int kMaxReferenceDepth = 64;                    // nested references at one position
-constexpr std::size_t kMinEntryVisitsPerPosition = 1 << 20;  // also stops references that fan out exponentially
-constexpr std::size_t kMaxGrowthFactor = 16;              // converted text at most 16 x the input ...
-constexpr std::size_t kGrowthAllowance = 1 << 20;         // ... plus 1 Mi units, so short texts may expand freely
+constexpr int kMaxReferenceDepth = 64;                      // nested references at one position
+constexpr std::size_t kMinEntryVisitsPerPosition = 1 << 16;  // plus 4 x the set's entries; stops fan-out too
+constexpr std::size_t kMaxGrowthFactor = 16;                 // converted text at most 16 x the input ...
+constexpr std::size_t kGrowthAllowance = 1 << 16;            // ... plus 64 Ki units, so short texts may grow freely
 
 enum class StopReason { None, References, Growth };
 enum class Outcome { Applied, NoTable, Stopped };
