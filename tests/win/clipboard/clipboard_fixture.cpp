@@ -1,8 +1,5 @@
 #include "clipboard_fixture.h"
 
-#include <cstring>
-#include <shlobj.h>
-
 #include "clipboard_data.h"
 #include "language.h"
 #include "message_box.h"
@@ -73,93 +70,9 @@ HWND MakeWindow(const wchar_t* className, WNDPROC procedure) {
                            nullptr);
 }
 
-std::vector<BYTE> Bytes(const void* data, size_t size) {
-    const BYTE* begin = static_cast<const BYTE*>(data);
-    return std::vector<BYTE>(begin, begin + size);
-}
-
 }  // namespace
 
 Recorded& Record() { return recorded; }
-
-Offer UnicodeText(const std::wstring& text) {
-    return {CF_UNICODETEXT, Bytes(text.c_str(), (text.size() + 1) * sizeof(wchar_t))};
-}
-
-Offer RegisteredFormat(const wchar_t* name, const std::string& bytes) {
-    return {Registered(name), Bytes(bytes.data(), bytes.size())};
-}
-
-Offer DwordFormat(const wchar_t* name, DWORD value) { return {Registered(name), Bytes(&value, sizeof value)}; }
-
-Offer DropList(const std::vector<std::wstring>& paths) {
-    DROPFILES header = {};
-    header.pFiles = sizeof header;
-    header.fWide = TRUE;
-    std::vector<BYTE> data = Bytes(&header, sizeof header);
-    for (const std::wstring& path : paths) {
-        const auto bytes = Bytes(path.c_str(), (path.size() + 1) * sizeof(wchar_t));
-        data.insert(data.end(), bytes.begin(), bytes.end());
-    }
-    data.push_back(0);
-    data.push_back(0);
-    return {CF_HDROP, data};
-}
-
-void Copy(HWND owner, const std::vector<Offer>& offers) {
-    ClipboardSession session;
-    ASSERT_TRUE(session.Open(owner));
-    ASSERT_TRUE(EmptyClipboard());
-    for (const Offer& offer : offers) {
-        if (offer.nullHandle) {
-            SetClipboardData(offer.format, nullptr);
-            continue;
-        }
-        UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, offer.data.size()));
-        ASSERT_TRUE(block || offer.data.empty());
-        if (!offer.data.empty()) {
-            GlobalMemoryLock lock(block.get());
-            std::memcpy(lock.data(), offer.data.data(), offer.data.size());
-        }
-        if (SetClipboardData(offer.format, block.get())) block.release();
-    }
-}
-
-void CopyText(HWND owner, const std::wstring& text) { Copy(owner, {UnicodeText(text)}); }
-
-std::wstring ClipboardText() {
-    ClipboardSession session;
-    if (!session.Open(nullptr)) return L"<cannot open>";
-    HANDLE handle = GetClipboardData(CF_UNICODETEXT);
-    if (!handle) return std::wstring();
-    GlobalMemoryLock lock(handle);
-    const wchar_t* text = static_cast<const wchar_t*>(lock.data());
-    return text ? std::wstring(text, wcsnlen(text, GlobalSize(handle) / sizeof(wchar_t))) : std::wstring();
-}
-
-bool ClipboardHas(UINT format) { return IsClipboardFormatAvailable(format) != FALSE; }
-bool ClipboardHas(const wchar_t* registeredName) { return ClipboardHas(Registered(registeredName)); }
-HWND ClipboardOwner() { return GetClipboardOwner(); }
-UINT Registered(const wchar_t* name) { return RegisterClipboardFormatW(name); }
-
-bool PumpUntil(const std::function<bool()>& done, DWORD deadlineMs) {
-    const ULONGLONG deadline = GetTickCount64() + deadlineMs;
-    while (!done()) {
-        if (GetTickCount64() >= deadline) return done();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-    return true;
-}
-
-void PumpFor(DWORD quietMs) {
-    const ULONGLONG end = GetTickCount64() + quietMs;
-    PumpUntil([end] { return GetTickCount64() >= end; }, quietMs + 1000);
-}
 
 void ClipboardTest::SetUp() {
     recorded = Recorded();

@@ -1,0 +1,117 @@
+#pragma once
+// Copying to and reading from the real clipboard as another program would, and pumping messages
+// until something happens. Shared by the in-process and the end-to-end clipboard tests.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <shlobj.h>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+#include "scoped_win.h"
+
+namespace clipboard_test {
+
+// One block of clipboard data offered by a copying program.
+struct Offer {
+    UINT format;
+    std::vector<BYTE> data;
+    bool nullHandle = false;  // offered for delayed rendering that never comes
+};
+
+inline UINT Registered(const wchar_t* name) { return RegisterClipboardFormatW(name); }
+
+inline std::vector<BYTE> Bytes(const void* data, size_t size) {
+    const BYTE* begin = static_cast<const BYTE*>(data);
+    return std::vector<BYTE>(begin, begin + size);
+}
+
+inline Offer UnicodeText(const std::wstring& text) {
+    return {CF_UNICODETEXT, Bytes(text.c_str(), (text.size() + 1) * sizeof(wchar_t))};
+}
+
+inline Offer RegisteredFormat(const wchar_t* name, const std::string& bytes) {
+    return {Registered(name), Bytes(bytes.data(), bytes.size())};
+}
+
+inline Offer DwordFormat(const wchar_t* name, DWORD value) { return {Registered(name), Bytes(&value, sizeof value)}; }
+
+inline Offer DropList(const std::vector<std::wstring>& paths) {
+    DROPFILES header = {};
+    header.pFiles = sizeof header;
+    header.fWide = TRUE;
+    std::vector<BYTE> data = Bytes(&header, sizeof header);
+    for (const std::wstring& path : paths) {
+        const auto bytes = Bytes(path.c_str(), (path.size() + 1) * sizeof(wchar_t));
+        data.insert(data.end(), bytes.begin(), bytes.end());
+    }
+    data.push_back(0);
+    data.push_back(0);
+    return {CF_HDROP, data};
+}
+
+// Writes the offers as one copy, owned by `owner`.
+inline void Copy(HWND owner, const std::vector<Offer>& offers) {
+    ClipboardSession session;
+    // Another program (Nuvela itself) may be holding the clipboard for a moment.
+    const ULONGLONG deadline = GetTickCount64() + 5000;
+    while (!session.Open(owner) && GetTickCount64() < deadline) Sleep(5);
+    ASSERT_TRUE(session.IsOpen());
+    ASSERT_TRUE(EmptyClipboard());
+    for (const Offer& offer : offers) {
+        if (offer.nullHandle) {
+            SetClipboardData(offer.format, nullptr);
+            continue;
+        }
+        UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, offer.data.size()));
+        ASSERT_TRUE(block || offer.data.empty());
+        if (!offer.data.empty()) {
+            GlobalMemoryLock lock(block.get());
+            std::memcpy(lock.data(), offer.data.data(), offer.data.size());
+        }
+        if (SetClipboardData(offer.format, block.get())) block.release();
+    }
+}
+
+inline void CopyText(HWND owner, const std::wstring& text) { Copy(owner, {UnicodeText(text)}); }
+
+inline std::wstring ClipboardText() {
+    ClipboardSession session;
+    const ULONGLONG deadline = GetTickCount64() + 5000;
+    while (!session.Open(nullptr) && GetTickCount64() < deadline) Sleep(5);
+    if (!session.IsOpen()) return L"<cannot open>";
+    HANDLE handle = GetClipboardData(CF_UNICODETEXT);
+    if (!handle) return std::wstring();
+    GlobalMemoryLock lock(handle);
+    const wchar_t* text = static_cast<const wchar_t*>(lock.data());
+    return text ? std::wstring(text, wcsnlen(text, GlobalSize(handle) / sizeof(wchar_t))) : std::wstring();
+}
+
+inline bool ClipboardHas(UINT format) { return IsClipboardFormatAvailable(format) != FALSE; }
+inline bool ClipboardHas(const wchar_t* registeredName) { return ClipboardHas(Registered(registeredName)); }
+inline HWND ClipboardOwner() { return GetClipboardOwner(); }
+
+// Dispatches messages until `done` or the deadline; returns `done()` at the end.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD deadlineMs = 5000) {
+    const ULONGLONG deadline = GetTickCount64() + deadlineMs;
+    while (!done()) {
+        if (GetTickCount64() >= deadline) return done();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return true;
+}
+
+// Dispatches every message already queued and those arriving within `quietMs`.
+inline void PumpFor(DWORD quietMs) {
+    const ULONGLONG end = GetTickCount64() + quietMs;
+    PumpUntil([end] { return GetTickCount64() >= end; }, quietMs + 1000);
+}
+
+}  // namespace clipboard_test
