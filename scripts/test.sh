@@ -65,6 +65,21 @@ for program in "$WIN_BUILD"/tests/nuvela_*_tests.exe; do
     run_gtest_suite "windows-${name#nuvela_}" "$WINE" "$program"
 done
 
+# Linux-side end-to-end checks (X11 programs meeting Nuvela on the shared display); one script, one test.
+for script in "$NUVELA_ROOT"/tests/e2e/*.sh; do
+    [[ -e $script ]] || continue
+    name=$(basename "$script" .sh)
+    echo "=== e2e-$name"
+    if WINE=$WINE WIN_BUILD=$WIN_BUILD "$script" >"$LOG_DIR/e2e-$name.log" 2>&1; then
+        tail -1 "$LOG_DIR/e2e-$name.log"
+        total_passed=$((total_passed + 1))
+    else
+        tail -30 "$LOG_DIR/e2e-$name.log"
+        total_failed=$((total_failed + 1))
+        failed_suites+=("e2e-$name")
+    fi
+done
+
 echo
 if ((${#failed_suites[@]})); then echo "failed suites: ${failed_suites[*]}"; fi
 echo "tests: $total_passed passed, $total_failed failed"
