@@ -1,0 +1,53 @@
+// The reference of the clipboard benchmark: the least a format listener must do to rewrite a copied
+// text as the only format. Ended by WM_CLOSE from the benchmark.
+#include <windows.h>
+
+#include <cstring>
+#include <cwchar>
+#include <vector>
+
+namespace {
+
+void RewriteText(HWND window) {
+    if (GetClipboardOwner() == window || !OpenClipboard(window)) return;
+    std::vector<wchar_t> text;
+    if (HANDLE handle = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* data = static_cast<const wchar_t*>(GlobalLock(handle))) {
+            text.assign(data, data + wcsnlen(data, GlobalSize(handle) / sizeof(wchar_t)));
+            GlobalUnlock(handle);
+        }
+    }
+    text.push_back(L'\0');
+    EmptyClipboard();
+    if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() * sizeof(wchar_t))) {
+        std::memcpy(GlobalLock(block), text.data(), text.size() * sizeof(wchar_t));
+        GlobalUnlock(block);
+        if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+    }
+    CloseClipboard();
+}
+
+LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CLIPBOARDUPDATE: RewriteText(window); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = Procedure;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = L"NuvelaMinimalListener";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, instance,
+                                  nullptr);
+    AddClipboardFormatListener(window);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    RemoveClipboardFormatListener(window);
+    return 0;
+}

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# The clipboard round trip under Wine: from a copy of a 1 Mi-character text by another program to
+# the processed text on the clipboard, Nuvela (no options) against a minimal listener of ours that
+# only rewrites the text, measured in the same run. Prints both medians and their ratio.
+#   scripts/bench_clipboard.sh [rounds]
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+"$NUVELA_ROOT/scripts/setup.sh"
+
+cmake -S "$NUVELA_ROOT" -B "$WIN_BUILD" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$NUVELA_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+cmake --build "$WIN_BUILD" -j "$JOBS" --target Nuvela nuvela_clipboard_bench nuvela_minimal_listener >/dev/null
+
+trap cleanup_started EXIT
+trap 'exit 130' INT TERM
+ensure_display
+ensure_wine_prefix
+"$WINE" "$WIN_BUILD/bench/clipboard/nuvela_clipboard_bench.exe" \
+    "$(winepath -w "$WIN_BUILD/Nuvela.exe")" \
+    "$(winepath -w "$WIN_BUILD/bench/clipboard/nuvela_minimal_listener.exe")" "${1:-3}" | tr -d '\r'
