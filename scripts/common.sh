@@ -59,6 +59,19 @@ ensure_wine_prefix() {
         "$WINE" wineboot -i >/dev/null 2>&1
         "$WINESERVER" -w
     fi
+    link_cjk_font
+}
+
+# Wine's user-interface fonts have no Japanese glyphs and no Japanese font to fall back on: link
+# them to Noto Sans CJK (fonts-noto-cjk), so Japanese menus and dialogs do not show empty boxes.
+link_cjk_font() {
+    grep -q 'NotoSansCJK' "$WINEPREFIX/system.reg" 2>/dev/null && return
+    local face
+    for face in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "ＭＳ Ｐゴシック" "MS UI Gothic"; do
+        "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+            /t REG_MULTI_SZ /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK JP' /f >/dev/null 2>&1
+    done
+    "$WINESERVER" -w
 }
 
 configure_and_build() {

@@ -9,12 +9,15 @@
 
 namespace {
 
-void OnInitDialog(HWND dialog) {
+// False: the focus is set here, on Cancel, so an Enter pressed by accident ends nothing.
+BOOL OnInitDialog(HWND dialog) {
     SetForegroundWindow(dialog);
     SetDialogIcons(dialog);
     MessageBeep(0);
     SendDlgItemMessageW(dialog, IDC_WARNING_PICTURE, STM_SETICON,
                         reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_WARNING)), 0);
+    SetFocus(GetDlgItem(dialog, IDCANCEL));
+    return FALSE;
 }
 
 // Asked once this dialog is gone, so it does not stand frozen while the settings are open.
@@ -42,8 +45,7 @@ void OnCommand(HWND dialog, WORD command) {
 INT_PTR CALLBACK AlreadyRunningDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        OnInitDialog(dialog);
-        return TRUE;
+        return OnInitDialog(dialog);
     case WM_COMMAND:
         OnCommand(dialog, LOWORD(wParam));
         return TRUE;
