@@ -25,8 +25,6 @@ public:
         return !line.empty();
     }
 
-    bool Failed() const { return in_.bad(); }
-
 private:
     // A trailing odd byte is not a unit and is ignored.
     bool ReadUnit(wchar_t& unit) {
@@ -152,7 +150,8 @@ bool LoadConversionFile(const std::filesystem::path& file) {
     ConversionSet.clear();
     UnitLineReader reader(in);
     ConversionFileParser parser;
-    // Running out of memory ends the reading; the tables read so far stay.
+    // Running out of memory ends the reading; the tables read so far stay. (A file stream reports a
+    // failed read as the end of the file, so that is the only failure left to catch here.)
     try {
         std::wstring line;
         while (reader.ReadLine(line)) {
@@ -162,7 +161,7 @@ bool LoadConversionFile(const std::filesystem::path& file) {
     } catch (const std::bad_alloc&) {
         return false;
     }
-    return !reader.Failed();
+    return true;
 }
 
 // Octal weights apply to 8 and 9 too ("\19" is 1*64 + 9 = 0x49): files written for that rule keep working.
