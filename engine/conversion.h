@@ -27,7 +27,7 @@ extern std::vector<ConversionTable> ConversionSet;
 
 // Loads `file` (UTF-16LE with the FF FE mark) into ConversionSet. False when it cannot be opened,
 // lacks the mark or reading failed; the tables read so far then stay.
-bool LoadConversionFile(const std::filesystem::path& file);
+[[nodiscard]] bool LoadConversionFile(const std::filesystem::path& file);
 
 // Decodes the escapes of one string of an escaped block; never longer than its input.
 std::wstring UnescapeConversionText(std::wstring_view text);

@@ -394,7 +394,7 @@ TEST_F(ConversionTest, ShippedSampleConverts) {
         {L"Katakana to hiragana", L"カタカナヶ", L"かたかなゖ"},
         {L"Curly quotes to straight quotes", L"\x201Cit\x2019s\x201D", L"\"it's\""},
         {L"Special spaces to ASCII space", L"a\xA0" L"b\x3000" L"c\x2009" L"d", L"a b c d"},
-        {L"Remove invisible characters", L"\xFEFF" L"a\x200B" L"b\xAD" L"c\x200D", L"abc"},
+        {L"Remove invisible characters", L"\xFEFF" L"a\x200B\x200D" L"b\xAD" L"c\x200D", L"abc"},
         {L"Uppercase letters", L"abc XyZ", L"ABC XYZ"},
         {L"Lowercase letters", L"abc XyZ", L"abc xyz"},
         {L"Plain text clean-up", L"\x201CＡ\x200B\x3000Ｂ\x201D", L"\"A B\""},
