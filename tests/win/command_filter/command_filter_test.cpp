@@ -428,12 +428,4 @@ TEST_F(CommandTimeLimitTest, CommandPastTheBoundIsEndedWithItsWholeTree) {
     ExpectTreeEnded(tree);
 }
 
-TEST_F(CommandTimeLimitTest, WarningInJapaneseNamesTheCommand) {
-    SetLanguage(Language::Japanese);
-    const std::wstring command = ToolCommand(L"sleep");
-    EXPECT_EQ(Filter(L"unchanged", command, kAnsi), L"unchanged");
-    EXPECT_EQ(PendingNotification::Text(),
-              L"コマンドが3秒以内に終わらないため、強制終了しました。テキストは変更していません。\r\n" + command);
-}
-
 }  // namespace
