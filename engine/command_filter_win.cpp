@@ -77,9 +77,14 @@ std::wstring Utf16UpToNul(const std::vector<char>& bytes) {
     return units;
 }
 
+// Precomposed characters, except where the system refuses every flag: with Windows' "Unicode UTF-8
+// for worldwide language support" the ANSI code page is UTF-8, and each conversion would fail.
+DWORD AnsiDecodeFlags(UINT codePage) { return codePage == CP_UTF8 || codePage == 54936 ? 0 : MB_PRECOMPOSED; }
+
 std::optional<std::wstring> DecodePipeText(const std::vector<char>& bytes, PipeEncoding encoding) {
     if (encoding == PipeEncoding::Utf16) return Utf16UpToNul(bytes);
-    return WideFromCodePage(bytes.data(), CodePageOf(encoding), encoding == PipeEncoding::Ansi ? MB_PRECOMPOSED : 0);
+    const UINT codePage = CodePageOf(encoding);
+    return WideFromCodePage(bytes.data(), codePage, encoding == PipeEncoding::Ansi ? AnsiDecodeFlags(codePage) : 0);
 }
 
 using UniqueStdFile = std::unique_ptr<FILE, int (*)(FILE*)>;

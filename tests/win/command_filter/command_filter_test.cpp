@@ -222,6 +222,14 @@ TEST_F(CommandFilterTest, TextRoundTripsThroughTheCommand) {
     }
 }
 
+// ANSI means the code page of the process, whatever it is; the helper's manifest makes it UTF-8.
+TEST_F(CommandFilterTest, AnsiModeFollowsAUtf8CodePage) {
+    const std::wstring helper = (test_support::ProgramFolder() / L"utf8_acp_filter.exe").wstring();
+    const auto result = test_support::RunProcess(L"\"" + helper + L"\" \"" + ToolCommand(L"upper") + L"\"", folder_.path());
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0u) << "1: the text came back wrong; 2: the code page is not UTF-8";
+}
+
 // "/U" makes the interpreter's own commands write UTF-16, which is how the output is read.
 TEST_F(CommandFilterTest, BuiltInCommandWritesUtf16UnderSlashU) {
     const std::wstring result = Filter(L"x", L"echo \x65E5\x672C", kUtf16);
