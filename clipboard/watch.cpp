@@ -111,21 +111,22 @@ bool WriteBack(const std::wstring& result, Branch branch, const PrivacyMarkers& 
         return false;
     }
     block.release();  // the system owns it now
-    // Only a forced run gets here with markers; they keep our rewrite as private as the original.
+    // The markers the copied data carried go back with it, so the rewrite is as private as it was.
     WritePrivacyMarkers(markers);
     return true;
 }
 
 // The clipboard is open and offers Unicode text.
 void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& markers) {
-    HANDLE handle = GetClipboardData(CF_UNICODETEXT);
     PendingNotification::Clear();
-    // The owner check keeps our own write (and a line of the re-copy) from being processed again.
+    // The owner check keeps our own write (and a line of the re-copy) from being processed again;
+    // it comes first so that a skipped text is not even fetched.
     if (!force && GetClipboardOwner() == window) return;
     if (!force && markers.isPrivate) {
         StopMultiDiv(window);  // the cycle would otherwise copy over the private text
         return;
     }
+    HANDLE handle = GetClipboardData(CF_UNICODETEXT);
     if (!handle) {
         AppendError(L"クリップボードのデータ取得失敗。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
                     L"GetClipboardData() failed.");
@@ -189,8 +190,10 @@ bool ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& mark
 }
 
 // Steps 3 to 6 of a run: the clipboard is open only inside. False when it could not be opened.
-bool ProcessOpenedClipboard(HWND window, bool force) {
+// `sequence`: the clipboard's sequence number once we have let go of it.
+bool ProcessOpenedClipboard(HWND window, bool force, DWORD& sequence) {
     ClipboardSession session;
+    sequence = GetClipboardSequenceNumber();
     if (!OpenForProcessing(session, window, force)) return false;
     const PrivacyMarkers markers = ReadPrivacyMarkers();
     bool show = true;
@@ -199,6 +202,7 @@ bool ProcessOpenedClipboard(HWND window, bool force) {
     else
         show = ProcessFilesOnClipboard(window, force, markers);
     session.Close();
+    sequence = GetClipboardSequenceNumber();
     if (show) PendingNotification::Show(window);
     return true;
 }
@@ -296,15 +300,16 @@ void OnChainRefreshTimer(HWND window) {
 bool ProcessClipboard(HWND window, bool force) {
     if (WatchBusy) return true;
     bool opened = false;
+    DWORD sequence = 0;
     std::exception_ptr failure;
     // Leave the notification list first so our own write does not come back as a notification.
     LeaveClipboardWatch(window);
     try {
-        opened = ProcessOpenedClipboard(window, force);
+        opened = ProcessOpenedClipboard(window, force, sequence);
     } catch (...) {
         failure = std::current_exception();
+        sequence = GetClipboardSequenceNumber();  // after our restore, which unwinding has closed
     }
-    const DWORD sequence = GetClipboardSequenceNumber();
     WatchBusy = false;
     JoinClipboardWatch(window);
     CatchUpMissedChange(window, sequence);

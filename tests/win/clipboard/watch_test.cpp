@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "clipboard_data.h"
 #include "clipboard_fixture.h"
@@ -9,6 +10,7 @@
 #include "messages.h"
 #include "multidiv.h"
 #include "options.h"
+#include "pending_notification.h"
 #include "scoped_win.h"
 #include "watch.h"
 
@@ -74,6 +76,26 @@ TEST_F(WatchTest, BurstOfCopiesLeavesTheNewestProcessed) {
     ASSERT_TRUE(PumpUntil([&] { return ClipboardOwner() == main_; }));
     EXPECT_EQ(ClipboardText(), L"three");
     EXPECT_EQ(Runs(), 1u);
+}
+
+// The balloon is shown after the clipboard is closed and before the watch is joined again: a copy
+// made from there falls into the moment in which no notification can reach the service.
+HWND copierDuringBalloon = nullptr;
+void CopyWhileOutOfTheList(void*, const std::wstring&, unsigned) {
+    if (HWND copier = std::exchange(copierDuringBalloon, nullptr)) CopyText(copier, L"n e w");
+}
+
+TEST_F(WatchTest, CopyMadeWhileOutOfTheListIsStillProcessed) {
+    ProcessingOptions.SHOW_BALLOON = true;
+    ProcessingOptions.DelSpace = true;
+    copierDuringBalloon = copier_;
+    const auto previous = PendingNotification::SetShowFunction(CopyWhileOutOfTheList);
+    CopyText(copier_, L"o l d");
+    const bool processed = PumpUntil([&] { return Runs() >= 2 && ClipboardOwner() == main_; });
+    PendingNotification::SetShowFunction(previous);
+    ASSERT_TRUE(processed);
+    EXPECT_EQ(ClipboardText(), L"new");
+    EXPECT_EQ(Runs(), 2u);
 }
 
 TEST_F(WatchTest, DelayedProcessingRunsOnceAfterTheLastCopyOfABurst) {
