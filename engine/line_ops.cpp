@@ -26,42 +26,43 @@ struct TrimSet {
     }
 };
 
-// Sorting moves spans whose first eight units ride along as two numbers, so most comparisons never
-// reach the text; lines that agree that far compare the rest.
-constexpr std::size_t kKeyUnits = 8;
+// Sorting moves spans whose first twelve units ride along as three numbers, so most comparisons
+// never reach the text; lines that agree that far compare the rest.
+constexpr std::size_t kKeyUnits = 12;
 
 struct KeyedSpan {
-    std::uint64_t high, low;
+    std::uint64_t key[3];
     LineSpan span;
 };
 
 KeyedSpan MakeKeyedSpan(const LineList& lines, LineSpan span) {
     // Missing units count as 0, below every unit, as a shorter line sorts before a longer one.
     const std::wstring_view line = lines.View(span);
-    std::uint64_t key[2] = {0, 0};
+    KeyedSpan keyed{{0, 0, 0}, span};
     for (std::size_t i = 0; i < kKeyUnits; ++i)
-        key[i / 4] = (key[i / 4] << 16) | (i < line.size() ? (line[i] & 0xFFFFu) : 0u);
-    return {key[0], key[1], span};
+        keyed.key[i / 4] = (keyed.key[i / 4] << 16) | (i < line.size() ? (line[i] & 0xFFFFu) : 0u);
+    return keyed;
 }
 
-// Negative, zero or positive as a sorts before, with or after b.
-int CompareKeyed(const LineList& lines, const KeyedSpan& a, const KeyedSpan& b) {
-    if (a.high != b.high) return a.high < b.high ? -1 : 1;
-    if (a.low != b.low) return a.low < b.low ? -1 : 1;
-    // Equal keys and a line shorter than the key: the shorter is a prefix of the longer one.
-    if (a.span.length < kKeyUnits || b.span.length < kKeyUnits)
-        return a.span.length < b.span.length ? -1 : a.span.length > b.span.length ? 1 : 0;
+// For lines with equal keys: true when a sorts before b.
+bool TailLess(const LineList& lines, const LineSpan& a, const LineSpan& b) {
+    // A line shorter than the key is then a prefix of the other line.
+    if (a.length < kKeyUnits || b.length < kKeyUnits) return a.length < b.length;
     // wchar_t holds 0-0xFFFF in both builds, so wstring_view order is the unsigned 16-bit order.
-    return lines.View(a.span).substr(kKeyUnits).compare(lines.View(b.span).substr(kKeyUnits));
+    return lines.View(a).substr(kKeyUnits) < lines.View(b).substr(kKeyUnits);
 }
 
-template <typename Order>
-void SortLines(LineList& lines, Order inOrder) {
+void SortLines(LineList& lines, bool descending) {
     std::vector<KeyedSpan> keyed;
     keyed.reserve(lines.spans.size());
     for (const LineSpan& span : lines.spans) keyed.push_back(MakeKeyedSpan(lines, span));
-    std::sort(keyed.begin(), keyed.end(),
-              [&lines, inOrder](const KeyedSpan& a, const KeyedSpan& b) { return inOrder(CompareKeyed(lines, a, b)); });
+    const auto less = [&lines](const KeyedSpan& a, const KeyedSpan& b) {
+        for (int i = 0; i < 3; ++i)
+            if (a.key[i] != b.key[i]) return a.key[i] < b.key[i];
+        return TailLess(lines, a.span, b.span);
+    };
+    if (descending) std::sort(keyed.begin(), keyed.end(), [&less](const KeyedSpan& a, const KeyedSpan& b) { return less(b, a); });
+    else std::sort(keyed.begin(), keyed.end(), less);
     for (std::size_t i = 0; i < keyed.size(); ++i) lines.spans[i] = keyed[i].span;
 }
 
@@ -101,11 +102,11 @@ void TrimRight(LineList& lines) {
 }
 
 void SortAscending(LineList& lines) {
-    SortLines(lines, [](int comparison) { return comparison < 0; });
+    SortLines(lines, /*descending=*/false);
 }
 
 void SortDescending(LineList& lines) {
-    SortLines(lines, [](int comparison) { return comparison > 0; });
+    SortLines(lines, /*descending=*/true);
 }
 
 void RemoveConsecutiveDuplicates(LineList& lines) {

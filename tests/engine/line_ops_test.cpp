@@ -97,23 +97,39 @@ TEST_F(LineOpsTest, LineFeedCodes) {
     }
 }
 
-// Lines that agree in their first units are ordered by the rest; a NUL unit is below every other.
-TEST_F(LineOpsTest, SortOrdersLinesBeyondTheirLeadingUnits) {
-    LineList lines;  // built from views, since a literal in a braced list would end at its NUL
-    for (std::wstring_view line : {std::wstring_view(L"abcdefgh"), std::wstring_view(L"abcdefg"),
-                                   std::wstring_view(L"abcdefghi"), std::wstring_view(L"abcdefgh\x0001"),
-                                   std::wstring_view(L"abcdefg\0", 8), std::wstring_view(L"abcdefgh\0", 9),
-                                   std::wstring_view(L"abcdefghz"), std::wstring_view(L""),
-                                   std::wstring_view(L"abcdefgha")})
-        lines.Append(line);
+// Sorts `lines` both ways and checks them against the order of char16_t strings (unsigned units).
+void ExpectSortedLikeUnsignedUnits(LineList lines) {
+    std::vector<std::u16string> reference;
+    for (std::size_t i = 0; i < lines.size(); ++i) reference.emplace_back(lines[i].begin(), lines[i].end());
+    std::sort(reference.begin(), reference.end());
+    const auto same = [](std::wstring_view line, const std::u16string& expected) {
+        return std::equal(line.begin(), line.end(), expected.begin(), expected.end());
+    };
     SortAscending(lines);
-    const std::vector<std::wstring_view> expected = {
-        L"", L"abcdefg", std::wstring_view(L"abcdefg\0", 8), L"abcdefgh", std::wstring_view(L"abcdefgh\0", 9),
-        L"abcdefgh\x0001", L"abcdefgha", L"abcdefghi", L"abcdefghz"};
-    ASSERT_EQ(lines.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[i], expected[i]) << i;
+    ASSERT_EQ(lines.size(), reference.size());
+    for (std::size_t i = 0; i < reference.size(); ++i) EXPECT_TRUE(same(lines[i], reference[i])) << i;
     SortDescending(lines);
-    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[i], expected[expected.size() - 1 - i]) << i;
+    for (std::size_t i = 0; i < reference.size(); ++i) EXPECT_TRUE(same(lines[i], reference[reference.size() - 1 - i])) << i;
+}
+
+// Every length around the part of a line the sort keeps beside it, with a NUL (the lowest unit)
+// or a high unit at each of those places, and the lines in scrambled order.
+TEST_F(LineOpsTest, SortOrdersLinesBeyondTheirLeadingUnits) {
+    const std::wstring base = L"abcdefghijklmnopqrst";
+    std::vector<std::wstring> made;
+    for (std::size_t length = 0; length <= base.size(); ++length) {
+        const std::wstring prefix = base.substr(0, length);
+        made.push_back(prefix);
+        made.push_back(prefix + L'\0');
+        made.push_back(prefix + L'\0' + L'a');
+        made.push_back(prefix + static_cast<wchar_t>(0xFFFF));
+        made.push_back(prefix + L'a');
+    }
+    std::mt19937 random(3);
+    std::shuffle(made.begin(), made.end(), random);
+    LineList lines;  // appended as views, since a literal in a braced list would end at its NUL
+    for (const std::wstring& line : made) lines.Append(line);
+    ExpectSortedLikeUnsignedUnits(lines);
 }
 
 // Random lines over a small alphabet, so long shared prefixes and duplicates are common.
@@ -123,14 +139,15 @@ TEST_F(LineOpsTest, SortAndUniqAgreeWithUnsignedUnitOrder) {
     LineList lines;
     std::vector<std::u16string> reference;
     for (int i = 0; i < 3000; ++i) {
-        std::wstring line(random() % 14, L'a');
+        std::wstring line(random() % 20, L'a');
         for (wchar_t& c : line) c = alphabet[random() % std::size(alphabet)];
         lines.Append(line);
         reference.emplace_back(line.begin(), line.end());
     }
+    ExpectSortedLikeUnsignedUnits(lines);
     SortAscending(lines);
     RemoveConsecutiveDuplicates(lines);
-    std::sort(reference.begin(), reference.end());  // char16_t compares as unsigned 16-bit
+    std::sort(reference.begin(), reference.end());
     reference.erase(std::unique(reference.begin(), reference.end()), reference.end());
     ASSERT_EQ(lines.size(), reference.size());
     for (std::size_t i = 0; i < reference.size(); ++i)
