@@ -122,4 +122,6 @@ void OnMultiDivTimer(HWND window) {
     StartTimer(window);
 }
 
-bool MultiDivRunning() { return timerRunning; }
+bool MultiDivRunning() {
+    return timerRunning && ProcessingOptions.MultiDiv && ProcessingOptions.CBWatchEnabled;
+}

@@ -6,4 +6,6 @@
 void StartMultiDiv(HWND window, const std::wstring& text);
 void StopMultiDiv(HWND window);
 void OnMultiDivTimer(HWND window);
+// A cycle is under way: its timer is set and MultiDiv and monitoring are on. Switching either off
+// ends the cycle, also when the timer itself is stopped directly (KillTimer) rather than here.
 bool MultiDivRunning();

@@ -142,15 +142,6 @@ TEST_F(MultiDivTest, LineIsTriedAgainWhenTheClipboardIsHeld) {
     EXPECT_EQ(Step(), L"a");
 }
 
-TEST_F(MultiDivTest, BusyStepCopiesNothingAndKeepsTheTimer) {
-    ASSERT_TRUE(CopyAndWaitProcessed(L"a\r\nb"));
-    WatchBusy = true;
-    OnMultiDivTimer(main_);
-    WatchBusy = false;
-    EXPECT_TRUE(MultiDivRunning());
-    EXPECT_EQ(Step(), L"a");
-}
-
 // The real timer: the processed text first, then one line every interval, in order.
 TEST_F(MultiDivTest, TimerReCopiesTheLinesInOrder) {
     ProcessingOptions.MultiDivSec = 500;
