@@ -25,7 +25,6 @@
 #define IDC_FORCE_EXIT 6            // already-running dialog; the dialog ends with this id
 #define IDC_NO_OPENING_DLG 1038     // opening dialog: "do not show again"
 #define IDC_WARNING_PICTURE 1039    // already-running dialog: the system warning icon
-#define IDC_SETTINGS_BUTTON 33016   // already-running dialog: opens the running instance's settings
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -145,7 +145,7 @@ void SetMonitoring(HWND window, bool on) {
     SaveSettings();
     ModifyTrayIcon(window, WatchStateIcon());
     if (ProcessingOptions.CBWatchEnabled) RunCommand(window, IDM_PROCESS_NOW);
-    else KillTimer(window, IDT_MULTIDIV);
+    else StopMultiDiv(window);
 }
 
 void ProcessClipboardNow(HWND window) {

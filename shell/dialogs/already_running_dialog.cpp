@@ -34,7 +34,7 @@ void OnCommand(HWND dialog, WORD command) {
     switch (command) {
     case IDC_FORCE_EXIT:
     case IDCANCEL:
-    case IDC_SETTINGS_BUTTON:
+    case IDM_SETTINGS:
         EndDialog(dialog, command);
         break;
     default:
@@ -60,6 +60,6 @@ INT_PTR RunAlreadyRunningDialog() {
     const int resource = LanguageMode == Language::Japanese ? IDD_ALREADY_RUNNING_JA : IDD_ALREADY_RUNNING_EN;
     const INT_PTR result =
         DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(resource), nullptr, AlreadyRunningDlgProc, 0);
-    if (result == IDC_SETTINGS_BUTTON) OpenRunningSettings();
+    if (result == IDM_SETTINGS) OpenRunningSettings();
     return result;
 }

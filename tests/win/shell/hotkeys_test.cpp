@@ -40,13 +40,6 @@ protected:
     }
 };
 
-TEST(HotkeyModifiers, AddUpAsTheSystemWantsThem) {
-    EXPECT_EQ(HotkeyModifiers(false, false, false), 0u);
-    EXPECT_EQ(HotkeyModifiers(true, false, false), static_cast<UINT>(MOD_SHIFT));
-    EXPECT_EQ(HotkeyModifiers(false, true, true), static_cast<UINT>(MOD_CONTROL | MOD_ALT));
-    EXPECT_EQ(HotkeyModifiers(true, true, true), static_cast<UINT>(MOD_SHIFT | MOD_CONTROL | MOD_ALT));
-}
-
 TEST_F(HotkeyTest, AssignedHotkeysAreHeldFromCreationToDestruction) {
     ProcessingOptions.SK1_CTRL = ProcessingOptions.SK1_ALT = true;
     ProcessingOptions.SK1_VKEY = VK_F8;

@@ -13,6 +13,7 @@
 #include "language.h"
 #include "main_window.h"
 #include "messages.h"
+#include "multidiv.h"
 #include "pending_notification.h"
 #include "resource.h"
 #include "settings.h"
@@ -167,6 +168,17 @@ TEST_F(MainWindowTest, SwitchingMonitoringOnProcessesOurOwnWriteAgain) {
     EXPECT_EQ(ClipboardProcessingCount(), before + 2);
     SendMessageW(window_, WM_APP_COMMAND, IDM_WATCH_OFF, 0);
     EXPECT_EQ(ClipboardProcessingCount(), before + 2);
+}
+
+TEST_F(MainWindowTest, SwitchingMonitoringOffStopsTheTimedRecopy) {
+    ProcessingOptions.MultiDiv = true;
+    ProcessingOptions.MultiDivSec = 1000;
+    ASSERT_TRUE(CreateWindowUnderTest());
+    CopyText(helper_, L"a\r\nb\r\n");
+    SendMessageW(window_, WM_APP_COMMAND, IDM_PROCESS_NOW, 0);
+    ASSERT_TRUE(MultiDivRunning());
+    SendMessageW(window_, WM_APP_COMMAND, IDM_WATCH_OFF, 0);
+    EXPECT_FALSE(MultiDivRunning());
 }
 
 // Exit, emptying and the option toggles are menu-only; a second start may not run them.

@@ -72,13 +72,6 @@ TEST(MenuMarks, PartnersShowOnlyTheOptionThatWins) {
     EXPECT_FALSE(marks.IsChecked(IDM_TAB8SPACE));
 }
 
-TEST(MenuMarks, ProcessNowIsGreyedWhileMonitoring) {
-    ProcessingOptionsRecord options;
-    EXPECT_FALSE(ComputeMenuMarks(options, {}).processNowEnabled);
-    options.CBWatchEnabled = false;
-    EXPECT_TRUE(ComputeMenuMarks(options, {}).processNowEnabled);
-}
-
 TEST(MenuMarks, FileModeRadioAndSubmenu) {
     struct Case {
         int mode;
@@ -160,14 +153,6 @@ TEST(MenuMarks, SubmenuMarksSumUpTheirItems) {
         EXPECT_EQ(marks.lineSubmenu, c.lineMenu) << c.name;
         EXPECT_EQ(marks.csvSubmenu, c.csvMenu) << c.name;
     }
-}
-
-TEST(MenuMarks, FactorOneDotZeroChecksMultiply) {
-    ProcessingOptionsRecord options;
-    options.MUL_BY_N = L"1.0";
-    EXPECT_TRUE(ComputeMenuMarks(options, {}).IsChecked(IDM_MULTIPLY));
-    options.MUL_BY_N = L"1";
-    EXPECT_FALSE(ComputeMenuMarks(options, {}).IsChecked(IDM_MULTIPLY));
 }
 
 }  // namespace
