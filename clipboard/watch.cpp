@@ -268,7 +268,7 @@ void OnClipboardChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     if (!WatchBusy) {
         // The floating button's preview is refreshed here once it exists.
         if (ProcessingOptions.CBWatchEnabled) {
-            if (ProcessingOptions.Delay1Sec != 0)
+            if (ProcessingOptions.Delay1Sec > 0)  // a negative value from a damaged store is no delay
                 SetTimer(window, IDT_DELAY, static_cast<UINT>(ProcessingOptions.Delay1Sec), nullptr);
             else if (!ProcessClipboard(window, false))
                 SetTimer(window, IDT_DELAY, kRetryDelayMs, nullptr);

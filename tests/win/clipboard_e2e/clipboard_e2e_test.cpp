@@ -73,6 +73,20 @@ TEST_F(ClipboardE2eTest, RichTextComesBackAsPlainTextProcessedByTheIniOptions) {
     EXPECT_TRUE(WaitForNuvelaText(L"plain"));
 }
 
+// A password manager's copy stays as it was; the next ordinary copy is processed as usual.
+TEST_F(ClipboardE2eTest, PrivateCopyIsLeftAlone) {
+    Start(L"DelSpace=1\r\n");
+    Copy(copier_, {UnicodeText(L"p a s s"), RegisteredFormat(L"HTML Format", "<b>p a s s</b>"),
+                   RegisteredFormat(L"ExcludeClipboardContentFromMonitorProcessing", "1")});
+    PumpFor(1000);  // many times what a processing takes
+    EXPECT_EQ(ClipboardText(), L"p a s s");
+    EXPECT_TRUE(ClipboardHas(L"HTML Format"));
+    EXPECT_TRUE(nuvelaWrites.empty());
+
+    CopyText(copier_, L"o p e n");
+    EXPECT_TRUE(WaitForNuvelaText(L"open"));
+}
+
 TEST_F(ClipboardE2eTest, FileListBecomesNamesOrFullPaths) {
     struct Case {
         int fileFolderCopy;
