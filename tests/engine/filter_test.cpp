@@ -152,6 +152,18 @@ TEST_F(FilterTest, RunsTheEngineOrExplainsWhyNot) {
     }
 }
 
+#ifdef NUVELA_SAMPLE_CONVERT_DEF
+TEST_F(FilterTest, LoadsTheDefinitionFileAndAppliesStrConvId) {
+    const std::string path = NUVELA_SAMPLE_CONVERT_DEF;
+    const std::vector<std::wstring> arguments = {L"--def", std::wstring(path.begin(), path.end()), L"--set",
+                                                 L"StrConvID=Fullwidth to halfwidth letters and digits"};
+    const FilterResult result = RunFilter(arguments, "\xEF\xBC\xA1\xEF\xBC\xA2x");  // full-width A, B
+    EXPECT_EQ(result.status, kFilterDone) << result.errors;
+    EXPECT_EQ(result.output, "ABx");
+    EXPECT_EQ(RunFilter({L"--set", L"StrConvID=NoSuchTable"}, "\xEF\xBC\xA1").output, "\xEF\xBC\xA1");
+}
+#endif
+
 TEST_F(FilterTest, HelpListsEveryKey) {
     const std::string usage = FilterUsage();
     for (const OptionField& field : OptionFields())
