@@ -68,15 +68,15 @@ void SortLines(LineList& lines, bool descending) {
 
 void AppendExpanded(std::wstring& out, std::wstring_view line, std::size_t tabWidth) {
     std::size_t column = 0;
-    for (wchar_t c : line) {
-        if (c == L'\t') {
-            const std::size_t spaces = tabWidth - column % tabWidth;
-            out.append(spaces, L' ');
-            column += spaces;
-        } else {
-            out += c;
-            column += static_cast<std::size_t>(DisplayWidth(c));
-        }
+    while (!line.empty()) {
+        const std::size_t run = std::min(line.find(L'\t'), line.size());
+        for (std::size_t k = 0; k < run; ++k) column += static_cast<std::size_t>(DisplayWidth(line[k]));
+        out += line.substr(0, run);
+        if (run == line.size()) break;
+        const std::size_t spaces = tabWidth - column % tabWidth;
+        out.append(spaces, L' ');
+        column += spaces;
+        line.remove_prefix(run + 1);
     }
 }
 
@@ -128,16 +128,14 @@ int DisplayWidth(wchar_t unit) {
 // growing the old buffer would copy it whole on reallocation and keep what trims and removals dropped.
 void ExpandTabs(LineList& lines, int tabWidth) {
     const std::size_t width = static_cast<std::size_t>(tabWidth);
-    // Room for the longest result, so the new buffer is never copied while it grows.
-    std::size_t tabs = 0, room = 0;
-    for (const LineSpan& span : lines.spans) {
-        const std::wstring_view line = lines.View(span);
-        tabs += static_cast<std::size_t>(std::count(line.begin(), line.end(), L'\t'));
-        room += line.size();
-    }
+    // Counted over the whole buffer, front to back, rather than line by line in sorted order: a
+    // TAB that a trim or removal dropped only makes the room a little larger than needed.
+    const std::size_t tabs = static_cast<std::size_t>(std::count(lines.text.begin(), lines.text.end(), L'\t'));
     if (tabs == 0) return;
+    std::size_t kept = 0;
+    for (const LineSpan& span : lines.spans) kept += span.length;
     std::wstring expanded;
-    expanded.reserve(room + tabs * (width - 1));
+    expanded.reserve(kept + tabs * (width - 1));  // room for the longest result: never copied while it grows
     for (LineSpan& span : lines.spans) {
         const std::wstring_view line = lines.View(span);
         const std::size_t start = expanded.size();
