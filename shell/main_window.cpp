@@ -224,11 +224,19 @@ void EmptyClipboardNow(HWND window) {
 // later; until then their commands open nothing and report no result.
 INT_PTR OpenMenuDialog(UINT) { return 0; }
 
+// Set for the life of one menu dialog, cleared on every way out of it.
+class DialogBusyScope {
+public:
+    DialogBusyScope() { DialogBusy = true; }
+    ~DialogBusyScope() { DialogBusy = false; }
+    DialogBusyScope(const DialogBusyScope&) = delete;
+    DialogBusyScope& operator=(const DialogBusyScope&) = delete;
+};
+
 void RunMenuDialog(UINT command, bool saveOnOk) {
     if (DialogBusy) return;  // the dialogs have no owner, so the menu stays usable while one is open
-    DialogBusy = true;
+    DialogBusyScope busy;
     if (OpenMenuDialog(command) == IDOK && saveOnOk) SaveSettings();
-    DialogBusy = false;
 }
 
 }  // namespace
