@@ -54,7 +54,8 @@ void MarkConversionItem(UINT selected) {
 }  // namespace
 
 bool MenuMarks::IsChecked(UINT command) const {
-    const auto found = std::find_if(checks.begin(), checks.end(), [command](const auto& c) { return c.first == command; });
+    const auto found =
+        std::find_if(checks.begin(), checks.end(), [command](const auto& check) { return check.first == command; });
     return found != checks.end() && found->second;
 }
 
