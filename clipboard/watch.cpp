@@ -30,10 +30,11 @@ ListenerFunction removeListener = nullptr;
 TextProcessorFunction textProcessor = ProcessText;
 unsigned processingCount = 0;
 
-// A forced run is what the user asked for just now: another program holding the clipboard for a
-// moment should not make it fail, so it tries this often, this far apart.
-constexpr int kForcedOpenAttempts = 6;
-constexpr DWORD kForcedOpenPauseMs = 20;
+// Other programs open the clipboard for a moment, many of them right after each change: a run
+// tries this often, this far apart (about 100 ms), before it fails. The notification path then
+// retries once more after 500 ms.
+constexpr int kOpenAttempts = 6;
+constexpr DWORD kOpenPauseMs = 20;
 
 // Keeps WatchBusy set for a scope and puts back what it was, so nested calls do not clear it early.
 class WatchBusyScope {
@@ -49,15 +50,22 @@ private:
 
 enum class Branch { Text, Files };
 
+// A result that is on the clipboard; what follows it waits until the clipboard is closed again.
+struct Written {
+    bool done = false;
+    Branch branch = Branch::Text;
+    bool isPrivate = false;
+    std::wstring result;
+};
+
 void AppendError(const wchar_t* japanese, const wchar_t* english) {
     PendingNotification::Append(Tr(japanese, english), SeverityError);
 }
 
-bool OpenForProcessing(ClipboardSession& session, HWND window, bool force) {
-    const int attempts = force ? kForcedOpenAttempts : 1;
-    for (int attempt = 1; attempt <= attempts; ++attempt) {
+bool OpenForProcessing(ClipboardSession& session, HWND window) {
+    for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
         if (session.Open(window)) return true;
-        if (attempt < attempts) Sleep(kForcedOpenPauseMs);
+        if (attempt < kOpenAttempts) Sleep(kOpenPauseMs);
     }
     return false;
 }
@@ -70,9 +78,10 @@ void RunEngine(const std::wstring& input, std::wstring& result) {
 bool HasLineFeed(const std::wstring& text) { return text.find(L'\n') != std::wstring::npos; }
 
 // What follows every successful write: balloon text, sound, the re-copy cycle and the tray icon.
-void AfterSuccessfulWrite(HWND window, const std::wstring& result, Branch branch, bool isPrivate) {
+// It runs once the clipboard is closed, so no other program waits for it meanwhile.
+void AfterSuccessfulWrite(HWND window, const Written& written) {
     if (ProcessingOptions.SHOW_BALLOON) {
-        if (branch == Branch::Text)
+        if (written.branch == Branch::Text)
             PendingNotification::Append(Tr(L"クリップボード文字列の属性を除去しました。", L"Deleted attributes of clipboard text."),
                                         SeverityInfo);
         else
@@ -80,7 +89,8 @@ void AfterSuccessfulWrite(HWND window, const std::wstring& result, Branch branch
     }
     PlayWriteSound();
     // Private text is never put on the clipboard again behind the user's back.
-    if (ProcessingOptions.MultiDiv && !isPrivate && HasLineFeed(result)) StartMultiDiv(window, result);
+    if (ProcessingOptions.MultiDiv && !written.isPrivate && HasLineFeed(written.result))
+        StartMultiDiv(window, written.result);
     FlashTrayIcon(window);
     // The floating button is signalled here (WM_APP + 2) once it exists.
 }
@@ -117,7 +127,7 @@ bool WriteBack(const std::wstring& result, Branch branch, const PrivacyMarkers& 
 }
 
 // The clipboard is open and offers Unicode text.
-void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& markers) {
+void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& markers, Written& written) {
     PendingNotification::Clear();
     // The owner check keeps our own write (and a line of the re-copy) from being processed again;
     // it comes first so that a skipped text is not even fetched.
@@ -164,11 +174,11 @@ void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& marke
         if (PutTextOnClipboard(original)) WritePrivacyMarkers(markers);
         return;
     }
-    AfterSuccessfulWrite(window, result, Branch::Text, markers.isPrivate);
+    written = {true, Branch::Text, markers.isPrivate, std::move(result)};
 }
 
 // The clipboard is open and offers no text. Returns false when there was nothing to do.
-bool ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& markers) {
+bool ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& markers, Written& written) {
     StopMultiDiv(window);  // any change without text also ends the cycle
     if (ProcessingOptions.FileFolderCopy == 0 || !IsClipboardFormatAvailable(CF_HDROP)) return false;
     if (!force && markers.isPrivate) return false;
@@ -181,7 +191,7 @@ bool ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& mark
     std::wstring result;
     RunEngine(FileListText(paths, ProcessingOptions.FileFolderCopy == 2), result);
     if (WriteBack(result, Branch::Files, markers)) {
-        AfterSuccessfulWrite(window, result, Branch::Files, markers.isPrivate);
+        written = {true, Branch::Files, markers.isPrivate, std::move(result)};
     } else if (!IsClipboardFormatAvailable(CF_HDROP) && PutBytesOnClipboard(CF_HDROP, dropList)) {
         // The clipboard was emptied for a write that then failed: the copied files go back.
         WritePrivacyMarkers(markers);
@@ -194,15 +204,17 @@ bool ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& mark
 bool ProcessOpenedClipboard(HWND window, bool force, DWORD& sequence) {
     ClipboardSession session;
     sequence = GetClipboardSequenceNumber();
-    if (!OpenForProcessing(session, window, force)) return false;
+    if (!OpenForProcessing(session, window)) return false;
     const PrivacyMarkers markers = ReadPrivacyMarkers();
+    Written written;
     bool show = true;
     if (IsClipboardFormatAvailable(CF_UNICODETEXT))
-        ProcessTextOnClipboard(window, force, markers);
+        ProcessTextOnClipboard(window, force, markers, written);
     else
-        show = ProcessFilesOnClipboard(window, force, markers);
+        show = ProcessFilesOnClipboard(window, force, markers, written);
     session.Close();
     sequence = GetClipboardSequenceNumber();
+    if (written.done) AfterSuccessfulWrite(window, written);
     if (show) PendingNotification::Show(window);
     return true;
 }
