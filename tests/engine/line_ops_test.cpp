@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "engine_test.h"
+
 #include <algorithm>
 #include <functional>
 #include <random>
@@ -12,24 +14,9 @@
 
 namespace {
 
-class LineOpsTest : public ::testing::Test {
-protected:
-    void SetUp() override { ProcessingOptions = {}; }
-    void TearDown() override { ProcessingOptions = {}; }
+class LineOpsTest : public EngineTest {};
 
-    static std::wstring Run(const std::wstring& input) {
-        std::wstring output;
-        ProcessText(L"", input.c_str(), output);
-        return output;
-    }
-};
-
-struct LineCase {
-    const char* name;
-    std::function<void(ProcessingOptionsRecord&)> set;
-    std::wstring input;
-    std::wstring expected;
-};
+using LineCase = OptionCase;
 
 // Every case joins with LF, so the expected texts stay readable.
 TEST_F(LineOpsTest, OperationsThroughTheWholePipeline) {

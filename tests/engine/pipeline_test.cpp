@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "engine_test.h"
+
 #include <functional>
 
 #include "options.h"
@@ -8,25 +10,9 @@
 
 namespace {
 
-// Each test starts from the defaults and leaves them behind.
-class PipelineTest : public ::testing::Test {
-protected:
-    void SetUp() override { ProcessingOptions = {}; PendingNotification::Clear(); }
-    void TearDown() override { ProcessingOptions = {}; PendingNotification::Clear(); }
+class PipelineTest : public EngineTest {};
 
-    static std::wstring Run(const std::wstring& input, const wchar_t* conversion = L"") {
-        std::wstring output = L"stale";
-        ProcessText(conversion, input.c_str(), output);
-        return output;
-    }
-};
-
-struct PipelineCase {
-    const char* name;
-    std::function<void(ProcessingOptionsRecord&)> set;
-    std::wstring input;
-    std::wstring expected;
-};
+using PipelineCase = OptionCase;
 
 TEST_F(PipelineTest, StageOrderAndSkipConditions) {
     const PipelineCase cases[] = {

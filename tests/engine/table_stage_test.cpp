@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "engine_test.h"
+
 #include <functional>
 #include <new>
 #include <string>
@@ -10,24 +12,9 @@
 
 namespace {
 
-class TableStageTest : public ::testing::Test {
-protected:
-    void SetUp() override { ProcessingOptions = {}; }
-    void TearDown() override { ProcessingOptions = {}; }
+class TableStageTest : public EngineTest {};
 
-    static std::wstring Run(const std::wstring& input) {
-        std::wstring output;
-        ProcessText(L"", input.c_str(), output);
-        return output;
-    }
-};
-
-struct TableCase {
-    const char* name;
-    std::function<void(ProcessingOptionsRecord&)> set;
-    std::wstring input;
-    std::wstring expected;
-};
+using TableCase = OptionCase;
 
 void Transpose(ProcessingOptionsRecord& o) { o.CSVTSV_CHANGEROWCOL = true; o.LC_LF = true; }
 auto MultiplyBy(const wchar_t* factor) {

@@ -124,19 +124,10 @@ TEST_F(MultiDivTest, EachLineIsAnnouncedWithItsLabel) {
 
 TEST_F(MultiDivTest, LineIsTriedAgainWhenTheClipboardIsHeld) {
     ASSERT_TRUE(CopyAndWaitProcessed(L"a\r\nb"));
-    HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    UniqueHandle openedEvent(opened), releaseEvent(release);
-    std::thread holder([opened, release] {
-        const bool held = OpenClipboard(nullptr);
-        SetEvent(opened);
-        WaitForSingleObject(release, 5000);
-        if (held) CloseClipboard();
-    });
-    WaitForSingleObject(opened, 5000);
-    OnMultiDivTimer(main_);
-    SetEvent(release);
-    holder.join();
+    {
+        ClipboardHeldElsewhere busy;
+        OnMultiDivTimer(main_);
+    }
     EXPECT_EQ(ClipboardText(), L"a\r\nb");
     EXPECT_TRUE(MultiDivRunning());
     EXPECT_EQ(Step(), L"a");

@@ -271,19 +271,11 @@ TEST_F(WatchTest, ForcedRunWaitsBrieflyForAClipboardHeldByAnotherProgram) {
 
 TEST_F(WatchTest, ForcedRunGivesUpWhenTheClipboardStaysHeld) {
     ASSERT_TRUE(CopyAndWaitProcessed(L"kept"));
-    HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    UniqueHandle openedEvent(opened), releaseEvent(release);
-    std::thread holder([opened, release] {
-        const bool held = OpenClipboard(nullptr);
-        SetEvent(opened);
-        WaitForSingleObject(release, 5000);
-        if (held) CloseClipboard();
-    });
-    WaitForSingleObject(opened, 5000);
-    const bool result = ProcessClipboard(main_, true);
-    SetEvent(release);
-    holder.join();
+    bool result;
+    {
+        ClipboardHeldElsewhere busy;
+        result = ProcessClipboard(main_, true);
+    }
     EXPECT_FALSE(result);
     EXPECT_EQ(Runs(), 1u);
     EXPECT_TRUE(Record().balloons.empty());

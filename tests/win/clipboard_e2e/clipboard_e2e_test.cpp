@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "../clipboard/clipboard_access.h"
+#include "clipboard_access.h"
 #include "running_nuvela.h"
 
 namespace clipboard_test {

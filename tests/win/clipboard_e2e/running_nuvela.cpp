@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "../clipboard/clipboard_access.h"
+#include "clipboard_access.h"
 
 namespace clipboard_test {
 

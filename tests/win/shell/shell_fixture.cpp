@@ -24,30 +24,7 @@ int RecordMessageBox(HWND owner, const std::wstring& text, const std::wstring& c
     return IDOK;
 }
 
-void DispatchQueued() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) continue;  // the main window's own end; the test goes on
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
 }  // namespace
-
-bool PumpUntil(const std::function<bool()>& done, DWORD deadlineMs) {
-    const ULONGLONG deadline = GetTickCount64() + deadlineMs;
-    while (!done()) {
-        if (GetTickCount64() >= deadline) return done();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        DispatchQueued();
-    }
-    return true;
-}
-
-void PumpFor(DWORD quietMs) {
-    PumpUntil([] { return false; }, quietMs);
-}
 
 int IniInteger(const wchar_t* key, int missing) {
     return static_cast<int>(GetPrivateProfileIntW(kIniSection, key, missing, kIniFileName));
@@ -68,30 +45,6 @@ HWND MakeHelperWindow() {
     RegisterClassExW(&windowClass);  // fails harmlessly when an earlier test registered it
     return CreateWindowExW(0, kHelperClass, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, GetModuleHandleW(nullptr),
                            nullptr);
-}
-
-void CopyText(HWND owner, const std::wstring& text) {
-    ASSERT_TRUE(PumpUntil([owner] { return OpenClipboard(owner) != FALSE; }, 3000));
-    EmptyClipboard();
-    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    memcpy(GlobalLock(block), text.c_str(), bytes);
-    GlobalUnlock(block);
-    if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
-    CloseClipboard();
-}
-
-std::wstring ClipboardText() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) return L"<cannot open>";
-    if (HANDLE block = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* data = static_cast<const wchar_t*>(GlobalLock(block))) {
-            text = data;
-            GlobalUnlock(block);
-        }
-    }
-    CloseClipboard();
-    return text;
 }
 
 void WriteConvertDef(const std::wstring& content) {

@@ -9,6 +9,7 @@
 #include <vector>
 #include <windows.h>
 
+#include "clipboard_access.h"
 #include "options.h"
 #include "test_support.h"
 
@@ -22,10 +23,10 @@ struct RecordedBox {
 };
 extern std::vector<RecordedBox> boxes;
 
-// Dispatches messages until `done` or the deadline; returns `done()` at the end.
-bool PumpUntil(const std::function<bool()>& done, DWORD deadlineMs = 5000);
-// Dispatches what arrives within `quietMs`; for checking that nothing happens.
-void PumpFor(DWORD quietMs);
+using clipboard_test::ClipboardText;
+using clipboard_test::CopyText;
+using clipboard_test::PumpFor;
+using clipboard_test::PumpUntil;
 
 // An integer of the test's ini file; `missing` when the key is not there.
 int IniInteger(const wchar_t* key, int missing = -1);
@@ -33,8 +34,6 @@ std::wstring IniText(const wchar_t* key);
 
 // A window of its own standing in for another program that copies or holds the clipboard.
 HWND MakeHelperWindow();
-void CopyText(HWND owner, const std::wstring& text);
-std::wstring ClipboardText();
 
 // Writes "Convert.def" (UTF-16LE with its mark) into the current folder.
 void WriteConvertDef(const std::wstring& content);

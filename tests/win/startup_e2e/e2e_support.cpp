@@ -130,19 +130,6 @@ void WriteRegistryDword(const wchar_t* name, DWORD value) {
     RegSetKeyValueW(HKEY_CURRENT_USER, kProductKey, name, REG_DWORD, &value, sizeof value);
 }
 
-void CopyText(const std::wstring& text) {
-    for (int attempt = 0; attempt < 100 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
-    EmptyClipboard();
-    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    memcpy(GlobalLock(block), text.c_str(), bytes);
-    GlobalUnlock(block);
-    if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
-    CloseClipboard();
-}
-
-HWND ClipboardOwner() { return GetClipboardOwner(); }
-
 void E2ETest::SetUp() {
     wchar_t language[160] = {};
     hadLanguage_ = GetEnvironmentVariableW(L"NUVELA_LANG", language, 160) > 0;

@@ -9,6 +9,7 @@
 #include <vector>
 #include <windows.h>
 
+#include "clipboard_access.h"
 #include "scoped_win.h"
 #include "test_support.h"
 
@@ -52,8 +53,9 @@ void DeleteProductKey();
 bool ReadRegistryDword(const wchar_t* name, DWORD& value);
 void WriteRegistryDword(const wchar_t* name, DWORD value);
 
-void CopyText(const std::wstring& text);
-HWND ClipboardOwner();
+// A copy made by another program, as the user makes one.
+inline void CopyText(const std::wstring& text) { clipboard_test::CopyText(nullptr, text); }
+using clipboard_test::ClipboardOwner;
 
 class E2ETest : public ::testing::Test {
 protected:

@@ -1,12 +1,13 @@
 #pragma once
 // Copying to and reading from the real clipboard as another program would, and pumping messages
-// until something happens. Shared by the in-process and the end-to-end clipboard tests.
+// until something happens. Shared by every Windows test that touches the clipboard.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
 #include <shlobj.h>
 #include <string>
+#include <thread>
 #include <vector>
 #include <windows.h>
 
@@ -113,5 +114,30 @@ inline void PumpFor(DWORD quietMs) {
     const ULONGLONG end = GetTickCount64() + quietMs;
     PumpUntil([end] { return GetTickCount64() >= end; }, quietMs + 1000);
 }
+
+// Holds the clipboard open from another thread, as a busy program does, until destroyed.
+class ClipboardHeldElsewhere {
+public:
+    ClipboardHeldElsewhere() {
+        holder_ = std::thread([this] {
+            const bool held = OpenClipboard(nullptr) != FALSE;
+            SetEvent(opened_.get());
+            WaitForSingleObject(release_.get(), 10000);
+            if (held) CloseClipboard();
+        });
+        WaitForSingleObject(opened_.get(), 10000);
+    }
+    ~ClipboardHeldElsewhere() {
+        SetEvent(release_.get());
+        holder_.join();
+    }
+    ClipboardHeldElsewhere(const ClipboardHeldElsewhere&) = delete;
+    ClipboardHeldElsewhere& operator=(const ClipboardHeldElsewhere&) = delete;
+
+private:
+    UniqueHandle opened_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    UniqueHandle release_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    std::thread holder_;
+};
 
 }  // namespace clipboard_test
