@@ -19,8 +19,12 @@ constexpr int kMaxReferenceDepth = 64;                      // nested references
 constexpr std::size_t kMinEntryVisitsPerPosition = 1 << 16;  // plus 4 x the set's entries; stops fan-out too
 constexpr std::size_t kMaxGrowthFactor = 16;                 // converted text at most 16 x the input ...
 constexpr std::size_t kGrowthAllowance = 1 << 16;            // ... plus 64 Ki units, so short texts may grow freely
+// The per-position bounds still allow a table that fans out just below them at every position of a
+// long text to run for hours. The whole run may visit 4 x the set's entries per input unit, or 64 Mi
+// entries when that is more: a fraction of a second, and far beyond what any real table needs.
+constexpr std::size_t kMinEntryVisitsPerRun = std::size_t{1} << 26;
 
-enum class StopReason { None, References, Growth };
+enum class StopReason { None, References, Growth, Work };
 enum class Outcome { Applied, NoTable, Stopped };
 
 // The text as seen from one position, changed in place.
@@ -111,6 +115,7 @@ public:
             entryCount += table.entries.size();
         }
         visitBudget_ = kMinEntryVisitsPerPosition + 4 * entryCount;
+        runBudget_ = std::max(kMinEntryVisitsPerRun, SaturatingProduct(4 * (entryCount + 1), inputLength));
         lengthLimit_ = inputLength > (std::numeric_limits<std::size_t>::max() - kGrowthAllowance) / kMaxGrowthFactor
                            ? std::numeric_limits<std::size_t>::max()
                            : inputLength * kMaxGrowthFactor + kGrowthAllowance;
@@ -170,6 +175,7 @@ private:
         if (depth > kMaxReferenceDepth) return Stop(StopReason::References);
         for (const ResolvedEntry& entry : tables_[static_cast<std::size_t>(index)]) {
             if (++visits_ > visitBudget_) return Stop(StopReason::References);
+            if (++runVisits_ > runBudget_) return Stop(StopReason::Work);
             if (entry.table != kPair) {
                 // the referenced table's own result does not matter
                 if (entry.table != kNoTable &&
@@ -185,6 +191,11 @@ private:
         return Outcome::Applied;
     }
 
+    static std::size_t SaturatingProduct(std::size_t a, std::size_t b) {
+        return b != 0 && a > std::numeric_limits<std::size_t>::max() / b ? std::numeric_limits<std::size_t>::max()
+                                                                          : a * b;
+    }
+
     Outcome Stop(StopReason reason) {
         stopped_ = reason;
         return Outcome::Stopped;
@@ -197,6 +208,8 @@ private:
     int start_ = kNoTable;
     std::size_t visits_ = 0;
     std::size_t visitBudget_ = 0;
+    std::size_t runVisits_ = 0;
+    std::size_t runBudget_ = 0;
     std::size_t lengthLimit_ = 0;
     StopReason stopped_ = StopReason::None;
 };
@@ -204,11 +217,21 @@ private:
 void ReportStoppedConversion(StopReason reason, std::wstring_view name) {
     std::wstring message = Tr(L"文字変換「", L"The conversion \"");
     message += name;
-    message += reason == StopReason::Growth
-                   ? Tr(L"」を途中で止めました: 置換で文字列が長くなり続けます。",
-                        L"\" was stopped: its replacements keep making the text longer.")
-                   : Tr(L"」を途中で止めました: 参照が循環しているか、入れ子が深すぎます。",
-                        L"\" was stopped: its references form a cycle or nest too deeply.");
+    switch (reason) {
+    case StopReason::Growth:
+        message += Tr(L"」を途中で止めました: 置換で文字列が長くなり続けます。",
+                      L"\" was stopped: its replacements keep making the text longer.");
+        break;
+    case StopReason::Work:
+        message += Tr(L"」を途中で止めました: この文字列には手間がかかりすぎます。",
+                      L"\" was stopped: it takes too much work for this text.");
+        break;
+    case StopReason::References:
+    case StopReason::None:
+        message += Tr(L"」を途中で止めました: 参照が循環しているか、入れ子が深すぎます。",
+                      L"\" was stopped: its references form a cycle or nest too deeply.");
+        break;
+    }
     PendingNotification::Append(message, SeverityWarning);
 }
 

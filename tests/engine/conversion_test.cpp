@@ -332,6 +332,17 @@ TEST_F(ConversionTest, ReferenceCyclesStopWithAWarning) {
     }
 }
 
+// Fan-out just below the bound of one position, at every position of a long text: the whole run stops.
+TEST_F(ConversionTest, FanOutAtEveryPositionStopsTheRun) {
+    for (int i = 0; i < 13; ++i)  // about 24,000 visits at each position, under the per-position bound
+        ConversionSet.push_back({L"T" + std::to_wstring(i), L"", {Ref(L"T" + std::to_wstring(i + 1)), Ref(L"T" + std::to_wstring(i + 1))}});
+    ConversionSet.push_back({L"T13", L"", {Pair(L"a", L"a")}});
+    const std::wstring input(5000, L'a');
+    EXPECT_EQ(Convert(L"T0", input), input);
+    EXPECT_EQ(PendingNotification::Text(), L"The conversion \"T0\" was stopped: it takes too much work for this text.");
+    EXPECT_EQ(PendingNotification::Severity(), SeverityWarning);
+}
+
 TEST_F(ConversionTest, DeepButFiniteReferencesStillWork) {
     for (int i = 0; i < 40; ++i) ConversionSet.push_back({L"T" + std::to_wstring(i), L"", {Ref(L"T" + std::to_wstring(i + 1))}});
     ConversionSet.push_back({L"T40", L"", {Pair(L"a", L"b")}});
