@@ -19,14 +19,6 @@ constexpr const wchar_t* kValueMarkers[] = {L"CanIncludeInClipboardHistory", L"C
 // Marker data is a DWORD or nothing; more is neither read nor written back.
 constexpr SIZE_T kMarkerDataLimit = 64;
 
-std::wstring WideFromAnsi(const char* text, int length) {
-    if (length == 0) return std::wstring();
-    const int units = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(std::max(units, 0)), L'\0');
-    if (units > 0) MultiByteToWideChar(CP_ACP, 0, text, length, wide.data(), units);
-    return wide;
-}
-
 // Splits a double-NUL-terminated list of `Char` strings in [begin, end); false when it runs past end.
 template <typename Char, typename Convert>
 bool SplitNulList(const Char* begin, const Char* end, std::vector<std::wstring>& paths, Convert convert) {
@@ -42,6 +34,14 @@ bool SplitNulList(const Char* begin, const Char* end, std::vector<std::wstring>&
 }
 
 }  // namespace
+
+std::wstring WideFromAnsi(const char* text, int length) {
+    if (length == 0) return std::wstring();
+    const int units = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(std::max(units, 0)), L'\0');
+    if (units > 0) MultiByteToWideChar(CP_ACP, 0, text, length, wide.data(), units);
+    return wide;
+}
 
 TextCopyResult CopyTextBlock(HANDLE block, std::wstring& text) {
     const SIZE_T size = GlobalSize(block);

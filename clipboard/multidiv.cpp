@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "clipboard_data.h"
 #include "language.h"
 #include "messages.h"
 #include "options.h"
@@ -22,13 +21,9 @@ struct LineCycle {
 LineCycle Cycle;
 bool timerRunning = false;
 
+// Any other stored value means what loading would have made of it.
 UINT MultiDivInterval() {
-    switch (ProcessingOptions.MultiDivSec) {
-    case 500: case 1000: case 1500: case 2000: case 4000: case 6000: case 8000: case 10000:
-        return static_cast<UINT>(ProcessingOptions.MultiDivSec);
-    default:
-        return 1000;  // what the settings load for any other stored value
-    }
+    return static_cast<UINT>(CheckedInteger(L"MultiDivSec", ProcessingOptions.MultiDivSec));
 }
 
 void StartTimer(HWND window) {
@@ -47,40 +42,15 @@ std::vector<std::wstring> NonEmptyLines(const std::wstring& text) {
     return lines;
 }
 
-// Puts the line on the open clipboard; each failure is appended to the pending notification.
-bool WriteLine(const std::wstring& line) {
-    UniqueGlobal block;
-    switch (MakeTextBlock(line, block)) {
-    case BlockResult::AllocFailed:
-        PendingNotification::Append(Tr(L"メモリ確保に失敗。", L"GlobalAlloc() failed."), SeverityError);
-        return false;
-    case BlockResult::LockFailed:
-        PendingNotification::Append(Tr(L"メモリのロックに失敗。", L"GlobalLock() failed."), SeverityError);
-        return false;
-    case BlockResult::Made:
-        break;
-    }
-    if (!EmptyClipboard()) {
-        PendingNotification::Append(Tr(L"クリップボードの内容を空にできませんでした。", L"Cannot empty clipboard."), SeverityError);
-        return false;
-    }
-    if (!PutClipboardData(CF_UNICODETEXT, block.get())) {
-        PendingNotification::Append(Tr(L"クリップボードへ書き込めませんでした。", L"Cannot write to clipboard."), SeverityError);
-        return false;
-    }
-    block.release();  // the system owns it now
-    return true;
-}
-
 void CopyNextLine(HWND window) {
     // Our own write must not be taken for a new copy.
-    WatchBusy = true;
+    WatchBusyScope busy;
     ClipboardSession session;
     if (session.Open(window)) {
         if (Cycle.cursor >= Cycle.lines.size()) Cycle.cursor = 0;
         PendingNotification::Clear();
         const std::wstring& line = Cycle.lines[Cycle.cursor];
-        if (WriteLine(line)) {
+        if (WriteBack(line, Branch::Files, PrivacyMarkers{})) {
             if (ProcessingOptions.SHOW_BALLOON)
                 PendingNotification::Append(Tr(L"1行テキストをコピー:", L"1 line text:") + line, SeverityInfo);
             PlayWriteSound();
@@ -89,7 +59,6 @@ void CopyNextLine(HWND window) {
         ++Cycle.cursor;  // a line whose write failed is skipped
         PendingNotification::Show(window);
     }
-    WatchBusy = false;
 }
 
 }  // namespace
@@ -112,10 +81,8 @@ void OnMultiDivTimer(HWND window) {
         try {
             CopyNextLine(window);
         } catch (const std::exception& caught) {
-            WatchBusy = false;
             ReportCaughtException(window, &caught);
         } catch (...) {
-            WatchBusy = false;
             ReportCaughtException(window, nullptr);
         }
     }

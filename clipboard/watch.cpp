@@ -1,10 +1,10 @@
 #include "watch.h"
 
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "clipboard_data.h"
 #include "language.h"
 #include "message_box.h"
 #include "messages.h"
@@ -35,20 +35,6 @@ unsigned processingCount = 0;
 // retries once more after 500 ms.
 constexpr int kOpenAttempts = 6;
 constexpr DWORD kOpenPauseMs = 20;
-
-// Keeps WatchBusy set for a scope and puts back what it was, so nested calls do not clear it early.
-class WatchBusyScope {
-public:
-    WatchBusyScope() : previous_(std::exchange(WatchBusy, true)) {}
-    ~WatchBusyScope() { WatchBusy = previous_; }
-    WatchBusyScope(const WatchBusyScope&) = delete;
-    WatchBusyScope& operator=(const WatchBusyScope&) = delete;
-
-private:
-    bool previous_;
-};
-
-enum class Branch { Text, Files };
 
 // A result that is on the clipboard; what follows it waits until the clipboard is closed again.
 struct Written {
@@ -93,37 +79,6 @@ void AfterSuccessfulWrite(HWND window, const Written& written) {
         StartMultiDiv(window, written.result);
     FlashTrayIcon(window);
     // The floating button is signalled here (WM_APP + 2) once it exists.
-}
-
-// Writes `result` as the only format; the text branch has emptied the clipboard already.
-bool WriteBack(const std::wstring& result, Branch branch, const PrivacyMarkers& markers) {
-    UniqueGlobal block;
-    switch (MakeTextBlock(result, block)) {
-    case BlockResult::AllocFailed:
-        AppendError(L"メモリ確保に失敗。", L"GlobalAlloc() failed.");
-        return false;
-    case BlockResult::LockFailed:
-        AppendError(L"メモリのロックに失敗。", L"GlobalLock() failed.");
-        return false;
-    case BlockResult::Made:
-        break;
-    }
-    if (branch == Branch::Files && !EmptyClipboard()) {
-        AppendError(L"クリップボードの内容を空にできませんでした。", L"Cannot empty clipboard.");
-        return false;
-    }
-    if (!PutClipboardData(CF_UNICODETEXT, block.get())) {
-        if (branch == Branch::Text)
-            AppendError(L"クリップボードへの書き込みができませんでした。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
-                        L"SetClipboardData() failed.");
-        else
-            AppendError(L"クリップボードへ書き込めませんでした。", L"Cannot write to clipboard.");
-        return false;
-    }
-    block.release();  // the system owns it now
-    // The markers the copied data carried go back with it, so the rewrite is as private as it was.
-    WritePrivacyMarkers(markers);
-    return true;
 }
 
 // The clipboard is open and offers Unicode text.
@@ -219,15 +174,6 @@ bool ProcessOpenedClipboard(HWND window, bool force, DWORD& sequence) {
     return true;
 }
 
-std::wstring WideFromAnsi(const char* text) {
-    const int units = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (units <= 1) return std::wstring();
-    std::wstring wide(static_cast<size_t>(units), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), units);
-    wide.resize(static_cast<size_t>(units - 1));
-    return wide;
-}
-
 // A change that another program made while we were out of the notification list sent us nothing:
 // the sequence number shows it, and it gets the processing its notification would have started.
 void CatchUpMissedChange(HWND window, DWORD sequenceAfterOurWork) {
@@ -237,6 +183,39 @@ void CatchUpMissedChange(HWND window, DWORD sequenceAfterOurWork) {
 }
 
 }  // namespace
+
+WatchBusyScope::WatchBusyScope() : previous_(std::exchange(WatchBusy, true)) {}
+WatchBusyScope::~WatchBusyScope() { WatchBusy = previous_; }
+
+bool WriteBack(const std::wstring& text, Branch branch, const PrivacyMarkers& markers) {
+    UniqueGlobal block;
+    switch (MakeTextBlock(text, block)) {
+    case BlockResult::AllocFailed:
+        AppendError(L"メモリ確保に失敗。", L"GlobalAlloc() failed.");
+        return false;
+    case BlockResult::LockFailed:
+        AppendError(L"メモリのロックに失敗。", L"GlobalLock() failed.");
+        return false;
+    case BlockResult::Made:
+        break;
+    }
+    if (branch == Branch::Files && !EmptyClipboard()) {
+        AppendError(L"クリップボードの内容を空にできませんでした。", L"Cannot empty clipboard.");
+        return false;
+    }
+    if (!PutClipboardData(CF_UNICODETEXT, block.get())) {
+        if (branch == Branch::Text)
+            AppendError(L"クリップボードへの書き込みができませんでした。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
+                        L"SetClipboardData() failed.");
+        else
+            AppendError(L"クリップボードへ書き込めませんでした。", L"Cannot write to clipboard.");
+        return false;
+    }
+    block.release();  // the system owns it now
+    // The markers the copied data carried go back with it, so the rewrite is as private as it was.
+    WritePrivacyMarkers(markers);
+    return true;
+}
 
 void ResolveClipboardListener() {
     ReleaseClipboardListener();
@@ -347,7 +326,7 @@ unsigned ClipboardProcessingCount() { return processingCount; }
 void ReportCaughtException(HWND window, const std::exception* caught) {
     try {
         if (caught)
-            ShowMessageBox(window, WideFromAnsi(caught->what()), L"ヌベラ 開発元へご連絡下さい - 予期せぬ例外を補足",
+            ShowMessageBox(window, WideFromAnsi(caught->what(), static_cast<int>(std::strlen(caught->what()))), L"ヌベラ 開発元へご連絡下さい - 予期せぬ例外を補足",
                            MB_OK | MB_ICONERROR);
         else
             ShowMessageBox(window, Tr(L"予期せぬ例外が発生。", L"Unkown exception."), AppDisplayName, MB_OK | MB_ICONERROR);

@@ -3,7 +3,10 @@
 // messages and the IDT_DELAY / IDT_CHAIN_REFRESH timers here.
 #include <exception>
 #include <string>
+#include <string>
 #include <windows.h>
+
+#include "clipboard_data.h"
 
 extern bool WatchBusy;    // set while our own clipboard calls could notify us
 extern HWND NextViewer;   // viewer-chain mode only
@@ -26,6 +29,24 @@ void OnChainRefreshTimer(HWND window);
 // force: an explicit request (command 32782, monitoring switched on) also processes our own write.
 // False when the clipboard could not be opened or an exception was caught.
 bool ProcessClipboard(HWND window, bool force);
+
+// Keeps WatchBusy set for a scope and puts back what it was, so nested calls do not clear it early.
+class WatchBusyScope {
+public:
+    WatchBusyScope();
+    ~WatchBusyScope();
+    WatchBusyScope(const WatchBusyScope&) = delete;
+    WatchBusyScope& operator=(const WatchBusyScope&) = delete;
+
+private:
+    bool previous_;
+};
+
+// Puts `text` on the open clipboard as its only format, each failure appended to the pending
+// notification. The text branch has emptied the clipboard before the engine ran and has failure
+// texts of its own; file lists and the timed re-copy empty it here.
+enum class Branch { Text, Files };
+[[nodiscard]] bool WriteBack(const std::wstring& text, Branch branch, const PrivacyMarkers& markers);
 
 // Runs the engine on a copied text; ProcessText unless a test puts another in. Returns the previous.
 using TextProcessorFunction = void (*)(const wchar_t* conversionName, const wchar_t* input, std::wstring& output);

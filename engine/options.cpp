@@ -87,6 +87,8 @@ bool IsOneOf(int value, std::initializer_list<int> allowed) {
     return std::find(allowed.begin(), allowed.end(), value) != allowed.end();
 }
 
+}  // namespace
+
 int CheckedInteger(std::wstring_view key, int value) {
     if (key == L"MultiDivSec")
         return IsOneOf(value, {500, 1000, 1500, 2000, 4000, 6000, 8000, 10000}) ? value : 1000;
@@ -96,8 +98,6 @@ int CheckedInteger(std::wstring_view key, int value) {
         return value >= 0 && value <= 255 ? value : 255;
     return value;
 }
-
-}  // namespace
 
 std::span<const OptionField> OptionFields() { return kFields; }
 

@@ -96,6 +96,8 @@ int OptionIntegerValue(const ProcessingOptionsRecord& record, const OptionField&
 // (flags: non-zero is on; bytes keep the low 8 bits; intervals, alphas and MUL_BY_N fall back).
 void StoreLoadedInteger(ProcessingOptionsRecord& record, const OptionField& field, int value);
 void StoreLoadedText(ProcessingOptionsRecord& record, const OptionField& field, std::wstring_view value);
+// The value an integer key holds after the load-time check (intervals and alphas fall back).
+int CheckedInteger(std::wstring_view key, int value);
 
 // MUL_BY_N must be non-empty and consist of "0"-"9" and "." only.
 bool IsValidMultiplier(std::wstring_view text);

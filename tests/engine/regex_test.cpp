@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "engine_test.h"
+
 #include <functional>
 
 #include "language.h"
@@ -10,13 +12,10 @@
 
 namespace {
 
-class RegexTest : public ::testing::Test {
+class RegexTest : public EngineTest {
 protected:
-    void SetUp() override { Reset(); }
-    void TearDown() override { Reset(); }
-    static void Reset() {
-        ProcessingOptions = {};
-        PendingNotification::Clear();
+    void SetUp() override {
+        EngineTest::SetUp();
         SetLanguage(Language::English);
     }
     static std::wstring Replace(std::wstring text) {
