@@ -15,6 +15,7 @@
 #include "scoped_win.h"
 #include "sound.h"
 #include "tray.h"
+#include "windows_system.h"
 
 bool WatchBusy = false;
 HWND NextViewer = nullptr;
@@ -219,7 +220,7 @@ bool WriteBack(const std::wstring& text, Branch branch, const PrivacyMarkers& ma
 
 void ResolveClipboardListener() {
     ReleaseClipboardListener();
-    UniqueModule library(LoadLibraryExW(L"user32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    UniqueModule library(LoadSystemLibrary(L"user32.dll"));
     if (!library) return;
     auto add = reinterpret_cast<ListenerFunction>(
         reinterpret_cast<void*>(GetProcAddress(library.get(), "AddClipboardFormatListener")));
