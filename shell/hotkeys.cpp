@@ -32,38 +32,36 @@ UINT HotkeyModifiers(bool shift, bool ctrl, bool alt) {
     return (shift ? MOD_SHIFT : 0) | (ctrl ? MOD_CONTROL : 0) | (alt ? MOD_ALT : 0);
 }
 
-void RegisterHotkeys(HWND window) {
+namespace {
+
+// Registers each hotkey that is set, after releasing its old binding when asked; refusals are shown
+// together in one balloon. The two paths word the second key's Japanese failure differently.
+void RegisterSetHotkeys(HWND window, bool releaseFirst, const wchar_t* processFailureJapanese) {
     PendingNotification::Clear();
     bool failed = false;
+    if (releaseFirst) UnregisterHotKey(window, kHotkeyToggleWatch);
     if (ProcessingOptions.SK1_VKEY != 0 && !RegisterToggleHotkey(window)) {
         PendingNotification::Append(ToggleHotkeyFailure(), SeverityWarning);
         failed = true;
     }
+    if (releaseFirst) UnregisterHotKey(window, kHotkeyProcessNow);
     if (ProcessingOptions.SK2_VKEY != 0 && !RegisterProcessHotkey(window)) {
-        PendingNotification::Append(Tr(L"「クリップボード内のテキストの属性を除去する」のホットキーの割当てに失敗しました。",
-                                       L"Cannot register a hotkey for 'Clipboard Rich Text to Plane Text.'"),
-                                    SeverityWarning);
+        PendingNotification::Append(
+            Tr(processFailureJapanese, L"Cannot register a hotkey for 'Clipboard Rich Text to Plane Text.'"),
+            SeverityWarning);
         failed = true;
     }
     if (failed) PendingNotification::Show(window);
 }
 
+}  // namespace
+
+void RegisterHotkeys(HWND window) {
+    RegisterSetHotkeys(window, false, L"「クリップボード内のテキストの属性を除去する」のホットキーの割当てに失敗しました。");
+}
+
 void ReregisterHotkeys(HWND window) {
-    PendingNotification::Clear();
-    bool failed = false;
-    UnregisterHotKey(window, kHotkeyToggleWatch);
-    if (ProcessingOptions.SK1_VKEY != 0 && !RegisterToggleHotkey(window)) {
-        PendingNotification::Append(ToggleHotkeyFailure(), SeverityWarning);
-        failed = true;
-    }
-    UnregisterHotKey(window, kHotkeyProcessNow);
-    if (ProcessingOptions.SK2_VKEY != 0 && !RegisterProcessHotkey(window)) {
-        PendingNotification::Append(Tr(L"「クリップボード内のテキストの属性を除去する」のホットキー割当てに失敗しました。",
-                                       L"Cannot register a hotkey for 'Clipboard Rich Text to Plane Text.'"),
-                                    SeverityWarning);
-        failed = true;
-    }
-    if (failed) PendingNotification::Show(window);
+    RegisterSetHotkeys(window, true, L"「クリップボード内のテキストの属性を除去する」のホットキー割当てに失敗しました。");
     // Stored at once, so the new keys hold even when the settings dialog is cancelled afterwards.
     SaveSettings();
 }
