@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "ansi_text.h"
+
 namespace {
 
 SetClipboardDataFunction setClipboardData = ::SetClipboardData;
@@ -34,14 +36,6 @@ bool SplitNulList(const Char* begin, const Char* end, std::vector<std::wstring>&
 }
 
 }  // namespace
-
-std::wstring WideFromAnsi(const char* text, int length) {
-    if (length == 0) return std::wstring();
-    const int units = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(std::max(units, 0)), L'\0');
-    if (units > 0) MultiByteToWideChar(CP_ACP, 0, text, length, wide.data(), units);
-    return wide;
-}
 
 TextCopyResult CopyTextBlock(HANDLE block, std::wstring& text) {
     const SIZE_T size = GlobalSize(block);

@@ -16,9 +16,6 @@ enum class TextCopyResult { Copied, LockFailed, CopyFailed };
 // The paths of a CF_HDROP block in drop order; false when the block is not a well-formed list.
 [[nodiscard]] bool ReadDropList(HANDLE block, std::vector<std::wstring>& paths);
 
-// `length` bytes of ANSI code-page text as UTF-16.
-std::wstring WideFromAnsi(const char* text, int length);
-
 // Each path (or only what follows its last backslash), each followed by CR LF.
 std::wstring FileListText(const std::vector<std::wstring>& paths, bool fullPaths);
 

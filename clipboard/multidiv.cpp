@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "exception_guard.h"
 #include "language.h"
 #include "messages.h"
 #include "options.h"
@@ -57,7 +58,7 @@ void CopyNextLine(HWND window) {
         }
         session.Close();
         ++Cycle.cursor;  // a line whose write failed is skipped
-        PendingNotification::Show(window);
+        PendingNotification::Show();
     }
 }
 
@@ -78,13 +79,7 @@ void OnMultiDivTimer(HWND window) {
     StopMultiDiv(window);
     if (!ProcessingOptions.CBWatchEnabled || !ProcessingOptions.MultiDiv) return;  // the cycle ends
     if (Cycle.lines.size() > 1 && !WatchBusy) {
-        try {
-            CopyNextLine(window);
-        } catch (const std::exception& caught) {
-            ReportCaughtException(window, &caught);
-        } catch (...) {
-            ReportCaughtException(window, nullptr);
-        }
+        CallGuarded(window, [&] { CopyNextLine(window); });
     }
     StartTimer(window);
 }

@@ -1,10 +1,12 @@
 #include "watch.h"
 
 #include <cstring>
+#include <exception>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "exception_guard.h"
 #include "language.h"
 #include "message_box.h"
 #include "messages.h"
@@ -14,7 +16,6 @@
 #include "pipeline.h"
 #include "scoped_win.h"
 #include "sound.h"
-#include "tray.h"
 #include "windows_system.h"
 
 bool WatchBusy = false;
@@ -30,6 +31,9 @@ ListenerFunction removeListener = nullptr;
 
 TextProcessorFunction textProcessor = ProcessText;
 unsigned processingCount = 0;
+
+void NothingWritten(HWND) {}
+ClipboardWrittenFunction writtenFunction = NothingWritten;
 
 // Other programs open the clipboard for a moment, many of them right after each change: a run
 // tries this often, this far apart (about 100 ms), before it fails. The notification path then
@@ -78,8 +82,7 @@ void AfterSuccessfulWrite(HWND window, const Written& written) {
     // Private text is never put on the clipboard again behind the user's back.
     if (ProcessingOptions.MultiDiv && !written.isPrivate && HasLineFeed(written.result))
         StartMultiDiv(window, written.result);
-    FlashTrayIcon(window);
-    // The floating button is signalled here (WM_APP + 2) once it exists.
+    writtenFunction(window);
 }
 
 // The clipboard is open and offers Unicode text.
@@ -171,7 +174,7 @@ bool ProcessOpenedClipboard(HWND window, bool force, DWORD& sequence) {
     session.Close();
     sequence = GetClipboardSequenceNumber();
     if (written.done) AfterSuccessfulWrite(window, written);
-    if (show) PendingNotification::Show(window);
+    if (show) PendingNotification::Show();
     return true;
 }
 
@@ -308,13 +311,7 @@ bool ProcessClipboard(HWND window, bool force) {
     // The floating button's preview is refreshed here once it exists.
     if (!failure) return opened;
     // The box runs a message loop, so it comes only once the clipboard is closed and watched again.
-    try {
-        std::rethrow_exception(failure);
-    } catch (const std::exception& caught) {
-        ReportCaughtException(window, &caught);
-    } catch (...) {
-        ReportCaughtException(window, nullptr);
-    }
+    CallGuarded(window, [&] { std::rethrow_exception(failure); });
     return false;
 }
 
@@ -324,14 +321,6 @@ TextProcessorFunction SetTextProcessor(TextProcessorFunction processor) {
 
 unsigned ClipboardProcessingCount() { return processingCount; }
 
-void ReportCaughtException(HWND window, const std::exception* caught) {
-    try {
-        if (caught)
-            ShowMessageBox(window, WideFromAnsi(caught->what(), static_cast<int>(std::strlen(caught->what()))), L"ヌベラ 開発元へご連絡下さい - 予期せぬ例外を補足",
-                           MB_OK | MB_ICONERROR);
-        else
-            ShowMessageBox(window, Tr(L"予期せぬ例外が発生。", L"Unkown exception."), AppDisplayName, MB_OK | MB_ICONERROR);
-    } catch (...) {
-        // Out of memory even for the message: nothing is left to tell the user with.
-    }
+ClipboardWrittenFunction SetClipboardWrittenFunction(ClipboardWrittenFunction function) {
+    return std::exchange(writtenFunction, function ? function : NothingWritten);
 }

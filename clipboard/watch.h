@@ -1,8 +1,6 @@
 #pragma once
 // Noticing clipboard changes and processing the clipboard. The main window forwards its clipboard
 // messages and the IDT_DELAY / IDT_CHAIN_REFRESH timers here.
-#include <exception>
-#include <string>
 #include <string>
 #include <windows.h>
 
@@ -55,6 +53,7 @@ TextProcessorFunction SetTextProcessor(TextProcessorFunction processor);
 // How many times the engine has run on clipboard contents since start-up: one copy, one run.
 unsigned ClipboardProcessingCount();
 
-// The message box for an exception caught at a window-procedure boundary; `caught` is null for
-// one that is no std::exception.
-void ReportCaughtException(HWND window, const std::exception* caught);
+// What the shell does after each successful write (the tray icon's flash); the main window
+// installs it at creation, and null puts back doing nothing. Returns the previous function.
+using ClipboardWrittenFunction = void (*)(HWND window);
+ClipboardWrittenFunction SetClipboardWrittenFunction(ClipboardWrittenFunction function);

@@ -15,9 +15,33 @@
 #include "language.h"
 #include "options.h"
 #include "pending_notification.h"
-#include "scoped_win.h"
 
 namespace {
+
+// The filter's own owners: the engine sits below the Win32 helpers that the other layers share.
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+// An empty file made by GetTempFileNameW in `folder`, deleted again on every way out.
+class TemporaryFile {
+public:
+    TemporaryFile(const wchar_t* folder, const wchar_t* prefix) {
+        wchar_t path[520] = {};
+        if (*folder && GetTempFileNameW(folder, prefix, 0, path)) path_ = path;  // never the current directory
+    }
+    ~TemporaryFile() {
+        if (!path_.empty()) DeleteFileW(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    explicit operator bool() const { return !path_.empty(); }
+    const std::wstring& path() const { return path_; }
+
+private:
+    std::wstring path_;
+};
 
 using std::chrono::milliseconds;
 

@@ -27,14 +27,14 @@ void Append(std::wstring_view text, unsigned severity) {
 }
 
 // Showing does not clear: the next piece of work does.
-void Show(void* window) {
+void Show() {
     if (pendingText.empty() || !showFunction) return;
-    showFunction(window, pendingText, pendingSeverity);
+    showFunction(pendingText, pendingSeverity);
 }
 
-void AppendAndShow(void* window, std::wstring_view text, unsigned severity) {
+void AppendAndShow(std::wstring_view text, unsigned severity) {
     Append(text, severity);
-    Show(window);
+    Show();
 }
 
 const std::wstring& Text() { return pendingText; }

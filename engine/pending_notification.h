@@ -10,13 +10,13 @@ inline constexpr std::wstring_view kMessageSeparator = L"\r\n-----\r\n";
 
 namespace PendingNotification {
 
-// Shows a non-empty collected text; `window` is the main window (an HWND in the Windows build).
-using ShowFunction = void (*)(void* window, const std::wstring& text, unsigned severity);
+// Shows a non-empty collected text; the shell installs one that knows its tray icon.
+using ShowFunction = void (*)(const std::wstring& text, unsigned severity);
 
 void Clear();
 void Append(std::wstring_view text, unsigned severity);
-void Show(void* window);
-void AppendAndShow(void* window, std::wstring_view text, unsigned severity);
+void Show();
+void AppendAndShow(std::wstring_view text, unsigned severity);
 
 const std::wstring& Text();
 unsigned Severity();

@@ -3,7 +3,6 @@
 #include <string>
 #include <string_view>
 
-#include "app_state.h"
 #include "language.h"
 #include "message_box.h"
 #include "options.h"
@@ -93,10 +92,8 @@ std::wstring ReadStringSetting(const wchar_t* key, const wchar_t* defaultText) {
 
 void ReportFailedSave(const std::wstring& errors) {
     PendingNotification::Clear();
-    if (MainWindow)
-        PendingNotification::AppendAndShow(MainWindow, errors, SeverityWarning);
-    else  // the copy commands run before there is a window to carry the balloon
-        PendingNotification::Append(errors, SeverityWarning);
+    // Before the main window exists (the copy commands) nobody shows it; the text is then only kept.
+    PendingNotification::AppendAndShow(errors, SeverityWarning);
 }
 
 void ShowCopyOutcome(bool copied, const wchar_t* successJa, const wchar_t* successEn, const wchar_t* failureJa,

@@ -51,7 +51,7 @@ void RegisterSetHotkeys(HWND window, bool releaseFirst, const wchar_t* processFa
             SeverityWarning);
         failed = true;
     }
-    if (failed) PendingNotification::Show(window);
+    if (failed) PendingNotification::Show();
 }
 
 }  // namespace

@@ -7,7 +7,8 @@
 #include "app_state.h"
 #include "commands.h"
 #include "conversion.h"
-#include "dialogs/opening_dialog.h"
+#include "exception_guard.h"
+#include "opening_dialog.h"
 #include "hotkeys.h"
 #include "language.h"
 #include "message_box.h"
@@ -21,8 +22,6 @@
 #include "tray.h"
 #include "tray_menu.h"
 #include "watch.h"
-
-bool DialogBusy = false;
 
 namespace {
 
@@ -47,6 +46,7 @@ LRESULT OnCreate(HWND window) {
     MainWindow = window;
     destroyed = false;
     PendingNotification::SetShowFunction(ShowTrayBalloon);
+    SetClipboardWrittenFunction(FlashTrayIcon);
     AddTrayIcon(window, WatchStateIcon());
     taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
     LoadTrayMenu();
@@ -205,7 +205,6 @@ void EmptyClipboardNow(HWND window) {
     if (!clipboard.Open(window)) {
         PendingNotification::Clear();
         PendingNotification::AppendAndShow(
-            window,
             Tr(L"クリップボードを開けません。他のアプリケーションが使用中である可能性があるので、少し待ってからやり直して下さい。",
                L"Cannot open the clipboard."),
             SeverityError);
@@ -215,31 +214,38 @@ void EmptyClipboardNow(HWND window) {
     if (!EmptyClipboard()) {
         PendingNotification::Clear();
         PendingNotification::AppendAndShow(
-            window, Tr(L"クリップボードの内容を空にできませんでした。", L"Cannot clear the data in the clipboard."),
+            Tr(L"クリップボードの内容を空にできませんでした。", L"Cannot clear the data in the clipboard."),
             SeverityError);
     }
 }
 
-// The dialogs of the settings, the regular expression, multiply-by-N and About join the program
-// later; until then their commands open nothing and report no result.
-INT_PTR OpenMenuDialog(UINT) { return 0; }
+MenuDialogSet menuDialogs;
 
-// Set for the life of one menu dialog, cleared on every way out of it.
-class DialogBusyScope {
-public:
-    DialogBusyScope() { DialogBusy = true; }
-    ~DialogBusyScope() { DialogBusy = false; }
-    DialogBusyScope(const DialogBusyScope&) = delete;
-    DialogBusyScope& operator=(const DialogBusyScope&) = delete;
-};
+bool (*MenuDialogOf(UINT command))(HWND) {
+    switch (command) {
+    case IDM_SETTINGS: return menuDialogs.settings;
+    case IDM_REGEX: return menuDialogs.regex;
+    case IDM_MULTIPLY: return menuDialogs.multiply;
+    case IDM_ABOUT: return menuDialogs.about;
+    default: return nullptr;
+    }
+}
+
+// The menu's dialogs have no owner; true when the user confirmed one.
+bool OpenMenuDialog(UINT command) {
+    const auto open = MenuDialogOf(command);
+    return open && open(nullptr);
+}
 
 void RunMenuDialog(UINT command, bool saveOnOk) {
     if (DialogBusy) return;  // the dialogs have no owner, so the menu stays usable while one is open
     DialogBusyScope busy;
-    if (OpenMenuDialog(command) == IDOK && saveOnOk) SaveSettings();
+    if (OpenMenuDialog(command) && saveOnOk) SaveSettings();
 }
 
 }  // namespace
+
+void SetMenuDialogs(const MenuDialogSet& dialogs) { menuDialogs = dialogs; }
 
 bool IsAppCommandAccepted(WPARAM command) {
     return command == IDM_WATCH_TOGGLE || command == IDM_PROCESS_NOW || command == IDM_WATCH_OFF ||
@@ -328,16 +334,8 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-// No exception may cross into the system's code that called us.
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        return Dispatch(window, message, wParam, lParam);
-    } catch (const std::exception& error) {
-        ReportCaughtException(window, &error);
-    } catch (...) {
-        ReportCaughtException(window, nullptr);
-    }
-    return 0;
+    return CallGuarded(window, LRESULT{0}, [&] { return Dispatch(window, message, wParam, lParam); });
 }
 
 }  // namespace

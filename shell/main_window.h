@@ -2,13 +2,23 @@
 // The hidden main window: tray icon, popup menu, command channel, timers and clipboard messages.
 #include <windows.h>
 
-extern bool DialogBusy;  // a dialog opened from the menu is open; a second one is ignored meanwhile
+#include "dialog_host.h"
 
 // Registers the class "NuvelaClipboardText" and creates the hidden window; null on failure.
 HWND CreateMainWindow(HINSTANCE instance);
 
 // Only these commands may arrive through WM_APP_COMMAND (second start, floating button, hotkeys).
 bool IsAppCommandAccepted(WPARAM command);
+
+// The dialogs the menu opens sit above the shell and are handed in at start; each returns true
+// when the user confirmed it. A null entry opens nothing.
+struct MenuDialogSet {
+    bool (*settings)(HWND owner) = nullptr;
+    bool (*regex)(HWND owner) = nullptr;
+    bool (*multiply)(HWND owner) = nullptr;
+    bool (*about)(HWND owner) = nullptr;
+};
+void SetMenuDialogs(const MenuDialogSet& dialogs);
 
 // Runs a command exactly as choosing it from the tray menu does.
 void RunCommand(HWND window, UINT command);

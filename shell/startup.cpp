@@ -6,8 +6,8 @@
 
 #include "app_state.h"
 #include "commands.h"
-#include "dialogs/already_running_dialog.h"
-#include "dialogs/opening_dialog.h"
+#include "already_running_dialog.h"
+#include "opening_dialog.h"
 #include "language.h"
 #include "main_window.h"
 #include "message_box.h"

@@ -62,8 +62,9 @@ void RestoreTrayIcon(HWND window) {
     ModifyTrayIcon(window, WatchStateIcon());
 }
 
-void ShowTrayBalloon(void* window, const std::wstring& text, unsigned severity) {
-    NOTIFYICONDATAW data = TrayData(static_cast<HWND>(window));
+void ShowTrayBalloon(const std::wstring& text, unsigned severity) {
+    if (!MainWindow) return;  // nothing carries a balloon before the window exists or after it is gone
+    NOTIFYICONDATAW data = TrayData(MainWindow);
     data.uFlags = NIF_INFO;
     lstrcpynW(data.szInfo, text.c_str(), ARRAYSIZE(data.szInfo));  // 255 characters and the NUL
     lstrcpynW(data.szInfoTitle, AppDisplayName.c_str(), ARRAYSIZE(data.szInfoTitle));

@@ -24,6 +24,6 @@ struct TrayBalloon {
 };
 const TrayBalloon& LastTrayBalloon();
 
-// The balloon: the first 255 characters, title AppDisplayName, icon by severity, 3000 ms.
-// Installed as PendingNotification's show function by the main window.
-void ShowTrayBalloon(void* window, const std::wstring& text, unsigned severity);
+// The balloon on the main window's icon: the first 255 characters, title AppDisplayName, icon by
+// severity, 3000 ms. Installed as PendingNotification's show function by the main window.
+void ShowTrayBalloon(const std::wstring& text, unsigned severity);

@@ -7,14 +7,13 @@
 namespace {
 
 struct ShownBalloon {
-    void* window;
     std::wstring text;
     unsigned severity;
 };
 std::vector<ShownBalloon> shown;
 
-void RecordShow(void* window, const std::wstring& text, unsigned severity) {
-    shown.push_back({window, text, severity});
+void RecordShow(const std::wstring& text, unsigned severity) {
+    shown.push_back({text, severity});
 }
 
 class PendingNotificationTest : public ::testing::Test {
@@ -41,28 +40,26 @@ TEST_F(PendingNotificationTest, HighestSeverityWinsAndTextsAreJoined) {
     PendingNotification::Append(L"info", SeverityInfo);
     PendingNotification::Append(L"error", SeverityError);
     PendingNotification::Append(L"warning", SeverityWarning);
-    int window = 0;
-    PendingNotification::Show(&window);
+    PendingNotification::Show();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].window, &window);
     EXPECT_EQ(shown[0].text, L"info\r\n-----\r\nerror\r\n-----\r\nwarning");
     EXPECT_EQ(shown[0].severity, SeverityError);
 }
 
 TEST_F(PendingNotificationTest, EmptyTextShowsNothingWhateverTheSeverity) {
     PendingNotification::Append(L"", SeverityError);
-    PendingNotification::Show(nullptr);
+    PendingNotification::Show();
     EXPECT_TRUE(shown.empty());
 }
 
 TEST_F(PendingNotificationTest, ShowDoesNotClearButClearDoes) {
-    PendingNotification::AppendAndShow(nullptr, L"a", SeverityInfo);
-    PendingNotification::Show(nullptr);
+    PendingNotification::AppendAndShow(L"a", SeverityInfo);
+    PendingNotification::Show();
     EXPECT_EQ(shown.size(), 2u);
     PendingNotification::Clear();
     EXPECT_EQ(PendingNotification::Text(), L"");
     EXPECT_EQ(PendingNotification::Severity(), SeverityNone);
-    PendingNotification::Show(nullptr);
+    PendingNotification::Show();
     EXPECT_EQ(shown.size(), 2u);
 }
 

@@ -20,7 +20,7 @@ constexpr wchar_t kCopierClass[] = L"NuvelaClipboardTestCopier";
 
 Recorded recorded;
 
-void RecordBalloon(void*, const std::wstring& text, unsigned severity) { recorded.balloons.push_back({text, severity}); }
+void RecordBalloon(const std::wstring& text, unsigned severity) { recorded.balloons.push_back({text, severity}); }
 
 int RecordMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
     recorded.boxes.push_back({owner, text, caption, type});

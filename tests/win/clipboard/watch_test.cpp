@@ -74,7 +74,7 @@ TEST_F(WatchTest, BurstOfCopiesEndsWithTheNewestProcessedOnce) {
 // The balloon is shown after the clipboard is closed and before the watch is joined again: a copy
 // made from there falls into the moment in which no notification can reach the service.
 HWND copierDuringBalloon = nullptr;
-void CopyWhileOutOfTheList(void*, const std::wstring&, unsigned) {
+void CopyWhileOutOfTheList(const std::wstring&, unsigned) {
     if (HWND copier = std::exchange(copierDuringBalloon, nullptr)) CopyText(copier, L"n e w");
 }
 

@@ -24,8 +24,8 @@ int RecordBox(HWND, const std::wstring& text, const std::wstring& caption, UINT 
     return IDOK;
 }
 
-void RecordBalloon(void* window, const std::wstring& text, unsigned severity) {
-    balloons.push_back({window, text, severity});
+void RecordBalloon(const std::wstring& text, unsigned severity) {
+    balloons.push_back({text, severity});
 }
 
 bool IsEmptyKey(const wchar_t* path) {

@@ -20,7 +20,6 @@ struct RecordedBox {
 };
 
 struct RecordedBalloon {
-    void* window;
     std::wstring text;
     unsigned severity;
 };

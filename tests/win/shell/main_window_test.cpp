@@ -9,7 +9,7 @@
 
 #include "app_state.h"
 #include "commands.h"
-#include "dialogs/opening_dialog.h"
+#include "opening_dialog.h"
 #include "language.h"
 #include "main_window.h"
 #include "messages.h"
@@ -282,7 +282,7 @@ TEST_F(MainWindowTest, BalloonShowsTheFirst255CharactersUnderTheProgramName) {
     PendingNotification::Clear();
     PendingNotification::Append(L"first", SeverityInfo);
     PendingNotification::Append(longText, SeverityWarning);
-    PendingNotification::Show(window_);
+    PendingNotification::Show();
     const TrayBalloon& balloon = LastTrayBalloon();
     EXPECT_EQ(balloon.text, (L"first\r\n-----\r\n" + longText).substr(0, 255));
     EXPECT_EQ(balloon.title, L"ヌベラ");

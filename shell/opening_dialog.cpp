@@ -1,6 +1,6 @@
 #include "opening_dialog.h"
 
-#include "app_state.h"
+#include "dialog_host.h"
 #include "options.h"
 #include "resource.h"
 #include "settings.h"
@@ -20,7 +20,6 @@ void OnClose(HWND dialog) {
 INT_PTR CALLBACK OpeningDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        SetDialogIcons(dialog);
         ShowWindow(dialog, SW_SHOW);
         SetForegroundWindow(dialog);
         return TRUE;
@@ -39,7 +38,7 @@ INT_PTR CALLBACK OpeningDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 void OpenOpeningDialog(HWND owner) {
     if (openingDialog) return;
-    openingDialog = CreateDialogParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_OPENING), owner, OpeningDlgProc, 0);
+    openingDialog = CreateModelessDialog(owner, IDD_OPENING, OpeningDlgProc);
 }
 
 void CloseOpeningDialog() {

@@ -1,8 +1,7 @@
 #include "already_running_dialog.h"
 
-#include "app_state.h"
 #include "commands.h"
-#include "language.h"
+#include "dialog_host.h"
 #include "messages.h"
 #include "resource.h"
 #include "startup.h"
@@ -12,7 +11,6 @@ namespace {
 // False: the focus is set here, on Cancel, so an Enter pressed by accident ends nothing.
 BOOL OnInitDialog(HWND dialog) {
     SetForegroundWindow(dialog);
-    SetDialogIcons(dialog);
     MessageBeep(0);
     SendDlgItemMessageW(dialog, IDC_WARNING_PICTURE, STM_SETICON,
                         reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_WARNING)), 0);
@@ -57,9 +55,7 @@ INT_PTR CALLBACK AlreadyRunningDlgProc(HWND dialog, UINT message, WPARAM wParam,
 }  // namespace
 
 INT_PTR RunAlreadyRunningDialog() {
-    const int resource = LanguageMode == Language::Japanese ? IDD_ALREADY_RUNNING_JA : IDD_ALREADY_RUNNING_EN;
-    const INT_PTR result =
-        DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(resource), nullptr, AlreadyRunningDlgProc, 0);
+    const INT_PTR result = RunModalDialog(nullptr, IDD_ALREADY_RUNNING_JA, IDD_ALREADY_RUNNING_EN, AlreadyRunningDlgProc);
     if (result == IDM_SETTINGS) OpenRunningSettings();
     return result;
 }

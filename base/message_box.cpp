@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app_state.h"
+#include "language.h"
 
 namespace {
 int SystemMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
