@@ -64,11 +64,15 @@ ensure_wine_prefix() {
 
 # Wine's user-interface fonts have no Japanese glyphs and no Japanese font to fall back on: link
 # them to Noto Sans CJK (fonts-noto-cjk), so Japanese menus and dialogs do not show empty boxes.
+# Wine registers the Noto fonts itself and links some faces to fonts that are not installed, so
+# only the link we add tells whether it is done.
+CJK_LINK_KEY='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
 link_cjk_font() {
-    grep -q 'NotoSansCJK' "$WINEPREFIX/system.reg" 2>/dev/null && return
+    "$WINE" reg query "$CJK_LINK_KEY" /v Tahoma 2>/dev/null | grep -q 'NotoSansCJK-Regular.ttc' && return
     local face
-    for face in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "ＭＳ Ｐゴシック" "MS UI Gothic"; do
-        "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+    # Tahoma last: its link is the mark that every face was linked.
+    for face in "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "ＭＳ Ｐゴシック" "MS UI Gothic" "Tahoma"; do
+        "$WINE" reg add "$CJK_LINK_KEY" /v "$face" \
             /t REG_MULTI_SZ /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK JP' /f >/dev/null 2>&1
     done
     "$WINESERVER" -w
