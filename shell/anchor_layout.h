@@ -28,7 +28,8 @@ public:
     void Apply() const;                   // on WM_SIZE
     void Limits(MINMAXINFO& info) const;  // on WM_GETMINMAXINFO: each limit that is not -1 replaces the component
 
-    int minTrackWidth = -1, minTrackHeight = -1, maxTrackWidth = -1, maxTrackHeight = -1;  // the window may change them after Setup
+    // -1 is no limit; the window may change them after Setup.
+    int minTrackWidth = -1, minTrackHeight = -1, maxTrackWidth = -1, maxTrackHeight = -1;
     int openingWidth = 0, openingHeight = 0;
 
 private:

@@ -52,7 +52,7 @@ HtmlHelpLoader loadHtmlHelp = LoadSystemHtmlHelp;
 HtmlHelpFunction htmlHelp = nullptr;
 bool htmlHelpMissing = false;  // a failed load is not tried again in this run
 
-HtmlHelpFunction HtmlHelp() {
+HtmlHelpFunction LoadedHtmlHelp() {
     if (!htmlHelp && !htmlHelpMissing) {
         htmlHelp = loadHtmlHelp();
         htmlHelpMissing = !htmlHelp;
@@ -63,7 +63,7 @@ HtmlHelpFunction HtmlHelp() {
 }  // namespace
 
 bool OpenHelpTopic(HWND owner, const wchar_t* topic) {
-    const HtmlHelpFunction function = HtmlHelp();
+    const HtmlHelpFunction function = LoadedHtmlHelp();
     if (!function) return false;
     const std::wstring path = topic ? std::wstring(kHelpFile) + L"::/_RESOURCE/" + topic : std::wstring(kHelpFile);
     return function(owner, path.c_str(), kDisplayTopic, 0) != nullptr;

@@ -11,16 +11,16 @@
 namespace dialog_services_test {
 namespace {
 
-// A window with a control for every id of the table, so each entry finds its control.
-void AddControls(HostWindow& host, std::span<const TooltipEntry> table) {
+// The tooltip window of a host that has a control for every id of the table.
+HWND TooltipsOnControls(HostWindow& host, std::span<const TooltipEntry> table) {
     for (const TooltipEntry& entry : table)
         if (entry.id != 0 && !GetDlgItem(host.get(), entry.id)) host.AddChild(entry.id, L"BUTTON", {0, 0, 10, 10});
+    return CreateDialogTooltips(host.get(), table);
 }
 
 int ToolCount(HWND tooltip) { return static_cast<int>(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0)); }
 
 class DialogTooltipsTest : public testing::Test {
-protected:
     void TearDown() override { SetLanguage(savedLanguage_); }
     const Language savedLanguage_ = LanguageMode;
 };
@@ -30,8 +30,7 @@ TEST_F(DialogTooltipsTest, EveryEntryBecomesAToolOnItsControlInTableOrder) {
         Language language;
         std::span<const TooltipEntry> (*table)();
         int tools;  // the Japanese settings table names control 32891 twice: two tools
-    };
-    const Case cases[] = {
+    } const cases[] = {
         {Language::Japanese, HotkeyDialogTooltips, 11},   {Language::English, HotkeyDialogTooltips, 9},
         {Language::Japanese, RegexDialogTooltips, 7},     {Language::English, RegexDialogTooltips, 4},
         {Language::Japanese, SettingsDialogTooltips, 10}, {Language::English, SettingsDialogTooltips, 3},
@@ -39,10 +38,9 @@ TEST_F(DialogTooltipsTest, EveryEntryBecomesAToolOnItsControlInTableOrder) {
     for (const Case& c : cases) {
         SetLanguage(c.language);
         const std::span<const TooltipEntry> table = c.table();
-        SCOPED_TRACE(testing::Message() << "first text " << testing::PrintToString(std::wstring(table[0].text)));
+        SCOPED_TRACE(testing::PrintToString(std::wstring(table[0].text)));
         HostWindow host({0, 0, 300, 200});
-        AddControls(host, table);
-        HWND tooltip = CreateDialogTooltips(host.get(), table);
+        HWND tooltip = TooltipsOnControls(host, table);
         ASSERT_NE(tooltip, nullptr);
         EXPECT_EQ(GetWindow(tooltip, GW_OWNER), host.get());
         EXPECT_TRUE(GetWindowLongW(tooltip, GWL_STYLE) & TTS_ALWAYSTIP);
@@ -65,17 +63,9 @@ TEST_F(DialogTooltipsTest, EveryEntryBecomesAToolOnItsControlInTableOrder) {
 TEST_F(DialogTooltipsTest, TableEndsAtAnEntryWithIdZeroOrWithoutText) {
     const TooltipEntry endedById[] = {{1000, L"a"}, {1001, L"b"}, {0, L"c"}, {1002, L"d"}};
     const TooltipEntry endedByText[] = {{1000, L"a"}, {1001, nullptr}, {1002, L"d"}};
-    struct Case {
-        std::span<const TooltipEntry> table;
-        int tools;
-    };
-    for (const Case& c : {Case{endedById, 2}, Case{endedByText, 1}}) {
-        HostWindow host({0, 0, 300, 200});
-        AddControls(host, c.table);
-        HWND tooltip = CreateDialogTooltips(host.get(), c.table);
-        ASSERT_NE(tooltip, nullptr);
-        EXPECT_EQ(ToolCount(tooltip), c.tools);
-    }
+    HostWindow first({0, 0, 300, 200}), second({0, 0, 300, 200});
+    EXPECT_EQ(ToolCount(TooltipsOnControls(first, endedById)), 2);
+    EXPECT_EQ(ToolCount(TooltipsOnControls(second, endedByText)), 1);
 }
 
 }  // namespace

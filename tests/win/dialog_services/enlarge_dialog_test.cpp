@@ -4,31 +4,35 @@
 
 #include "enlarge_dialog.h"
 #include "host_window.h"
-#include "scoped_win.h"
 
 namespace dialog_services_test {
 namespace {
 
+LOGFONTW LogFontOf(HFONT font) {
+    LOGFONTW logFont = {};
+    GetObjectW(font, sizeof logFont, &logFont);
+    return logFont;
+}
+
 class EnlargeDialogTest : public testing::Test {
 protected:
     void TearDown() override { UndoEnlargeDialog(state_); }
-    // Two buttons with different fonts and a panel whose own child carries the second font.
-    void AddControls(HostWindow& host) {
-        first_ = host.AddChild(101, L"BUTTON", {10, 20, 60, 30});
-        second_ = host.AddChild(102, L"BUTTON", {80, 20, 60, 30});
-        panel_ = host.AddChild(103, L"STATIC", {10, 60, 100, 30});
-        inner_ = host.AddChild(104, L"BUTTON", {5, 5, 40, 10}, panel_);
-        SendMessageW(first_, WM_SETFONT, reinterpret_cast<WPARAM>(smallFont_.get()), FALSE);
-        SendMessageW(second_, WM_SETFONT, reinterpret_cast<WPARAM>(largeFont_.get()), FALSE);
-        SendMessageW(inner_, WM_SETFONT, reinterpret_cast<WPARAM>(largeFont_.get()), FALSE);
-    }
     static HGDIOBJ MakeFont(int height) {
         return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
     }
-
     EnlargeState state_;
-    UniqueGdiObject smallFont_{MakeFont(-12)}, largeFont_{MakeFont(-20)};  // outlive the windows below
-    HWND first_ = nullptr, second_ = nullptr, panel_ = nullptr, inner_ = nullptr;
+    UniqueGdiObject smallFont_{MakeFont(-12)}, largeFont_{MakeFont(-20)};  // outlive the host
+    HostWindow host_{{0, 0, 200, 100}};
+    // Two buttons with different fonts, and a panel whose own child has the second font.
+    HWND first_ = host_.AddChild(101, L"BUTTON", {10, 20, 60, 30});
+    HWND second_ = host_.AddChild(102, L"BUTTON", {80, 20, 60, 30});
+    HWND panel_ = host_.AddChild(103, L"STATIC", {10, 60, 100, 30});
+    HWND inner_ = host_.AddChild(104, L"BUTTON", {5, 5, 40, 10}, panel_);
+    void SetUp() override {
+        SendMessageW(first_, WM_SETFONT, reinterpret_cast<WPARAM>(smallFont_.get()), FALSE);
+        for (HWND control : {second_, inner_})
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(largeFont_.get()), FALSE);
+    }
 };
 
 TEST_F(EnlargeDialogTest, FillsTheWorkAreaHeightAndSitsInTheLowerRightCorner) {
@@ -40,16 +44,15 @@ TEST_F(EnlargeDialogTest, FillsTheWorkAreaHeightAndSitsInTheLowerRightCorner) {
 }
 
 TEST_F(EnlargeDialogTest, PlacesTheDialogInTheWorkAreaOrLeavesItWhereItWas) {
-    struct Case {
+    // A wide dialog fills the work area's height, a tall one its width; both end 407 pixels long.
+    const Box wide = {7, 9, 163, 128}, tall = {7, 9, 128, 163};
+    const RECT wideArea = {100, 50, 1101, 370}, tallArea = {100, 50, 420, 1051};
+    const struct Case {
         Box before;
         RECT workArea;
         int placement;
         Box after;
-    };
-    // A wide dialog fills the work area's height, a tall one its width; both end 407 pixels long.
-    const Box wide = {7, 9, 163, 128}, tall = {7, 9, 128, 163};
-    const RECT wideArea = {100, 50, 1101, 370}, tallArea = {100, 50, 420, 1051};
-    const Case cases[] = {
+    } cases[] = {
         {wide, wideArea, PlaceUpperLeft, {100, 50, 407, 320}},  {wide, wideArea, PlaceUpperRight, {694, 50, 407, 320}},
         {wide, wideArea, PlaceLowerLeft, {100, 50, 407, 320}},  {wide, wideArea, PlaceLowerRight, {694, 50, 407, 320}},
         {wide, wideArea, PlaceCentre, {397, 50, 407, 320}},     {wide, wideArea, 4, {7, 9, 407, 320}},
@@ -65,10 +68,8 @@ TEST_F(EnlargeDialogTest, PlacesTheDialogInTheWorkAreaOrLeavesItWhereItWas) {
     }
 }
 
-TEST_F(EnlargeDialogTest, DirectChildrenGrowWithABoldFontMadeFromTheFirstChildsFont) {
-    HostWindow host({0, 0, 200, 100});
-    AddControls(host);
-    ASSERT_TRUE(EnlargeDialogInWorkArea(state_, host.get(), PlaceUpperLeft, {0, 0, 400, 200}));
+TEST_F(EnlargeDialogTest, DirectChildrenGrowWithABoldFontFromTheFirstChildUntilUndone) {
+    ASSERT_TRUE(EnlargeDialogInWorkArea(state_, host_.get(), PlaceUpperLeft, {0, 0, 400, 200}));
     EXPECT_EQ(state_.scale, 2.0);
     EXPECT_EQ(BoxInParent(first_), (Box{20, 40, 120, 60}));
     EXPECT_EQ(BoxInParent(second_), (Box{160, 40, 120, 60}));
@@ -78,27 +79,9 @@ TEST_F(EnlargeDialogTest, DirectChildrenGrowWithABoldFontMadeFromTheFirstChildsF
     EXPECT_EQ(state_.previousFont, smallFont_.get());
     for (HWND child : {first_, second_, panel_}) EXPECT_EQ(FontOf(child), state_.createdFont.get());
     EXPECT_EQ(FontOf(inner_), largeFont_.get());
-    const LOGFONTW created = LogFontOf(FontOf(first_));
-    EXPECT_EQ(created.lfHeight, -24);
-    EXPECT_EQ(created.lfWeight, 600);
-}
+    EXPECT_EQ(LogFontOf(FontOf(second_)).lfHeight, -24);
+    EXPECT_EQ(LogFontOf(FontOf(second_)).lfWeight, 600);
 
-TEST_F(EnlargeDialogTest, ASmallerWorkAreaShrinksTheDialogWithANormalWeightFont) {
-    HostWindow host({0, 0, 400, 300});
-    AddControls(host);
-    ASSERT_TRUE(EnlargeDialogInWorkArea(state_, host.get(), PlaceUpperLeft, {0, 0, 200, 300}));
-    EXPECT_EQ(state_.scale, 0.5);
-    EXPECT_EQ(ScreenBox(host.get()), (Box{0, 0, 200, 150}));
-    EXPECT_EQ(BoxInParent(first_), (Box{5, 10, 30, 15}));
-    const LOGFONTW created = LogFontOf(FontOf(second_));
-    EXPECT_EQ(created.lfHeight, -6);
-    EXPECT_EQ(created.lfWeight, FW_NORMAL);
-}
-
-TEST_F(EnlargeDialogTest, UndoGivesThePreviousFontToEveryDescendantAndClearsTheRecord) {
-    HostWindow host({0, 0, 200, 100});
-    AddControls(host);
-    ASSERT_TRUE(EnlargeDialogInWorkArea(state_, host.get(), PlaceUpperLeft, {0, 0, 400, 200}));
     const HGDIOBJ created = state_.createdFont.get();
     UndoEnlargeDialog(state_);
     for (HWND window : {first_, second_, panel_, inner_}) EXPECT_EQ(FontOf(window), smallFont_.get());
@@ -109,14 +92,22 @@ TEST_F(EnlargeDialogTest, UndoGivesThePreviousFontToEveryDescendantAndClearsTheR
     EXPECT_EQ(state_.scale, 0.0);
 }
 
+TEST_F(EnlargeDialogTest, ASmallerWorkAreaShrinksTheDialogWithANormalWeightFont) {
+    ASSERT_TRUE(EnlargeDialogInWorkArea(state_, host_.get(), PlaceUpperLeft, {0, 0, 100, 100}));
+    EXPECT_EQ(state_.scale, 0.5);
+    EXPECT_EQ(ScreenBox(host_.get()), (Box{0, 0, 100, 50}));
+    EXPECT_EQ(BoxInParent(first_), (Box{5, 10, 30, 15}));
+    EXPECT_EQ(LogFontOf(FontOf(second_)).lfHeight, -6);
+    EXPECT_EQ(LogFontOf(FontOf(second_)).lfWeight, FW_NORMAL);
+}
+
 TEST_F(EnlargeDialogTest, UsesTheWorkAreaOfTheDialogsMonitorAndRefusesAClosedWindow) {
-    HostWindow host({0, 0, 320, 200});
-    ASSERT_TRUE(EnlargeDialog(state_, host.get(), PlaceLowerRight));
+    ASSERT_TRUE(EnlargeDialog(state_, host_.get(), PlaceLowerRight));
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
-    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(host.get(), MONITOR_DEFAULTTONEAREST), &monitor));
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(host_.get(), MONITOR_DEFAULTTONEAREST), &monitor));
     const RECT area = monitor.rcWork;
-    const Box box = ScreenBox(host.get());
+    const Box box = ScreenBox(host_.get());
     EXPECT_EQ(box.x + box.width, area.right);
     EXPECT_EQ(box.y + box.height, area.bottom);
     EXPECT_TRUE(box.width == area.right - area.left || box.height == area.bottom - area.top);
