@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <windows.h>
+#include <commctrl.h>
+
+#include "dialog_tooltips.h"
+#include "host_window.h"
+#include "language.h"
+
+namespace dialog_services_test {
+namespace {
+
+// The tooltip window of a host that has a control for every id of the table.
+HWND TooltipsOnControls(HostWindow& host, std::span<const TooltipEntry> table) {
+    for (const TooltipEntry& entry : table)
+        if (entry.id != 0 && !GetDlgItem(host.get(), entry.id)) host.AddChild(entry.id, L"BUTTON", {0, 0, 10, 10});
+    return CreateDialogTooltips(host.get(), table);
+}
+
+int ToolCount(HWND tooltip) { return static_cast<int>(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0)); }
+
+class DialogTooltipsTest : public testing::Test {
+    void TearDown() override { SetLanguage(savedLanguage_); }
+    const Language savedLanguage_ = LanguageMode;
+};
+
+TEST_F(DialogTooltipsTest, EveryEntryBecomesAToolOnItsControlInTableOrder) {
+    struct Case {
+        Language language;
+        std::span<const TooltipEntry> (*table)();
+        int tools;  // the Japanese settings table names control 32891 twice: two tools
+    } const cases[] = {
+        {Language::Japanese, HotkeyDialogTooltips, 11},   {Language::English, HotkeyDialogTooltips, 9},
+        {Language::Japanese, RegexDialogTooltips, 7},     {Language::English, RegexDialogTooltips, 4},
+        {Language::Japanese, SettingsDialogTooltips, 10}, {Language::English, SettingsDialogTooltips, 3},
+    };
+    for (const Case& c : cases) {
+        SetLanguage(c.language);
+        const std::span<const TooltipEntry> table = c.table();
+        SCOPED_TRACE(testing::PrintToString(std::wstring(table[0].text)));
+        HostWindow host({0, 0, 300, 200});
+        HWND tooltip = TooltipsOnControls(host, table);
+        ASSERT_NE(tooltip, nullptr);
+        EXPECT_EQ(GetWindow(tooltip, GW_OWNER), host.get());
+        EXPECT_TRUE(GetWindowLongW(tooltip, GWL_STYLE) & TTS_ALWAYSTIP);
+        EXPECT_GT(SendMessageW(tooltip, TTM_GETMAXTIPWIDTH, 0, 0), 0);  // long texts wrap
+        ASSERT_EQ(ToolCount(tooltip), c.tools);
+        for (int i = 0; i < c.tools; ++i) {
+            wchar_t text[1024] = {};
+            TTTOOLINFOW tool = {};
+            tool.cbSize = TTTOOLINFOW_V2_SIZE;
+            tool.lpszText = text;
+            ASSERT_TRUE(SendMessageW(tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&tool)));
+            EXPECT_EQ(tool.hwnd, host.get());
+            EXPECT_EQ(reinterpret_cast<HWND>(tool.uId), GetDlgItem(host.get(), table[i].id)) << "tool " << i;
+            EXPECT_EQ(tool.uFlags & (TTF_IDISHWND | TTF_SUBCLASS), UINT{TTF_IDISHWND | TTF_SUBCLASS});
+            EXPECT_EQ(std::wstring(text), table[i].text) << "tool " << i;
+        }
+    }
+}
+
+TEST_F(DialogTooltipsTest, TableEndsAtAnEntryWithIdZeroOrWithoutText) {
+    const TooltipEntry endedById[] = {{1000, L"a"}, {1001, L"b"}, {0, L"c"}, {1002, L"d"}};
+    const TooltipEntry endedByText[] = {{1000, L"a"}, {1001, nullptr}, {1002, L"d"}};
+    HostWindow first({0, 0, 300, 200}), second({0, 0, 300, 200});
+    EXPECT_EQ(ToolCount(TooltipsOnControls(first, endedById)), 2);
+    EXPECT_EQ(ToolCount(TooltipsOnControls(second, endedByText)), 1);
+}
+
+}  // namespace
+}  // namespace dialog_services_test
