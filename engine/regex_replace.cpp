@@ -36,3 +36,15 @@ void ApplyRegexReplacement(std::wstring& text) {
         PendingNotification::Append(Tr(L"正規表現による文字列置換に失敗", L"regex error."), SeverityWarning);
     }
 }
+
+PatternCheck CheckRegexPattern(const std::wstring& pattern, std::string& message) {
+    try {
+        const WideRegex expression(pattern, boost::regex_constants::perl);
+        return PatternCheck::Valid;
+    } catch (const boost::regex_error& error) {
+        message = error.what();
+        return PatternCheck::SyntaxError;
+    } catch (...) {
+        return PatternCheck::Failed;
+    }
+}

@@ -136,3 +136,28 @@ TEST_F(RegexTest, RunsAfterDeletionAndBeforeTheLineStage) {
 }
 
 }  // namespace
+
+// The dialog's check: what the replacement would refuse is refused with the library's message,
+// whatever the switches say; a pattern the replacement takes passes.
+TEST(CheckRegexPattern, RefusesWhatTheReplacementCannotCompile) {
+    const struct {
+        std::wstring pattern;
+        PatternCheck expected;
+    } cases[] = {
+        {L"(^.*$)", PatternCheck::Valid}, {L"", PatternCheck::Valid},        {L"a{2,1}", PatternCheck::SyntaxError},
+        {L"(", PatternCheck::SyntaxError}, {L"[a-", PatternCheck::SyntaxError}, {L"\\", PatternCheck::SyntaxError},
+    };
+    for (const auto& c : cases) {
+        std::string message;
+        EXPECT_EQ(CheckRegexPattern(c.pattern, message), c.expected) << std::string(c.pattern.begin(), c.pattern.end());
+        EXPECT_EQ(message.empty(), c.expected == PatternCheck::Valid);
+        ProcessingOptions.REP_REP = true;
+        ProcessingOptions.REP_BEFORE = c.pattern;
+        PendingNotification::Clear();
+        std::wstring text = L"abc";
+        ApplyRegexReplacement(text);
+        EXPECT_EQ(PendingNotification::Text().empty(), c.expected == PatternCheck::Valid);
+    }
+    ProcessingOptions = {};
+    PendingNotification::Clear();
+}
