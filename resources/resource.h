@@ -21,10 +21,43 @@
 #define IDD_ALREADY_RUNNING_EN 146
 #define IDD_OPENING 147  // Japanese only
 
+// Dialog templates of the menu and settings; Japanese first
+#define IDD_HOTKEYS_JA 134
+#define IDD_HOTKEYS_EN 135
+#define IDD_REGEX_JA 136
+#define IDD_REGEX_EN 137
+#define IDD_MULTIPLY_JA 141
+#define IDD_MULTIPLY_EN 142
+
 // Controls
 #define IDC_FORCE_EXIT 6            // already-running dialog; the dialog ends with this id
 #define IDC_NO_OPENING_DLG 1038     // opening dialog: "do not show again"
 #define IDC_WARNING_PICTURE 1039    // already-running dialog: the system warning icon
+
+// Hotkey dialog: hotkey 1 toggles monitoring, hotkey 2 processes the clipboard
+#define IDC_HOTKEY1_SHIFT 1000
+#define IDC_HOTKEY1_CTRL 1001
+#define IDC_HOTKEY1_ALT 1002
+#define IDC_HOTKEY1_KEY 1003
+#define IDC_HOTKEY2_SHIFT 1004
+#define IDC_HOTKEY2_CTRL 1005
+#define IDC_HOTKEY2_ALT 1006
+#define IDC_HOTKEY2_KEY 1007
+
+// Regular-expression dialog
+#define IDC_REGEX_BEFORE 1005          // pattern, with the "cbq_before" history
+#define IDC_REGEX_AFTER 1006           // format, with the "cbq_after" history
+#define IDC_REGEX_ICASE 1007
+#define IDC_REGEX_ON 1008
+#define IDC_REGEX_SINGLELINE 1009
+#define IDC_REGEX_NOTDOTNEWLINE 1010
+#define IDC_REGEX_TEMPLATE 1011
+#define IDC_REGEX_TEMPLATE_LABEL 1032
+#define IDC_REGEX_BEFORE_LABEL 1033
+#define IDC_REGEX_AFTER_LABEL 1034
+
+// Multiply-by-N dialog
+#define IDC_MULTIPLY_FACTOR 1035
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

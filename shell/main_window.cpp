@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "conversion.h"
 #include "exception_guard.h"
+#include "help_topic.h"
 #include "opening_dialog.h"
 #include "hotkeys.h"
 #include "language.h"
@@ -289,7 +290,7 @@ void RunCommand(HWND window, UINT command) {
     case IDM_MULTIPLY: RunMenuDialog(command, true); break;
     case IDM_MULTIDIV: Toggle(o.MultiDiv); break;  // a running re-copy ends at its next step
     case IDM_EMPTY_CLIPBOARD: EmptyClipboardNow(window); break;
-    case IDM_HELP: break;  // the help topic opens once the dialog support is in
+    case IDM_HELP: OpenHelpTopic(window, L"HLP000001.html"); break;
     case IDM_ABOUT: RunMenuDialog(command, false); break;
     case IDM_EXIT: DestroyWindow(window); break;
     default: break;

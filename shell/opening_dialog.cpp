@@ -1,6 +1,7 @@
 #include "opening_dialog.h"
 
 #include "dialog_host.h"
+#include "enlarge_dialog.h"
 #include "options.h"
 #include "resource.h"
 #include "settings.h"
@@ -20,6 +21,7 @@ void OnClose(HWND dialog) {
 INT_PTR CALLBACK OpeningDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
+        if (ProcessingOptions.BIGDIALOG) EnlargeDialog(OpeningEnlargeState, dialog, PlaceCentre);
         ShowWindow(dialog, SW_SHOW);
         SetForegroundWindow(dialog);
         return TRUE;
@@ -27,6 +29,7 @@ INT_PTR CALLBACK OpeningDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         if (LOWORD(wParam) == IDCANCEL) OnClose(dialog);  // the button, Escape and the close box
         return TRUE;
     case WM_DESTROY:
+        if (OpeningEnlargeState.scale != 0) UndoEnlargeDialog(OpeningEnlargeState);
         if (openingDialog == dialog) openingDialog = nullptr;
         return TRUE;
     default:

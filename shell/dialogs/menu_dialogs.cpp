@@ -1,8 +1,12 @@
 #include "menu_dialogs.h"
 
 #include "main_window.h"
+#include "multiply_dialog.h"
+#include "regex_dialog.h"
 
 void InstallMenuDialogs() {
     MenuDialogSet dialogs;
+    dialogs.regex = RunRegexDialog;
+    dialogs.multiply = RunMultiplyDialog;
     SetMenuDialogs(dialogs);
 }

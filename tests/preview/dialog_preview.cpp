@@ -1,0 +1,32 @@
+// Opens one of the program's dialogs on its own, in the language NUVELA_LANG chooses, for the
+// screenshot script: dialog_preview.exe hotkey | regex | regex-big | multiply. The dialog runs
+// exactly as from the program; its settings go to Nuvela.ini in the current folder.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app_state.h"
+#include "hotkey_dialog.h"
+#include "multiply_dialog.h"
+#include "options.h"
+#include "regex_dialog.h"
+#include "settings.h"
+#include "startup.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    ProgramInstance = instance;
+    ChooseLanguage();
+    LoadProgramIcons(instance);
+    InitCommonControls();
+    IniMode = true;
+    const std::wstring dialog = commandLine;
+    if (dialog == L"hotkey") return RunHotkeyDialog(nullptr);
+    if (dialog == L"multiply") return RunMultiplyDialog(nullptr);
+    ProcessingOptions.BIGDIALOG = dialog == L"regex-big";
+    ProcessingOptions.REP_REP = true;
+    ProcessingOptions.REP_BEFORE = L"(^.*$)";
+    ProcessingOptions.REP_AFTER = L"//$1";
+    if (dialog == L"regex" || dialog == L"regex-big") return RunRegexDialog(nullptr);
+    return 2;
+}

@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+#include <windows.h>
+
+#include "dialog_fixture.h"
+#include "options.h"
+#include "regex_dialog.h"
+#include "resource.h"
+#include "settings.h"
+
+namespace dialog_test {
+namespace {
+
+bool RunRegexDialogWithoutOwner() { return RunRegexDialog(nullptr); }
+
+constexpr int kFollowTheBox[] = {IDC_REGEX_TEMPLATE_LABEL, IDC_REGEX_TEMPLATE, IDC_REGEX_BEFORE_LABEL,
+                                 IDC_REGEX_BEFORE,         IDC_REGEX_AFTER_LABEL, IDC_REGEX_AFTER,
+                                 IDC_REGEX_ICASE,          IDC_REGEX_SINGLELINE,  IDC_REGEX_NOTDOTNEWLINE};
+
+void ExpectFollowing(HWND dialog, bool on) {
+    for (int id : kFollowTheBox) EXPECT_EQ(Enabled(dialog, id), on) << id;
+}
+
+// Ends a dialog that refused OK, and tells whether it did.
+bool RefusedAndCancelled(HWND dialog) {
+    if (!IsWindowVisible(dialog)) return false;
+    Press(dialog, IDCANCEL);
+    return true;
+}
+
+class RegexDialogTest : public DialogTest {
+protected:
+    void TearDown() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tavernel");  // the registry-mode histories
+        DialogTest::TearDown();
+    }
+    // Confirms the dialog with `pattern` typed in, replacement on.
+    void Confirm(const std::wstring& pattern, const std::wstring& format) {
+        EXPECT_TRUE(Drive(RunRegexDialogWithoutOwner, [&](HWND dialog) {
+            if (!Checked(dialog, IDC_REGEX_ON)) Click(dialog, IDC_REGEX_ON);
+            Type(dialog, IDC_REGEX_BEFORE, pattern);
+            Type(dialog, IDC_REGEX_AFTER, format);
+            Press(dialog, IDOK);
+        }));
+    }
+    std::vector<std::wstring> ListsAtOpening(int combo) {
+        std::vector<std::wstring> items;
+        Drive(RunRegexDialogWithoutOwner, [&](HWND dialog) {
+            items = ComboItems(dialog, combo);
+            Press(dialog, IDCANCEL);
+        });
+        return items;
+    }
+};
+
+TEST_F(RegexDialogTest, ControlsFollowTheBoxAndOkFollowsThePattern) {
+    EXPECT_FALSE(Drive(RunRegexDialogWithoutOwner, [](HWND dialog) {
+        ExpectFollowing(dialog, false);
+        EXPECT_TRUE(Enabled(dialog, IDOK)) << "off needs no pattern";
+        Click(dialog, IDC_REGEX_ON);
+        ExpectFollowing(dialog, true);
+        EXPECT_FALSE(Enabled(dialog, IDOK)) << "on with an empty pattern";
+        Type(dialog, IDC_REGEX_BEFORE, L"a");
+        EXPECT_TRUE(Enabled(dialog, IDOK));
+        Type(dialog, IDC_REGEX_BEFORE, L"");
+        EXPECT_FALSE(Enabled(dialog, IDOK));
+        Click(dialog, IDC_REGEX_ON);
+        ExpectFollowing(dialog, false);
+        EXPECT_TRUE(Enabled(dialog, IDOK));
+        Press(dialog, IDCANCEL);
+    }));
+    ProcessingOptions.REP_REP = true;
+    ProcessingOptions.REP_BEFORE = L"x+";
+    EXPECT_FALSE(Drive(RunRegexDialogWithoutOwner, [](HWND dialog) {
+        ExpectFollowing(dialog, true);
+        EXPECT_TRUE(Enabled(dialog, IDOK));
+        EXPECT_EQ(TextOf(dialog, IDC_REGEX_BEFORE), L"x+");
+        Press(dialog, IDCANCEL);
+    }));
+}
+
+// A template fills both texts and sets the switches the pairs need; the prompt changes nothing.
+TEST_F(RegexDialogTest, TemplatesFillBothTextsAndFlipTheLineSwitches) {
+    const struct {
+        int index;
+        const wchar_t* pattern;
+        const wchar_t* format;
+    } cases[] = {
+        {1, L"(^.*$)", L"//$1"}, {4, L"(^.*$)", L"\\t$1"}, {5, L"(^.*$)", L" $1"},
+        {10, L"^\\t(.*)$", L"$1"}, {12, L"^>(.*)$", L"$1"},
+    };
+    ProcessingOptions.REP_REP = true;
+    ProcessingOptions.REP_SINGLELINE = true;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.index);
+        Drive(RunRegexDialogWithoutOwner, [&](HWND dialog) {
+            EXPECT_EQ(ComboItems(dialog, IDC_REGEX_TEMPLATE).size(), 13u);
+            EXPECT_EQ(Selection(dialog, IDC_REGEX_TEMPLATE), 0);
+            Type(dialog, IDC_REGEX_BEFORE, L"");
+            Choose(dialog, IDC_REGEX_TEMPLATE, c.index);
+            EXPECT_EQ(TextOf(dialog, IDC_REGEX_BEFORE), c.pattern);
+            EXPECT_EQ(TextOf(dialog, IDC_REGEX_AFTER), c.format);
+            EXPECT_FALSE(Checked(dialog, IDC_REGEX_SINGLELINE));
+            EXPECT_TRUE(Checked(dialog, IDC_REGEX_NOTDOTNEWLINE));
+            EXPECT_TRUE(Enabled(dialog, IDOK));
+            EXPECT_EQ(Selection(dialog, IDC_REGEX_TEMPLATE), c.index);
+            Click(dialog, IDC_REGEX_SINGLELINE);
+            Choose(dialog, IDC_REGEX_TEMPLATE, 0);
+            EXPECT_EQ(TextOf(dialog, IDC_REGEX_BEFORE), c.pattern);
+            EXPECT_TRUE(Checked(dialog, IDC_REGEX_SINGLELINE)) << "the prompt leaves the switches alone";
+            Press(dialog, IDCANCEL);
+        });
+    }
+}
+
+TEST_F(RegexDialogTest, OkRefusesAnEmptyPatternWhileOnAndABrokenOneAlways) {
+    const struct {
+        Language language;
+        bool on;
+        const wchar_t* pattern;
+        std::wstring message;  // the start of it; empty when accepted
+    } cases[] = {
+        {Language::English, true, L"", L"Before Text is empty."},
+        {Language::Japanese, true, L"", L"変更前文字列が入力されていません。"},
+        {Language::English, false, L"(ab", L"regex error:\n"},
+        {Language::English, true, L"[a-", L"regex error:\n"},
+        {Language::Japanese, false, L"(", L"正規表現（置換前文字列）のエラー：\n"},
+        {Language::English, false, L"", L""},
+        {Language::English, true, L"(a)\\1", L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.pattern, c.pattern + wcslen(c.pattern)) + (c.on ? " on" : " off"));
+        SetLanguage(c.language);
+        boxes.clear();
+        ProcessingOptions = {};
+        ProcessingOptions.REP_REP = c.on;
+        ProcessingOptions.REP_BEFORE = c.pattern;
+        bool refused = false;
+        const bool confirmed = Drive(RunRegexDialogWithoutOwner, [&](HWND dialog) {
+            Press(dialog, IDOK);  // the pattern as stored: OK may be disabled, the check must hold anyway
+            refused = RefusedAndCancelled(dialog);
+        });
+        EXPECT_EQ(confirmed, c.message.empty());
+        EXPECT_EQ(refused, !c.message.empty());
+        if (c.message.empty()) continue;
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text.substr(0, c.message.size()), c.message);
+        if (c.pattern[0]) {
+            EXPECT_GT(boxes[0].text.size(), c.message.size()) << "the compiler's own words follow";
+        }
+        EXPECT_EQ(boxes[0].caption, c.language == Language::Japanese ? L"正規表現による置換"
+                                                                     : L"Replaces substring by a regular expression");
+        EXPECT_EQ(boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    }
+}
+
+TEST_F(RegexDialogTest, OkWritesTheSixOptionsAndCancelWritesNothing) {
+    const auto enter = [](HWND dialog) {
+        Click(dialog, IDC_REGEX_ON);
+        Type(dialog, IDC_REGEX_BEFORE, L"(\\d+)");
+        Type(dialog, IDC_REGEX_AFTER, L"<$1>");
+        Click(dialog, IDC_REGEX_ICASE);
+        Click(dialog, IDC_REGEX_SINGLELINE);
+        Click(dialog, IDC_REGEX_NOTDOTNEWLINE);
+    };
+    EXPECT_FALSE(Drive(RunRegexDialogWithoutOwner, [&](HWND dialog) {
+        enter(dialog);
+        Press(dialog, IDCANCEL);
+    }));
+    EXPECT_FALSE(ProcessingOptions.REP_REP);
+    EXPECT_EQ(ProcessingOptions.REP_BEFORE, L"");
+    EXPECT_TRUE(ListsAtOpening(IDC_REGEX_BEFORE).empty()) << "Cancel leaves the histories alone";
+    EXPECT_TRUE(Drive(RunRegexDialogWithoutOwner, [&](HWND dialog) {
+        enter(dialog);
+        Press(dialog, IDOK);
+    }));
+    const auto& o = ProcessingOptions;
+    EXPECT_TRUE(o.REP_REP && o.REP_ICASE && o.REP_SINGLELINE && o.REP_NOTDOTNEWLINE);
+    EXPECT_EQ(o.REP_BEFORE, L"(\\d+)");
+    EXPECT_EQ(o.REP_AFTER, L"<$1>");
+}
+
+// The histories live in the settings' store and are read again at each opening.
+TEST_F(RegexDialogTest, HistoriesKeepEachTextOnceMostRecentFirstInBothStores) {
+    for (const bool ini : {true, false}) {
+        SCOPED_TRACE(ini ? "ini" : "registry");
+        IniMode = ini;
+        Confirm(L"a+", L"A");
+        Confirm(L"b+", L"B");
+        Confirm(L"a+", L"A");
+        EXPECT_EQ(ListsAtOpening(IDC_REGEX_BEFORE), (std::vector<std::wstring>{L"a+", L"b+"}));
+        EXPECT_EQ(ListsAtOpening(IDC_REGEX_AFTER), (std::vector<std::wstring>{L"A", L"B"}));
+    }
+    IniMode = true;
+    wchar_t first[16] = {};
+    GetPrivateProfileStringW(L"cbq_before", L"0", L"", first, 16, kIniFileName);
+    EXPECT_STREQ(first, L"a+");
+}
+
+// Wider only: the texts stretch, the buttons keep to the lower right, the height stays.
+TEST_F(RegexDialogTest, WideningStretchesTheTextsAndTheHeightCannotChange) {
+    Drive(RunRegexDialogWithoutOwner, [](HWND dialog) {
+        const auto rectOf = [&](int id) {
+            RECT r = {};
+            GetWindowRect(GetDlgItem(dialog, id), &r);
+            return r;
+        };
+        RECT window = {};
+        GetWindowRect(dialog, &window);
+        const RECT before = rectOf(IDC_REGEX_BEFORE), ok = rectOf(IDOK), icase = rectOf(IDC_REGEX_ICASE);
+        const int width = window.right - window.left, height = window.bottom - window.top;
+        SetWindowPos(dialog, nullptr, 0, 0, width + 120, height + 60, SWP_NOMOVE | SWP_NOZORDER);
+        RECT resized = {};
+        GetWindowRect(dialog, &resized);
+        EXPECT_EQ(resized.right - resized.left, width + 120);
+        EXPECT_EQ(resized.bottom - resized.top, height);
+        const RECT beforeNow = rectOf(IDC_REGEX_BEFORE), okNow = rectOf(IDOK), icaseNow = rectOf(IDC_REGEX_ICASE);
+        EXPECT_EQ(beforeNow.right - beforeNow.left, before.right - before.left + 120);
+        EXPECT_EQ(beforeNow.left - resized.left, before.left - window.left);
+        EXPECT_EQ(rectOf(IDC_REGEX_AFTER).right - rectOf(IDC_REGEX_AFTER).left, before.right - before.left + 120);
+        EXPECT_EQ(okNow.left - resized.left, ok.left - window.left + 120);
+        EXPECT_EQ(icaseNow.left - resized.left, icase.left - window.left);
+        SetWindowPos(dialog, nullptr, 0, 0, width - 50, height - 30, SWP_NOMOVE | SWP_NOZORDER);
+        GetWindowRect(dialog, &resized);
+        EXPECT_EQ(resized.right - resized.left, width) << "never smaller than at opening";
+        EXPECT_EQ(resized.bottom - resized.top, height);
+        Press(dialog, IDCANCEL);
+    });
+}
+
+TEST_F(RegexDialogTest, HelpOpensTheRegexPageAndKeepsTheDialogOpen) {
+    EXPECT_FALSE(Drive(RunRegexDialogWithoutOwner, [](HWND dialog) {
+        Press(dialog, IDHELP);
+        EXPECT_TRUE(IsWindowVisible(dialog));
+        Press(dialog, IDCANCEL);
+    }));
+    EXPECT_EQ(helpFiles, std::vector<std::wstring>{L".\\Nuvela.chm::/_RESOURCE/HLP000011.html"});
+}
+
+}  // namespace
+}  // namespace dialog_test
