@@ -14,6 +14,7 @@ JOBS=$(nproc)
 
 started_pids=()
 wine_started=0
+own_display=0  # 1 once ensure_display started our own Xvfb
 
 cleanup_started() {
     if ((wine_started)); then
@@ -37,6 +38,7 @@ ensure_display() {
         local pid=$!
         started_pids+=("$pid")
         export DISPLAY=":$display"
+        own_display=1
         local i
         for i in $(seq 1 100); do
             [[ -e /tmp/.X11-unix/X$display ]] && return
@@ -60,6 +62,33 @@ ensure_wine_prefix() {
         "$WINESERVER" -w
     fi
     link_cjk_font
+    match_window_management
+}
+
+# No window manager runs on our own Xvfb, yet Wine waits up to 2 s for one each time it maps or
+# hides a managed window. There, Wine's tray (explorer.exe) and the programs that drive dialogs and
+# the main window in-process run with unmanaged windows; Nuvela.exe and the end-to-end programs
+# keep the ordinary setting. On a desktop's display, with its window manager, every window is
+# managed again.
+UNMANAGED_PROGRAMS=(explorer.exe nuvela_dialog_preview.exe nuvela_shell_tests.exe nuvela_dialogs_tests.exe
+    nuvela_dialog_services_tests.exe)
+match_window_management() {
+    local program key
+    local last='HKCU\Software\Wine\AppDefaults\'"${UNMANAGED_PROGRAMS[-1]}"'\X11 Driver'
+    if ((own_display)); then
+        "$WINE" reg query "$last" /v Managed >/dev/null 2>&1 && return
+        for program in "${UNMANAGED_PROGRAMS[@]}"; do
+            key='HKCU\Software\Wine\AppDefaults\'"$program"'\X11 Driver'
+            "$WINE" reg add "$key" /v Managed /d N /f >/dev/null 2>&1
+        done
+    else
+        "$WINE" reg query "$last" /v Managed >/dev/null 2>&1 || return
+        for program in "${UNMANAGED_PROGRAMS[@]}"; do
+            key='HKCU\Software\Wine\AppDefaults\'"$program"'\X11 Driver'
+            "$WINE" reg delete "$key" /v Managed /f >/dev/null 2>&1
+        done
+    fi
+    "$WINESERVER" -w
 }
 
 # Wine's user-interface fonts have no Japanese glyphs and no Japanese font to fall back on: link

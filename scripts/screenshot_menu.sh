@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Takes screenshots of the tray menu and of the already-running dialog in both languages on a
-# private Xvfb, for a look by eye (they are no test oracle): build/screenshots/*.png.
-# The menu is opened the way a user opens it: a right click on the icon in Wine's system tray.
+# Takes screenshots of the tray menu, the already-running dialog and every dialog of the menu and
+# the settings in both languages on a private Xvfb, for a look by eye (they are no test oracle):
+# build/screenshots/*.png. The menu is opened the way a user opens it: a right click on the icon in
+# Wine's system tray; the dialogs are opened one by one by the preview program, which runs them as
+# the program does, the regular-expression dialog also enlarged.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 "$NUVELA_ROOT/scripts/setup.sh"
 cmake -S "$NUVELA_ROOT" -B "$WIN_BUILD" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$NUVELA_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
-cmake --build "$WIN_BUILD" -j "$JOBS" --target Nuvela
+cmake --build "$WIN_BUILD" -j "$JOBS" --target Nuvela nuvela_dialog_preview
 
 work=$(mktemp -d)
 trap 'cleanup_started; rm -rf "$work"' EXIT
@@ -33,6 +35,22 @@ wait_for_window() {
     return 1
 }
 
+# Opens one dialog with the preview program and takes its picture from the screen, cut to what is
+# not the empty black background; the preview is ended afterwards.
+shoot_dialog() {
+    local lang=$1 name=$2 caption=$3 picture=$out/dialog_${2}_$1.png
+    (cd "$work/$lang" && NUVELA_LANG=$lang exec "$WINE" "$WIN_BUILD/tests/nuvela_dialog_preview.exe" "$name") &
+    local preview=$!
+    started_pids+=("$preview")
+    wait_for_window "^$caption\$" >/dev/null
+    sleep 1  # drawn after it is mapped
+    import -window root "$picture"
+    if [[ $name != *-big ]]; then mogrify -trim +repage "$picture"; fi
+    kill "$preview" 2>/dev/null || true
+    wait "$preview" 2>/dev/null || true
+    echo "screenshot: $picture"
+}
+
 for lang in ja en; do
     folder=$work/$lang
     mkdir -p "$folder"
@@ -43,10 +61,12 @@ for lang in ja en; do
     started_pids+=("$nuvela")
     tray=$(wait_for_window "Wine System Tray")
     sleep 1  # the icon is drawn into the tray window after it appears
-    xdotool mousemove --window "$tray" 10 10 click 3
+    # The icon sits at the left of the window's lowest row, below the caption Wine may draw.
+    eval "$(xdotool getwindowgeometry --shell "$tray")"
+    xdotool mousemove --window "$tray" 10 $((HEIGHT - 12)) click 3
     sleep 1.5
     import -window root "$out/tray_menu_$lang.png"
-    xdotool key Escape
+    xdotool mousemove 1000 700 click 1  # a click beside the menu closes it, wherever the focus is
 
     (cd "$folder" && NUVELA_LANG=$lang exec "$WINE" ./Nuvela_o.exe) &
     second=$!
@@ -60,4 +80,16 @@ for lang in ja en; do
     (cd "$folder" && NUVELA_LANG=$lang "$WINE" ./Nuvela_o.exe /X)
     wait "$nuvela" || true
     echo "screenshot: $out/tray_menu_$lang.png $out/already_running_$lang.png"
+
+    if [[ $lang == ja ]]; then
+        shoot_dialog ja hotkey "ホットキーの割り当て"
+        shoot_dialog ja regex "正規表現による置換"
+        shoot_dialog ja regex-big "正規表現による置換"
+        shoot_dialog ja multiply "数値を N 倍にする"
+    else
+        shoot_dialog en hotkey "Assigns Hotkeys"
+        shoot_dialog en regex "Replaces substring by a regular expression"
+        shoot_dialog en regex-big "Replaces substring by a regular expression"
+        shoot_dialog en multiply "Multiply by N"
+    fi
 done
