@@ -29,6 +29,8 @@ ListenerFunction addListener = nullptr;
 ListenerFunction removeListener = nullptr;
 
 TextProcessorFunction textProcessor = ProcessText;
+bool OpenOnce(ClipboardSession& session, HWND window) { return session.Open(window); }
+ClipboardOpenStep openStep = OpenOnce;
 unsigned processingCount = 0;
 
 // Other programs open the clipboard for a moment, many of them right after each change: a run
@@ -51,7 +53,7 @@ void AppendError(const wchar_t* japanese, const wchar_t* english) {
 
 bool OpenForProcessing(ClipboardSession& session, HWND window) {
     for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
-        if (session.Open(window)) return true;
+        if (openStep(session, window)) return true;
         if (attempt < kOpenAttempts) Sleep(kOpenPauseMs);
     }
     return false;
@@ -320,6 +322,10 @@ bool ProcessClipboard(HWND window, bool force) {
 
 TextProcessorFunction SetTextProcessor(TextProcessorFunction processor) {
     return std::exchange(textProcessor, processor ? processor : ProcessText);
+}
+
+ClipboardOpenStep SetClipboardOpenStep(ClipboardOpenStep step) {
+    return std::exchange(openStep, step ? step : OpenOnce);
 }
 
 unsigned ClipboardProcessingCount() { return processingCount; }
