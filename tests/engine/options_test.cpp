@@ -44,8 +44,11 @@ TEST(OptionFields, EachFieldWritesItsOwnMember) {
         else
             StoreLoadedInteger(record, field, field.defaultInteger == 1 ? 0 : 200);
         EXPECT_FALSE(SameValue(record, fresh, field));
-        for (const OptionField& other : OptionFields())
-            if (&other != &field) EXPECT_TRUE(SameValue(record, fresh, other)) << std::wstring(other.key);
+        for (const OptionField& other : OptionFields()) {
+            if (&other != &field) {
+                EXPECT_TRUE(SameValue(record, fresh, other)) << testing::PrintToString(std::wstring(other.key));
+            }
+        }
         EXPECT_EQ(FindOptionField(field.key), &field);
     }
     EXPECT_EQ(FindOptionField(L"NoSuchKey"), nullptr);
