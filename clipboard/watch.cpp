@@ -30,6 +30,8 @@ ListenerFunction addListener = nullptr;
 ListenerFunction removeListener = nullptr;
 
 TextProcessorFunction textProcessor = ProcessText;
+bool OpenOnce(ClipboardSession& session, HWND window) { return session.Open(window); }
+ClipboardOpenStep openStep = OpenOnce;
 unsigned processingCount = 0;
 
 void NothingWritten(HWND) {}
@@ -55,7 +57,7 @@ void AppendError(const wchar_t* japanese, const wchar_t* english) {
 
 bool OpenForProcessing(ClipboardSession& session, HWND window) {
     for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
-        if (session.Open(window)) return true;
+        if (openStep(session, window)) return true;
         if (attempt < kOpenAttempts) Sleep(kOpenPauseMs);
     }
     return false;
@@ -317,6 +319,10 @@ bool ProcessClipboard(HWND window, bool force) {
 
 TextProcessorFunction SetTextProcessor(TextProcessorFunction processor) {
     return std::exchange(textProcessor, processor ? processor : ProcessText);
+}
+
+ClipboardOpenStep SetClipboardOpenStep(ClipboardOpenStep step) {
+    return std::exchange(openStep, step ? step : OpenOnce);
 }
 
 unsigned ClipboardProcessingCount() { return processingCount; }

@@ -50,6 +50,11 @@ enum class Branch { Text, Files };
 using TextProcessorFunction = void (*)(const wchar_t* conversionName, const wchar_t* input, std::wstring& output);
 TextProcessorFunction SetTextProcessor(TextProcessorFunction processor);
 
+// One attempt of a run to open the clipboard; the run makes several, a little apart, before it
+// gives up. Replaceable so tests can see each attempt. Returns the previous step.
+using ClipboardOpenStep = bool (*)(ClipboardSession& session, HWND window);
+ClipboardOpenStep SetClipboardOpenStep(ClipboardOpenStep step);
+
 // How many times the engine has run on clipboard contents since start-up: one copy, one run.
 unsigned ClipboardProcessingCount();
 

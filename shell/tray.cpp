@@ -10,6 +10,7 @@
 namespace {
 
 int currentIcon = 0;
+bool lastIconCallAccepted = false;
 TrayBalloon lastBalloon;
 
 HICON LoadSharedIcon(int iconResource) {
@@ -25,30 +26,40 @@ NOTIFYICONDATAW TrayData(HWND window) {
     return data;
 }
 
-// Failures are not checked: the icon comes back when the task bar announces itself again.
-void NotifyIcon(DWORD message, HWND window, int iconResource) {
+// A refusal changes nothing else: the icon comes back when the task bar announces itself again.
+bool NotifyIcon(DWORD message, HWND window, int iconResource) {
     NOTIFYICONDATAW data = TrayData(window);
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_APP_TRAY;
     data.hIcon = LoadSharedIcon(iconResource);
     lstrcpynW(data.szTip, AppDisplayName.c_str(), ARRAYSIZE(data.szTip));
-    Shell_NotifyIconW(message, &data);
+    lastIconCallAccepted = Shell_NotifyIconW(message, &data) != FALSE;
     currentIcon = iconResource;
+    return lastIconCallAccepted;
 }
 
 }  // namespace
 
-void AddTrayIcon(HWND window, int iconResource) { NotifyIcon(NIM_ADD, window, iconResource); }
+bool AddTrayIcon(HWND window, int iconResource) { return NotifyIcon(NIM_ADD, window, iconResource); }
 
-void ModifyTrayIcon(HWND window, int iconResource) { NotifyIcon(NIM_MODIFY, window, iconResource); }
+bool ModifyTrayIcon(HWND window, int iconResource) { return NotifyIcon(NIM_MODIFY, window, iconResource); }
 
-void DeleteTrayIcon(HWND window) {
+bool DeleteTrayIcon(HWND window) {
     NOTIFYICONDATAW data = TrayData(window);
-    Shell_NotifyIconW(NIM_DELETE, &data);
+    lastIconCallAccepted = Shell_NotifyIconW(NIM_DELETE, &data) != FALSE;
     currentIcon = 0;
+    return lastIconCallAccepted;
 }
 
 int CurrentTrayIcon() { return currentIcon; }
+
+bool LastTrayIconCallAccepted() { return lastIconCallAccepted; }
+
+void ForgetTrayRecord() {
+    currentIcon = 0;
+    lastIconCallAccepted = false;
+    lastBalloon = TrayBalloon();
+}
 
 int WatchStateIcon() { return ProcessingOptions.CBWatchEnabled ? IDI_TRAY_ON : IDI_TRAY_OFF; }
 
@@ -70,8 +81,8 @@ void ShowTrayBalloon(const std::wstring& text, unsigned severity) {
     lstrcpynW(data.szInfoTitle, AppDisplayName.c_str(), ARRAYSIZE(data.szInfoTitle));
     data.dwInfoFlags = severity;  // 1 info, 2 warning, 3 error: the NIIF_ values themselves
     data.uTimeout = 3000;
-    Shell_NotifyIconW(NIM_MODIFY, &data);
-    lastBalloon = {data.szInfo, data.szInfoTitle, data.dwInfoFlags, data.uTimeout};
+    const bool accepted = Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+    lastBalloon = {data.szInfo, data.szInfoTitle, data.dwInfoFlags, data.uTimeout, accepted};
 }
 
 const TrayBalloon& LastTrayBalloon() { return lastBalloon; }

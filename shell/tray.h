@@ -3,11 +3,15 @@
 #include <string>
 #include <windows.h>
 
-void AddTrayIcon(HWND window, int iconResource);
-void ModifyTrayIcon(HWND window, int iconResource);
-void DeleteTrayIcon(HWND window);
-// The icon resource last added or set on the tray; 0 after DeleteTrayIcon.
+// Each returns whether the shell accepted the call.
+bool AddTrayIcon(HWND window, int iconResource);
+bool ModifyTrayIcon(HWND window, int iconResource);
+bool DeleteTrayIcon(HWND window);
+// The icon resource last added or set on the tray, whether or not the shell took it; 0 after
+// DeleteTrayIcon.
 int CurrentTrayIcon();
+// Whether the shell accepted the last add, modify or delete of the icon.
+bool LastTrayIconCallAccepted();
 
 // Icon 131 while monitoring is on, 132 while it is off.
 int WatchStateIcon();
@@ -21,8 +25,12 @@ struct TrayBalloon {
     std::wstring title;
     DWORD iconFlags = 0;
     UINT timeoutMs = 0;
+    bool accepted = false;  // the shell took it
 };
 const TrayBalloon& LastTrayBalloon();
+
+// Forgets the recorded icon and balloon, so a new main window starts from nothing.
+void ForgetTrayRecord();
 
 // The balloon on the main window's icon: the first 255 characters, title AppDisplayName, icon by
 // severity, 3000 ms. Installed as PendingNotification's show function by the main window.

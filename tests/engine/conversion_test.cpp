@@ -354,8 +354,8 @@ TEST_F(ConversionTest, ReplacementThatRecreatesItsPatternStops) {
     SetLanguage(Language::Japanese);
     ConversionSet = {{L"Grow", L"", {Pair(L"x", L"yx")}}};
     const std::wstring text = Convert(L"Grow", L"ax");
-    EXPECT_GT(text.size(), 2u * 16 + (1u << 16));
-    EXPECT_LT(text.size(), 2u * 16 + (1u << 16) + 8);
+    EXPECT_GT(text.size(), 1000u);      // short texts may grow a long way before the guard stops them
+    EXPECT_LT(text.size(), 1u << 20);  // but not without bound
     EXPECT_EQ(text.substr(0, 4), L"ayyy");
     EXPECT_EQ(text.find_first_not_of(L'y', 1), text.size() - 1);  // the x is still ahead of the scan
     EXPECT_EQ(PendingNotification::Text(), L"文字変換「Grow」を途中で止めました: 置換で文字列が長くなり続けます。");

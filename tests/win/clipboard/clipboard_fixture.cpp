@@ -1,8 +1,8 @@
 #include "clipboard_fixture.h"
 
+#include "app_state.h"
 #include "clipboard_data.h"
 #include "language.h"
-#include "message_box.h"
 #include "messages.h"
 #include "multidiv.h"
 #include "options.h"
@@ -19,17 +19,21 @@ constexpr wchar_t kMainClass[] = L"NuvelaClipboardTestMain";
 constexpr wchar_t kCopierClass[] = L"NuvelaClipboardTestCopier";
 
 Recorded recorded;
-
-void RecordBalloon(const std::wstring& text, unsigned severity) { recorded.balloons.push_back({text, severity}); }
-
-int RecordMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
-    recorded.boxes.push_back({owner, text, caption, type});
-    return IDOK;
-}
+ClipboardHeldUntilFirstFailedOpen* activeHold = nullptr;
 
 bool RecordSound(SoundKind kind, const std::wstring& file) {
     recorded.sounds.push_back({kind, file});
     return kind == SoundKind::Beep || !recorded.soundFileFails;
+}
+
+bool WatchedOpenStep(ClipboardSession& session, HWND window) {
+    ++recorded.openAttempts;
+    const bool opened = session.Open(window);
+    if (!opened) {
+        ++recorded.failedOpens;
+        if (activeHold) activeHold->Release();
+    }
+    return opened;
 }
 
 void OnTimer(HWND window, UINT_PTR id) {
@@ -74,18 +78,28 @@ HWND MakeWindow(const wchar_t* className, WNDPROC procedure) {
 
 Recorded& Record() { return recorded; }
 
+ClipboardHeldUntilFirstFailedOpen::ClipboardHeldUntilFirstFailedOpen() { activeHold = this; }
+
+ClipboardHeldUntilFirstFailedOpen::~ClipboardHeldUntilFirstFailedOpen() {
+    activeHold = nullptr;
+    holder_.Release();
+}
+
 void ClipboardTest::SetUp() {
     recorded = Recorded();
+    recorder_ = std::make_unique<test_support::Recorder>();
     ProcessingOptions = ProcessingOptionsRecord();
     ProcessingOptions.MultiDivSec = 500;
     SetLanguage(Language::English);
-    PendingNotification::SetShowFunction(RecordBalloon);
-    SetMessageBoxFunction(RecordMessageBox);
     SetSoundFunction(RecordSound);
+    SetClipboardOpenStep(WatchedOpenStep);
     ResolveClipboardListener();
     main_ = MakeWindow(kMainClass, MainProc);
     copier_ = MakeWindow(kCopierClass, DefWindowProcW);
     ASSERT_TRUE(main_ && copier_);
+    ProgramInstance = GetModuleHandleW(nullptr);  // the icons the success flash loads
+    ForgetTrayRecord();
+    SetClipboardWrittenFunction(FlashTrayIcon);  // as the main window installs it
     JoinClipboardWatch(main_);
     runsBefore_ = ClipboardProcessingCount();
 }
@@ -106,9 +120,10 @@ void ClipboardTest::TearDown() {
     NextViewer = nullptr;
     SetTextProcessor(nullptr);
     SetClipboardDataStep(nullptr);
+    SetClipboardOpenStep(nullptr);
+    SetClipboardWrittenFunction(nullptr);
     SetSoundFunction(nullptr);
-    SetMessageBoxFunction(nullptr);
-    PendingNotification::SetShowFunction(nullptr);
+    recorder_.reset();
     PendingNotification::Clear();
     ProcessingOptions = ProcessingOptionsRecord();
 }
@@ -123,6 +138,12 @@ bool ClipboardTest::CopyAndWaitProcessed(const std::wstring& text, DWORD deadlin
     const unsigned expected = Runs() + 1;
     CopyText(copier_, text);
     return WaitForProcessingCount(expected, deadlineMs) && PumpUntil([&] { return ClipboardOwner() == main_; }, 1000);
+}
+
+bool ClipboardTest::CopyAndWaitHandled(const std::vector<Offer>& offers, DWORD deadlineMs) {
+    const int updates = recorded.updates;
+    Copy(copier_, offers);
+    return PumpUntil([&] { return recorded.updates > updates; }, deadlineMs);
 }
 
 }  // namespace clipboard_test

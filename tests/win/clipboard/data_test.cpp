@@ -121,7 +121,7 @@ TEST_F(UntrustedClipboardTest, MalformedTextIsReadSafelyOrReported) {
     };
     ProcessingOptions.DelSpace = true;
     for (const Case& c : cases) {
-        Record().balloons.clear();
+        recorder_->balloons.clear();
         const unsigned runs = Runs();
         const int updates = Record().updates;
         Copy(copier_, {c.offer});
@@ -132,9 +132,9 @@ TEST_F(UntrustedClipboardTest, MalformedTextIsReadSafelyOrReported) {
             EXPECT_TRUE(text == c.processed || text == c.processedByWine) << c.name;
         } else {
             EXPECT_EQ(Runs(), runs) << c.name;
-            ASSERT_EQ(Record().balloons.size(), 1u) << c.name;
-            EXPECT_EQ(Record().balloons[0].text, c.message) << c.name;
-            EXPECT_EQ(Record().balloons[0].severity, 3u) << c.name;
+            ASSERT_EQ(recorder_->balloons.size(), 1u) << c.name;
+            EXPECT_EQ(recorder_->balloons[0].text, c.message) << c.name;
+            EXPECT_EQ(recorder_->balloons[0].severity, 3u) << c.name;
         }
     }
 }
@@ -152,7 +152,7 @@ TEST_F(UntrustedClipboardTest, MalformedFileListIsLeftAlone) {
         ASSERT_TRUE(PumpUntil([&] { return Record().updates > updates; }));
         EXPECT_EQ(Runs(), 0u);
         EXPECT_TRUE(ClipboardHas(CF_HDROP));
-        EXPECT_TRUE(Record().balloons.empty());
+        EXPECT_TRUE(recorder_->balloons.empty());
     }
 }
 

@@ -111,14 +111,14 @@ TEST_F(MultiDivTest, EachLineIsAnnouncedWithItsLabel) {
     ProcessingOptions.SHOW_BALLOON = true;
     ProcessingOptions.PLAY_SOUND = true;
     ASSERT_TRUE(CopyAndWaitProcessed(L"a\r\nb"));
-    Record().balloons.clear();
+    recorder_->balloons.clear();
     Record().sounds.clear();
     Step();
     Step();
-    ASSERT_EQ(Record().balloons.size(), 2u);
-    EXPECT_EQ(Record().balloons[0].text, L"1 line text:a");
-    EXPECT_EQ(Record().balloons[1].text, L"1 line text:b");
-    EXPECT_EQ(Record().balloons[1].severity, 1u);
+    ASSERT_EQ(recorder_->balloons.size(), 2u);
+    EXPECT_EQ(recorder_->balloons[0].text, L"1 line text:a");
+    EXPECT_EQ(recorder_->balloons[1].text, L"1 line text:b");
+    EXPECT_EQ(recorder_->balloons[1].severity, 1u);
     EXPECT_EQ(Record().sounds.size(), 2u);
 }
 

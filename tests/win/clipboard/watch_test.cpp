@@ -11,7 +11,9 @@
 #include "multidiv.h"
 #include "options.h"
 #include "pending_notification.h"
+#include "resource.h"
 #include "scoped_win.h"
+#include "tray.h"
 #include "watch.h"
 
 namespace clipboard_test {
@@ -73,26 +75,21 @@ TEST_F(WatchTest, BurstOfCopiesEndsWithTheNewestProcessedOnce) {
 
 // The balloon is shown after the clipboard is closed and before the watch is joined again: a copy
 // made from there falls into the moment in which no notification can reach the service.
-HWND copierDuringBalloon = nullptr;
-void CopyWhileOutOfTheList(const std::wstring&, unsigned) {
-    if (HWND copier = std::exchange(copierDuringBalloon, nullptr)) CopyText(copier, L"n e w");
-}
-
 TEST_F(WatchTest, CopyMadeWhileOutOfTheListIsStillProcessed) {
     ProcessingOptions.SHOW_BALLOON = true;
     ProcessingOptions.DelSpace = true;
-    copierDuringBalloon = copier_;
-    const auto previous = PendingNotification::SetShowFunction(CopyWhileOutOfTheList);
+    bool copied = false;
+    recorder_->onBalloon = [&](const test_support::RecordedBalloon&) {
+        if (!std::exchange(copied, true)) CopyText(copier_, L"n e w");
+    };
     CopyText(copier_, L"o l d");
-    const bool processed = PumpUntil([&] { return Runs() >= 2 && ClipboardOwner() == main_; });
-    PendingNotification::SetShowFunction(previous);
-    ASSERT_TRUE(processed);
+    ASSERT_TRUE(PumpUntil([&] { return Runs() >= 2 && ClipboardOwner() == main_; }));
     EXPECT_EQ(ClipboardText(), L"new");
     EXPECT_EQ(Runs(), 2u);
 }
 
 TEST_F(WatchTest, DelayedProcessingRunsOnceAfterTheLastCopyOfABurst) {
-    ProcessingOptions.Delay1Sec = 500;
+    ProcessingOptions.Delay1Sec = 1000;
     ProcessingOptions.DelSpace = true;
     ULONGLONG lastCopy = 0;
     for (const wchar_t* text : {L"1 1", L"2 2", L"3 3"}) {
@@ -102,7 +99,8 @@ TEST_F(WatchTest, DelayedProcessingRunsOnceAfterTheLastCopyOfABurst) {
     }
     ASSERT_TRUE(PumpUntil([&] { return Runs() >= 1; }, 5000));
     const ULONGLONG processedAfter = GetTickCount64() - lastCopy;
-    EXPECT_GE(processedAfter, 400u);  // the timer restarted with each copy
+    EXPECT_GE(processedAfter, 900u);  // the timer restarted with each copy
+    EXPECT_EQ(ClipboardText(), L"33");  // the last copy won
     ASSERT_TRUE(CopyAndWaitProcessed(L"4 4"));
     EXPECT_EQ(Runs(), 2u);
 }
@@ -110,10 +108,7 @@ TEST_F(WatchTest, DelayedProcessingRunsOnceAfterTheLastCopyOfABurst) {
 TEST_F(WatchTest, MonitoringOffLeavesCopiesAloneButAForcedRunProcesses) {
     ProcessingOptions.CBWatchEnabled = false;
     ProcessingOptions.DelSpace = true;
-    const int updates = Record().updates;
-    Copy(copier_, {UnicodeText(L"a b"), RegisteredFormat(L"HTML Format", "<i>a b</i>")});
-    ASSERT_TRUE(PumpUntil([&] { return Record().updates > updates; }));
-    PumpFor(50);
+    ASSERT_TRUE(CopyAndWaitHandled({UnicodeText(L"a b"), RegisteredFormat(L"HTML Format", "<i>a b</i>")}));
     EXPECT_EQ(Runs(), 0u);
     EXPECT_EQ(ClipboardText(), L"a b");
     EXPECT_TRUE(ClipboardHas(L"HTML Format"));
@@ -130,26 +125,31 @@ TEST_F(WatchTest, SuccessMessageSoundAndIconFollowTheOptions) {
         bool balloon;
         const wchar_t* expected;
     };
+    ASSERT_TRUE(AddTrayIcon(main_, IDI_TRAY_ON));  // the icon the flash changes, as the main window has it
     for (const Case& c : {Case{Language::English, true, L"Deleted attributes of clipboard text."},
                           Case{Language::Japanese, true, L"クリップボード文字列の属性を除去しました。"},
                           Case{Language::English, false, nullptr}}) {
         SetLanguage(c.language);
         ProcessingOptions.SHOW_BALLOON = c.balloon;
         ProcessingOptions.PLAY_SOUND = true;
-        Record().balloons.clear();
+        recorder_->balloons.clear();
         Record().sounds.clear();
+        ASSERT_TRUE(ModifyTrayIcon(main_, IDI_TRAY_ON));
         ASSERT_TRUE(CopyAndWaitProcessed(L"t"));
+        EXPECT_EQ(CurrentTrayIcon(), IDI_TRAY_DONE);
+        EXPECT_TRUE(LastTrayIconCallAccepted());
         if (c.expected) {
-            ASSERT_EQ(Record().balloons.size(), 1u);
-            EXPECT_EQ(Record().balloons[0].text, c.expected);
-            EXPECT_EQ(Record().balloons[0].severity, 1u);
+            ASSERT_EQ(recorder_->balloons.size(), 1u);
+            EXPECT_EQ(recorder_->balloons[0].text, c.expected);
+            EXPECT_EQ(recorder_->balloons[0].severity, 1u);
         } else {
-            EXPECT_TRUE(Record().balloons.empty());
+            EXPECT_TRUE(recorder_->balloons.empty());
         }
         ASSERT_EQ(Record().sounds.size(), 1u);
         EXPECT_EQ(Record().sounds[0].kind, SoundKind::Beep);
     }
     SetLanguage(Language::English);
+    EXPECT_TRUE(DeleteTrayIcon(main_));
 }
 
 TEST_F(WatchTest, SoundFallsBackToTheBeep) {
@@ -196,23 +196,21 @@ TEST_F(WatchTest, FileListBecomesNamesOrPathsOrIsLeftAlone) {
     for (const Case& c : cases) {
         ProcessingOptions.FileFolderCopy = c.fileFolderCopy;
         ProcessingOptions.SHOW_BALLOON = true;
-        Record().balloons.clear();
+        recorder_->balloons.clear();
         const unsigned runs = Runs();
-        const int updates = Record().updates;
-        Copy(copier_, {DropList(c.paths)});
         if (c.expected) {
+            Copy(copier_, {DropList(c.paths)});
             ASSERT_TRUE(WaitForProcessingCount(runs + 1));
             EXPECT_EQ(ClipboardText(), c.expected);
             EXPECT_FALSE(ClipboardHas(CF_HDROP));
-            ASSERT_EQ(Record().balloons.size(), 1u);
-            EXPECT_EQ(Record().balloons[0].text, L"Conveted file names to text.");
+            ASSERT_EQ(recorder_->balloons.size(), 1u);
+            EXPECT_EQ(recorder_->balloons[0].text, L"Conveted file names to text.");
         } else {
-            ASSERT_TRUE(PumpUntil([&] { return Record().updates > updates; }));
-            PumpFor(50);
+            ASSERT_TRUE(CopyAndWaitHandled({DropList(c.paths)}));
             EXPECT_EQ(Runs(), runs);
             EXPECT_TRUE(ClipboardHas(CF_HDROP));
             EXPECT_FALSE(ClipboardHas(CF_UNICODETEXT));
-            EXPECT_TRUE(Record().balloons.empty());
+            EXPECT_TRUE(recorder_->balloons.empty());
         }
     }
 }
@@ -224,48 +222,57 @@ TEST_F(WatchTest, TextWinsOverAFileList) {
     EXPECT_EQ(ClipboardText(), L"words");
 }
 
-// Another program that holds the clipboard open when the notification arrives delays the work by
-// the one retry; nothing is lost.
-TEST_F(WatchTest, ClipboardHeldByAnotherProgramIsProcessedOnRetry) {
+// Held only for a moment: the run tries again a little later and processes the copy itself.
+TEST_F(WatchTest, ClipboardHeldForAMomentIsProcessedWithinTheSameRun) {
     ProcessingOptions.DelSpace = true;
-    HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    UniqueHandle openedEvent(opened);
-    CopyText(copier_, L"h e l d");
-    std::thread holder([opened] {
-        if (OpenClipboard(nullptr)) {
-            SetEvent(opened);
-            Sleep(200);
-            CloseClipboard();
-        } else {
-            SetEvent(opened);
-        }
-    });
-    WaitForSingleObject(opened, 5000);
-    const bool processed = PumpUntil([&] { return Runs() >= 1; }, 5000);
-    holder.join();
-    ASSERT_TRUE(processed);
+    ProcessingOptions.CBWatchEnabled = false;  // the copy waits unprocessed
+    ASSERT_TRUE(CopyAndWaitHandled({UnicodeText(L"h e l d")}));
+    ProcessingOptions.CBWatchEnabled = true;
+    const unsigned runs = Runs();
+    {
+        ClipboardHeldUntilFirstFailedOpen busy;
+        ASSERT_TRUE(busy.held());
+        SendMessageW(main_, WM_CLIPBOARDUPDATE, 0, 0);  // the notification of the copy, arriving now
+    }
+    EXPECT_EQ(Record().failedOpens, 1u);
+    EXPECT_EQ(Runs(), runs + 1);
     EXPECT_EQ(ClipboardText(), L"held");
-    EXPECT_EQ(Runs(), 1u);
+}
+
+// Held through every attempt of the run: the one retry after the notification processes the copy;
+// nothing is lost and nothing runs twice.
+TEST_F(WatchTest, ClipboardHeldThroughTheRunIsProcessedByTheRetry) {
+    ProcessingOptions.DelSpace = true;
+    ProcessingOptions.CBWatchEnabled = false;  // the copy waits unprocessed
+    ASSERT_TRUE(CopyAndWaitHandled({UnicodeText(L"h e l d")}));
+    ProcessingOptions.CBWatchEnabled = true;
+    const unsigned runs = Runs();
+    {
+        ClipboardHeldElsewhere busy;
+        ASSERT_TRUE(busy.held());
+        SendMessageW(main_, WM_CLIPBOARDUPDATE, 0, 0);  // returns when the run has given up
+        EXPECT_EQ(Runs(), runs);
+        EXPECT_GT(Record().failedOpens, 0u);
+        EXPECT_EQ(Record().failedOpens, Record().openAttempts);
+    }
+    ASSERT_TRUE(WaitForProcessingCount(runs + 1));
+    EXPECT_EQ(ClipboardText(), L"held");
+    ASSERT_TRUE(CopyAndWaitProcessed(L"s e n t i n e l"));
+    EXPECT_EQ(Runs(), runs + 2);
 }
 
 TEST_F(WatchTest, ForcedRunWaitsBrieflyForAClipboardHeldByAnotherProgram) {
     ProcessingOptions.CBWatchEnabled = false;
     ProcessingOptions.DelSpace = true;
     CopyText(copier_, L"f o r c e d");
-    HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    UniqueHandle openedEvent(opened);
-    std::thread holder([opened] {
-        const bool held = OpenClipboard(nullptr);
-        SetEvent(opened);
-        if (held) {
-            Sleep(40);
-            CloseClipboard();
-        }
-    });
-    WaitForSingleObject(opened, 5000);
-    const bool result = ProcessClipboard(main_, true);
-    holder.join();
+    bool result = false;
+    {
+        ClipboardHeldUntilFirstFailedOpen busy;
+        ASSERT_TRUE(busy.held());
+        result = ProcessClipboard(main_, true);
+    }
     EXPECT_TRUE(result);
+    EXPECT_EQ(Record().failedOpens, 1u);
     EXPECT_EQ(ClipboardText(), L"forced");
 }
 
@@ -278,30 +285,84 @@ TEST_F(WatchTest, ForcedRunGivesUpWhenTheClipboardStaysHeld) {
     }
     EXPECT_FALSE(result);
     EXPECT_EQ(Runs(), 1u);
-    EXPECT_TRUE(Record().balloons.empty());
+    EXPECT_TRUE(recorder_->balloons.empty());
 }
+
+// A window of the test in the clipboard viewer chain, recording what reaches it and passing it on;
+// it leaves the chain again on every way out of the test.
+class RecordingViewer {
+public:
+    RecordingViewer() {
+        WNDCLASSEXW windowClass = {};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"NuvelaTestRecordingViewer";
+        RegisterClassExW(&windowClass);  // fails harmlessly when an earlier test registered it
+        window_.reset(CreateWindowExW(0, L"NuvelaTestRecordingViewer", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr));
+        active = this;
+        next_ = SetClipboardViewer(window_.get());
+    }
+    ~RecordingViewer() {
+        ChangeClipboardChain(window_.get(), next_);
+        window_.reset();
+        active = nullptr;
+    }
+    RecordingViewer(const RecordingViewer&) = delete;
+    RecordingViewer& operator=(const RecordingViewer&) = delete;
+
+    HWND window() const { return window_.get(); }
+    int draws = 0;
+    std::vector<std::pair<HWND, HWND>> chainChanges;  // removed, next
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        RecordingViewer* self = active;
+        if (self && message == WM_DRAWCLIPBOARD) {
+            ++self->draws;
+            if (self->next_) SendMessageW(self->next_, message, wParam, lParam);
+            return 0;
+        }
+        if (self && message == WM_CHANGECBCHAIN) {
+            const auto removed = reinterpret_cast<HWND>(wParam);
+            const auto next = reinterpret_cast<HWND>(lParam);
+            self->chainChanges.emplace_back(removed, next);
+            if (removed == self->next_) self->next_ = next;
+            else if (self->next_) SendMessageW(self->next_, message, wParam, lParam);
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    static inline RecordingViewer* active = nullptr;
+    UniqueWindow window_;
+    HWND next_ = nullptr;
+};
 
 TEST_F(WatchTest, ViewerChainForwardsNotificationsAndFollowsChainChanges) {
     LeaveClipboardWatch(main_);
     ReleaseClipboardListener();
-    HWND viewer = copier_;
-    HWND nextOfViewer = SetClipboardViewer(viewer);
+    RecordingViewer viewer;
     JoinClipboardWatch(main_);
-    EXPECT_EQ(NextViewer, viewer);
+    EXPECT_EQ(NextViewer, viewer.window());
+    PumpFor(0);
 
     ProcessingOptions.DelSpace = true;
+    const int drawsBefore = viewer.draws;
     HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     UniqueWindow otherWindow(other);
     Copy(other, {UnicodeText(L"v i e w")});
-    ASSERT_TRUE(PumpUntil([&] { return Runs() >= 1 && ClipboardOwner() == main_; }));
+    ASSERT_TRUE(PumpUntil([&] { return Runs() >= 1 && ClipboardOwner() == main_ && viewer.draws > drawsBefore; }));
     EXPECT_EQ(ClipboardText(), L"view");
 
-    OnChangeClipboardChain(main_, viewer, nullptr);
+    // Another window leaving the chain behind ours is passed on; the viewer after ours leaving is followed.
+    OnChangeClipboardChain(main_, other, nullptr);
+    ASSERT_EQ(viewer.chainChanges.size(), 1u);
+    EXPECT_EQ(viewer.chainChanges[0], std::make_pair(other, static_cast<HWND>(nullptr)));
+    OnChangeClipboardChain(main_, viewer.window(), nullptr);
     EXPECT_EQ(NextViewer, nullptr);
-    LeaveClipboardWatch(main_);
-    ChangeClipboardChain(viewer, nextOfViewer);
-    ResolveClipboardListener();
-    JoinClipboardWatch(main_);
+    EXPECT_EQ(viewer.chainChanges.size(), 1u);
 }
 
 TEST_F(WatchTest, EngineExceptionIsReportedAndTheTextPutBack) {
@@ -317,16 +378,16 @@ TEST_F(WatchTest, EngineExceptionIsReportedAndTheTextPutBack) {
     };
     ProcessingOptions.CBWatchEnabled = false;
     for (const Case& c : cases) {
-        Record().boxes.clear();
+        recorder_->boxes.clear();
         Copy(copier_, {UnicodeText(L"precious"), RegisteredFormat(L"HTML Format", "<b>precious</b>")});
         SetTextProcessor(c.processor);
         EXPECT_FALSE(ProcessClipboard(main_, true));
         SetTextProcessor(nullptr);
-        ASSERT_EQ(Record().boxes.size(), 1u);
-        EXPECT_EQ(Record().boxes[0].text, c.text);
-        EXPECT_EQ(Record().boxes[0].caption, c.caption);
-        EXPECT_EQ(Record().boxes[0].owner, main_);
-        EXPECT_TRUE(Record().boxes[0].type & MB_ICONERROR);
+        ASSERT_EQ(recorder_->boxes.size(), 1u);
+        EXPECT_EQ(recorder_->boxes[0].text, c.text);
+        EXPECT_EQ(recorder_->boxes[0].caption, c.caption);
+        EXPECT_EQ(recorder_->boxes[0].owner, main_);
+        EXPECT_TRUE(recorder_->boxes[0].type & MB_ICONERROR);
         EXPECT_EQ(ClipboardText(), L"precious");
         EXPECT_FALSE(WatchBusy);
     }
@@ -349,9 +410,9 @@ TEST_F(WatchTest, RefusedWriteReportsW4AndPutsTheOriginalBack) {
     ASSERT_TRUE(WaitForProcessingCount(1));
     SetClipboardDataStep(nullptr);
     EXPECT_EQ(ClipboardText(), L"k e e p");
-    ASSERT_EQ(Record().balloons.size(), 1u);
-    EXPECT_EQ(Record().balloons[0].text, L"SetClipboardData() failed.");
-    EXPECT_EQ(Record().balloons[0].severity, 3u);
+    ASSERT_EQ(recorder_->balloons.size(), 1u);
+    EXPECT_EQ(recorder_->balloons[0].text, L"SetClipboardData() failed.");
+    EXPECT_EQ(recorder_->balloons[0].severity, 3u);
     EXPECT_FALSE(MultiDivRunning());
     // The restored text is ours: it is not taken for a new copy.
     ASSERT_TRUE(CopyAndWaitProcessed(L"n e x t"));
@@ -367,9 +428,9 @@ TEST_F(WatchTest, RefusedFileListWritePutsTheFilesBackAndSaysSo) {
     ASSERT_TRUE(WaitForProcessingCount(1));
     SetClipboardDataStep(nullptr);
     SetLanguage(Language::English);
-    ASSERT_EQ(Record().balloons.size(), 1u);
-    EXPECT_EQ(Record().balloons[0].text, L"クリップボードへ書き込めませんでした。");
-    EXPECT_EQ(Record().balloons[0].severity, 3u);
+    ASSERT_EQ(recorder_->balloons.size(), 1u);
+    EXPECT_EQ(recorder_->balloons[0].text, L"クリップボードへ書き込めませんでした。");
+    EXPECT_EQ(recorder_->balloons[0].severity, 3u);
     EXPECT_FALSE(ClipboardHas(CF_UNICODETEXT));
     ASSERT_TRUE(ClipboardHas(CF_HDROP));
     ProcessingOptions.CBWatchEnabled = false;

@@ -1,27 +1,36 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
-#include <thread>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "clipboard_access.h"
-#include "running_nuvela.h"
+#include "commands.h"
+#include "messages.h"
+#include "nuvela_harness.h"
+#include "scoped_win.h"
 
 namespace clipboard_test {
 namespace {
 
-constexpr UINT kAppCommand = WM_APP + 4;
-constexpr WPARAM kProcessNow = 32782;
+using test_support::NuvelaTest;
+using test_support::StartedNuvela;
+using Settings = std::vector<std::pair<std::wstring, std::wstring>>;
 
 // The test program is the other application: its own window copies, and it listens to the
 // clipboard to count the writes of Nuvela's window.
-class ClipboardE2eTest : public ::testing::Test {
+class ClipboardE2eTest : public NuvelaTest {
 protected:
     void SetUp() override {
+        NuvelaTest::SetUp();
         copier_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
         ASSERT_TRUE(copier_);
         SetWindowLongPtrW(copier_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingProcedure));
         Copy(copier_, {UnicodeText(L"before start")});
+        updates = 0;
+        ASSERT_TRUE(AddClipboardFormatListener(copier_));
     }
     void TearDown() override {
         RemoveClipboardFormatListener(copier_);
@@ -30,39 +39,62 @@ protected:
             if (session.Open(copier_)) EmptyClipboard();
         }
         DestroyWindow(copier_);
+        nuvelaWindow = nullptr;
+        NuvelaTest::TearDown();
     }
 
-    // Starts Nuvela with `settings`; once it has taken the clipboard it is ready for copies.
-    void Start(const std::wstring& settings, bool takesTheClipboard = true) {
-        nuvela_ = std::make_unique<RunningNuvela>(settings);
-        ASSERT_TRUE(nuvela_->window()) << "Nuvela did not start";
-        if (takesTheClipboard) {
-            ASSERT_TRUE(PumpUntil([&] { return ClipboardOwner() == nuvela_->window(); }, 10000));
+    // Starts Nuvela with `settings` (no hotkeys, which could clash with another program's); once
+    // it has taken the clipboard it is ready for copies.
+    StartedNuvela& Start(const Settings& settings, bool takesTheClipboard = true) {
+        test_support::WriteIni({{L"SK1_VKEY", L"0"}, {L"SK2_VKEY", L"0"}});
+        test_support::WriteIni(settings);
+        StartedNuvela& nuvela = NuvelaTest::Start(iniExe_, L"");
+        nuvelaWindow = nuvela.WaitForMainWindow(20000);
+        EXPECT_TRUE(nuvelaWindow) << "Nuvela did not start";
+        if (nuvelaWindow && takesTheClipboard) {
+            EXPECT_TRUE(PumpUntil([&] { return ClipboardOwner() == nuvelaWindow; }, 10000));
         }
-        nuvelaWindow = nuvela_->window();
         nuvelaWrites.clear();
-        AddClipboardFormatListener(copier_);
+        return nuvela;
     }
 
+    // Copies from the test's window and returns once the copy's notification has gone out: ours
+    // has arrived, and Nuvela's was queued with it.
+    void CopyAndWaitNotified(const std::vector<Offer>& offers) {
+        const int before = updates;
+        Copy(copier_, offers);
+        ASSERT_TRUE(PumpUntil([&] { return updates > before; }));
+    }
+
+    // Nuvela has written `text`, and the test's window has counted that write.
     bool WaitForNuvelaText(const std::wstring& text, DWORD deadlineMs = 10000) {
-        return PumpUntil([&] { return ClipboardOwner() == nuvela_->window() && ClipboardText() == text; }, deadlineMs);
+        return PumpUntil(
+            [&] {
+                return ClipboardOwner() == nuvelaWindow && ClipboardText() == text &&
+                       nuvelaWrites.contains(GetClipboardSequenceNumber());
+            },
+            deadlineMs);
     }
 
     static LRESULT CALLBACK CountingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         // A write counts once however many notifications show it, and only once it is complete.
-        if (message == WM_CLIPBOARDUPDATE && !GetOpenClipboardWindow() && GetClipboardOwner() == nuvelaWindow)
-            nuvelaWrites.insert(GetClipboardSequenceNumber());
+        if (message == WM_CLIPBOARDUPDATE) {
+            ++updates;
+            if (!GetOpenClipboardWindow() && GetClipboardOwner() == nuvelaWindow && nuvelaWindow)
+                nuvelaWrites.insert(GetClipboardSequenceNumber());
+        }
         return DefWindowProcW(window, message, wParam, lParam);
     }
 
     static inline HWND nuvelaWindow = nullptr;
     static inline std::set<DWORD> nuvelaWrites;  // clipboard sequence numbers of Nuvela's writes
+    static inline int updates = 0;               // clipboard notifications of the test's window
     HWND copier_ = nullptr;
-    std::unique_ptr<RunningNuvela> nuvela_;
 };
 
 TEST_F(ClipboardE2eTest, RichTextComesBackAsPlainTextProcessedByTheIniOptions) {
-    Start(L"DelSpace=1\r\n");
+    Start({{L"DelSpace", L"1"}});
+    ASSERT_TRUE(nuvelaWindow);
     Copy(copier_, {UnicodeText(L"r i c h"), RegisteredFormat(L"Rich Text Format", "{\\rtf1 r i c h}"),
                    RegisteredFormat(L"HTML Format", "<b>r i c h</b>")});
     ASSERT_TRUE(WaitForNuvelaText(L"rich"));
@@ -73,18 +105,25 @@ TEST_F(ClipboardE2eTest, RichTextComesBackAsPlainTextProcessedByTheIniOptions) {
     EXPECT_TRUE(WaitForNuvelaText(L"plain"));
 }
 
-// A password manager's copy stays as it was; the next ordinary copy is processed as usual.
+// A password manager's copy stays as it was; switched on again, the forced run that follows
+// processes it, and the next ordinary copy is processed as usual.
 TEST_F(ClipboardE2eTest, PrivateCopyIsLeftAlone) {
-    Start(L"DelSpace=1\r\n");
-    Copy(copier_, {UnicodeText(L"p a s s"), RegisteredFormat(L"HTML Format", "<b>p a s s</b>"),
-                   RegisteredFormat(L"ExcludeClipboardContentFromMonitorProcessing", "1")});
-    PumpFor(1000);  // many times what a processing takes
+    Start({{L"DelSpace", L"1"}});
+    ASSERT_TRUE(nuvelaWindow);
+    CopyAndWaitNotified({UnicodeText(L"p a s s"), RegisteredFormat(L"HTML Format", "<b>p a s s</b>"),
+                         RegisteredFormat(L"ExcludeClipboardContentFromMonitorProcessing", "1")});
+    ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(nuvelaWindow));
     EXPECT_EQ(ClipboardText(), L"p a s s");
     EXPECT_TRUE(ClipboardHas(L"HTML Format"));
     EXPECT_TRUE(nuvelaWrites.empty());
 
+    DWORD_PTR ignored = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(nuvelaWindow, WM_APP_COMMAND, IDM_WATCH_ON, 0, SMTO_ABORTIFHUNG, 10000, &ignored));
+    ASSERT_TRUE(WaitForNuvelaText(L"pass"));
+    EXPECT_TRUE(ClipboardHas(L"ExcludeClipboardContentFromMonitorProcessing"));
     CopyText(copier_, L"o p e n");
-    EXPECT_TRUE(WaitForNuvelaText(L"open"));
+    ASSERT_TRUE(WaitForNuvelaText(L"open"));
+    EXPECT_EQ(nuvelaWrites.size(), 2u);
 }
 
 TEST_F(ClipboardE2eTest, FileListBecomesNamesOrFullPaths) {
@@ -93,38 +132,48 @@ TEST_F(ClipboardE2eTest, FileListBecomesNamesOrFullPaths) {
         const wchar_t* expected;
     };
     for (const Case& c : {Case{1, L"a.txt\r\nb.txt\r\n"}, Case{2, L"C:\\w\\a.txt\r\nC:\\w\\b.txt\r\n"}}) {
-        Start(L"FileFolderCopy=" + std::to_wstring(c.fileFolderCopy) + L"\r\n");
+        SCOPED_TRACE(c.fileFolderCopy);
+        StartedNuvela& nuvela = Start({{L"FileFolderCopy", std::to_wstring(c.fileFolderCopy)}});
+        ASSERT_TRUE(nuvelaWindow);
         Copy(copier_, {DropList({L"C:\\w\\a.txt", L"C:\\w\\b.txt"})});
-        EXPECT_TRUE(WaitForNuvelaText(c.expected)) << c.fileFolderCopy;
+        EXPECT_TRUE(WaitForNuvelaText(c.expected));
         EXPECT_FALSE(ClipboardHas(CF_HDROP));
-        nuvela_.reset();
+        DWORD exitCode = 1;
+        ASSERT_TRUE(RunSecond(L"/X", exitCode));
+        ASSERT_TRUE(nuvela.WaitForExit());  // the next start must not find it still running
     }
 }
 
-// Leaving alone shows only as nothing happening: Nuvela gets a second, many times what a
-// processing takes (the in-process tests check the same without waiting).
 TEST_F(ClipboardE2eTest, FileListIsLeftAloneWithFileFolderCopyZero) {
-    Start(L"FileFolderCopy=0\r\n");
-    Copy(copier_, {DropList({L"C:\\w\\a.txt"})});
-    PumpFor(1000);
+    Start({{L"FileFolderCopy", L"0"}});
+    ASSERT_TRUE(nuvelaWindow);
+    CopyAndWaitNotified({DropList({L"C:\\w\\a.txt"})});
+    ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(nuvelaWindow));
     EXPECT_TRUE(ClipboardHas(CF_HDROP));
     EXPECT_FALSE(ClipboardHas(CF_UNICODETEXT));
     EXPECT_TRUE(nuvelaWrites.empty());
 }
 
+// The last copy of the burst wins, processed once; a later copy is the sentinel: once it is
+// processed, a second processing of the burst would have shown.
 TEST_F(ClipboardE2eTest, DelayedProcessingRunsOnceForThreeQuickCopies) {
-    Start(L"Delay1Sec=500\r\nDelSpace=1\r\n");
+    Start({{L"Delay1Sec", L"1000"}, {L"DelSpace", L"1"}});
+    ASSERT_TRUE(nuvelaWindow);
     for (const wchar_t* text : {L"1 1", L"2 2", L"3 3"}) {
         CopyText(copier_, text);
         PumpFor(100);
     }
     ASSERT_TRUE(WaitForNuvelaText(L"33"));
-    PumpFor(1000);  // a second processing would come within the delay
-    EXPECT_EQ(nuvelaWrites.size(), 1u);
+    CopyText(copier_, L"4 4");
+    ASSERT_TRUE(WaitForNuvelaText(L"44"));
+    EXPECT_EQ(nuvelaWrites.size(), 2u);
 }
 
-TEST_F(ClipboardE2eTest, MultiDivReCopiesTheLinesUntilNewTextIsCopied) {
-    Start(L"MultiDiv=1\r\nMultiDivSec=500\r\n");
+// The real timer re-copies the lines in order; a new copy is processed as usual. That the new copy
+// ends the cycle is checked in-process, where the cycle's state can be read without waiting.
+TEST_F(ClipboardE2eTest, MultiDivReCopiesTheLinesInOrderAndANewCopyIsProcessed) {
+    Start({{L"MultiDiv", L"1"}, {L"MultiDivSec", L"500"}});
+    ASSERT_TRUE(nuvelaWindow);
     CopyText(copier_, L"a\r\nb\r\nc");
     ASSERT_TRUE(WaitForNuvelaText(L"a\r\nb\r\nc"));
     std::vector<std::wstring> seen;
@@ -139,47 +188,52 @@ TEST_F(ClipboardE2eTest, MultiDivReCopiesTheLinesUntilNewTextIsCopied) {
     EXPECT_EQ(seen, (std::vector<std::wstring>{L"a", L"b", L"c", L"a"}));
 
     CopyText(copier_, L"new");
-    ASSERT_TRUE(WaitForNuvelaText(L"new"));
-    const DWORD sequence = GetClipboardSequenceNumber();
-    PumpFor(1500);  // three intervals of the stopped cycle
-    EXPECT_EQ(ClipboardText(), L"new");
-    EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
+    EXPECT_TRUE(WaitForNuvelaText(L"new"));
 }
 
 TEST_F(ClipboardE2eTest, MonitoringOffLeavesCopiesAloneButTheCommandProcesses) {
-    Start(L"CBWatchEnabled=0\r\nDelSpace=1\r\n", false);
-    Copy(copier_, {UnicodeText(L"o f f"), RegisteredFormat(L"HTML Format", "<i>o f f</i>")});
-    PumpFor(1000);
+    Start({{L"CBWatchEnabled", L"0"}, {L"DelSpace", L"1"}}, false);
+    ASSERT_TRUE(nuvelaWindow);
+    CopyAndWaitNotified({UnicodeText(L"o f f"), RegisteredFormat(L"HTML Format", "<i>o f f</i>")});
+    ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(nuvelaWindow));
     EXPECT_EQ(ClipboardText(), L"o f f");
     EXPECT_TRUE(ClipboardHas(L"HTML Format"));
+    EXPECT_TRUE(nuvelaWrites.empty());
 
     DWORD_PTR ignored = 0;
-    ASSERT_TRUE(SendMessageTimeoutW(nuvela_->window(), kAppCommand, kProcessNow, 0, SMTO_ABORTIFHUNG, 10000, &ignored));
+    ASSERT_TRUE(SendMessageTimeoutW(nuvelaWindow, WM_APP_COMMAND, IDM_PROCESS_NOW, 0, SMTO_ABORTIFHUNG, 10000, &ignored));
     EXPECT_TRUE(WaitForNuvelaText(L"off"));
     EXPECT_FALSE(ClipboardHas(L"HTML Format"));
+    EXPECT_EQ(nuvelaWrites.size(), 1u);
 }
 
-// Another program that opens the clipboard right after the copy and holds it for 200 ms: the
-// copy is still processed, by the retry, and nothing is lost.
-TEST_F(ClipboardE2eTest, ClipboardHeldByAnotherProgramIsStillProcessed) {
-    Start(L"DelSpace=1\r\n");
-    HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    UniqueHandle openedEvent(opened);
-    CopyText(copier_, L"h e l d");
-    std::thread holder([opened] {
-        const bool held = OpenClipboard(nullptr);
-        SetEvent(opened);
-        if (held) {
-            Sleep(200);
-            CloseClipboard();
+// Another program holds the clipboard when the notification reaches Nuvela: the copy is made and
+// held open on the holding thread, and the notification is handed to Nuvela's window directly, so
+// Nuvela's run meets the held clipboard. Released, the copy is processed, once.
+TEST_F(ClipboardE2eTest, ClipboardHeldWhenTheNotificationArrivesIsProcessedOnceReleased) {
+    Start({{L"DelSpace", L"1"}});
+    ASSERT_TRUE(nuvelaWindow);
+    ClipboardHeldElsewhere holder([] {
+        EmptyClipboard();
+        const std::wstring text = L"h e l d";
+        UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t)));
+        {
+            GlobalMemoryLock lock(block.get());
+            std::memcpy(lock.data(), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
         }
+        if (SetClipboardData(CF_UNICODETEXT, block.get())) block.release();
     });
-    WaitForSingleObject(opened, 5000);
-    const bool processed = WaitForNuvelaText(L"held");
-    holder.join();
-    EXPECT_TRUE(processed);
-    PumpFor(1000);  // the notifications of the write, and of any second one
-    EXPECT_EQ(nuvelaWrites.size(), 1u);
+    ASSERT_TRUE(holder.held());
+    // Returns once Nuvela's run has met the held clipboard and given up for now.
+    DWORD_PTR ignored = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(nuvelaWindow, WM_CLIPBOARDUPDATE, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored));
+    EXPECT_TRUE(nuvelaWrites.empty());
+    holder.Release();
+    ASSERT_TRUE(WaitForNuvelaText(L"held"));
+
+    CopyText(copier_, L"s e n t i n e l");
+    ASSERT_TRUE(WaitForNuvelaText(L"sentinel"));
+    EXPECT_EQ(nuvelaWrites.size(), 2u);
 }
 
 }  // namespace

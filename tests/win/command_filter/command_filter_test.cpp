@@ -46,25 +46,7 @@ std::wstring ToolCommand(const std::wstring& arguments) {
     return (test_support::ProgramFolder() / L"filter_tool.exe").wstring() + L" " + arguments;
 }
 
-// Restores an environment variable on every way out of a test.
-class ScopedEnvironmentVariable {
-public:
-    ScopedEnvironmentVariable(const wchar_t* name, const wchar_t* value) : name_(name) {
-        wchar_t previous[32768];
-        const DWORD length = GetEnvironmentVariableW(name, previous, 32768);
-        hadValue_ = length > 0 && length < 32768;
-        if (hadValue_) previous_.assign(previous, length);
-        SetEnvironmentVariableW(name, value);
-    }
-    ~ScopedEnvironmentVariable() { SetEnvironmentVariableW(name_, hadValue_ ? previous_.c_str() : nullptr); }
-    ScopedEnvironmentVariable(const ScopedEnvironmentVariable&) = delete;
-    ScopedEnvironmentVariable& operator=(const ScopedEnvironmentVariable&) = delete;
-
-private:
-    const wchar_t* name_;
-    std::wstring previous_;
-    bool hadValue_ = false;
-};
+using test_support::ScopedEnvironmentVariable;
 
 class CommandFilterTest : public ::testing::Test {
 protected:
@@ -384,33 +366,30 @@ TEST(CommandFilterHelper, FilterThroughACommandThatNeverEnds) {
 TEST_F(CommandFilterTest, CommandTreeDiesWithTheProgram) {
     const std::filesystem::path pidFile = folder_.path() / L"pids.txt";
     const ScopedEnvironmentVariable variable(kHelperPidFileVariable, pidFile.c_str());
-    std::wstring commandLine = L"\"" + (test_support::ProgramFolder() / L"nuvela_command_filter_tests.exe").wstring() +
-                               L"\" --gtest_filter=CommandFilterHelper.*";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
-    const UniqueHandle helper(info.hProcess);
-    const UniqueHandle helperThread(info.hThread);
+    test_support::ChildProcess helper(L"\"" +
+                                      (test_support::ProgramFolder() / L"nuvela_command_filter_tests.exe").wstring() +
+                                      L"\" --gtest_filter=CommandFilterHelper.*");
+    ASSERT_TRUE(helper.started()) << helper.startError();
 
     ProcessTree tree;
     const ULONGLONG deadline = GetTickCount64() + 30000;
     bool started = false;
-    while (!(started = ReadProcessTree(pidFile, tree)) && GetTickCount64() < deadline &&
-           WaitForSingleObject(helper.get(), 100) == WAIT_TIMEOUT) {
+    while (!(started = ReadProcessTree(pidFile, tree)) && GetTickCount64() < deadline && !helper.WaitForExit(100)) {
     }
-    TerminateProcess(helper.get(), 1);
-    WaitForSingleObject(helper.get(), 10000);
+    helper.Terminate();
     EXPECT_TRUE(started) << "the helper's command never reported its processes";
     ExpectTreeEnded(tree);
     DeletePipeFilesMadeSinceSetUp();
 }
 
+// Long enough for Wine to start the interpreter, the tool and its child on a loaded machine.
+constexpr std::chrono::seconds kLimitUnderTest{10};
+
 class CommandTimeLimitTest : public CommandFilterTest {
 protected:
     void SetUp() override {
         CommandFilterTest::SetUp();
-        previousLimit_ = SetCommandTimeLimit(3s);
+        previousLimit_ = SetCommandTimeLimit(kLimitUnderTest);
     }
     void TearDown() override {
         SetCommandTimeLimit(previousLimit_);
@@ -427,8 +406,8 @@ TEST_F(CommandTimeLimitTest, CommandPastTheBoundIsEndedWithItsWholeTree) {
     const std::wstring command = ToolCommand(L"spawn " + pidFile.wstring());
 
     EXPECT_EQ(Filter(L"unchanged", command, kUtf8), L"unchanged");
-    EXPECT_EQ(PendingNotification::Text(),
-              L"The command did not end within 3 seconds and was stopped; the text is unchanged.\r\n" + command);
+    EXPECT_EQ(PendingNotification::Text(), L"The command did not end within " + std::to_wstring(kLimitUnderTest.count()) +
+                                               L" seconds and was stopped; the text is unchanged.\r\n" + command);
     EXPECT_EQ(PendingNotification::Severity(), SeverityWarning);
 
     ProcessTree tree;

@@ -5,13 +5,11 @@
 #include "app_state.h"
 #include "dialog_host.h"
 #include "help_topic.h"
-#include "message_box.h"
 #include "options.h"
 #include "settings.h"
 
 namespace dialog_test {
 
-std::vector<RecordedBox> boxes;
 std::vector<std::wstring> helpFiles;
 
 namespace {
@@ -19,11 +17,6 @@ namespace {
 Script pendingScript;
 bool scriptPlayed = false;
 UINT_PTR scriptTimer = 0;
-
-int RecordMessageBox(HWND, const std::wstring& text, const std::wstring& caption, UINT type) {
-    boxes.push_back({text, caption, type});
-    return IDOK;
-}
 
 HWND WINAPI RecordHelp(HWND, const wchar_t* file, UINT command, DWORD_PTR) {
     if (command == 0) helpFiles.push_back(file ? file : L"");  // HH_DISPLAY_TOPIC
@@ -114,9 +107,8 @@ bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id
 
 void DialogTest::SetUp() {
     folder_ = std::make_unique<test_support::TemporaryFolder>();
-    boxes.clear();
+    recorder_ = std::make_unique<test_support::Recorder>();
     helpFiles.clear();
-    SetMessageBoxFunction(RecordMessageBox);
     SetHtmlHelpLoader(RecordingHelpLibrary);
     SetLanguage(Language::English);
     IniMode = true;
@@ -128,7 +120,7 @@ void DialogTest::SetUp() {
 
 void DialogTest::TearDown() {
     SetHtmlHelpLoader(nullptr);
-    SetMessageBoxFunction(nullptr);
+    recorder_.reset();
     ProcessingOptions = ProcessingOptionsRecord{};
     IniMode = false;
     SetLanguage(Language::Japanese);

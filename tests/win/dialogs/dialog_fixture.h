@@ -10,16 +10,11 @@
 #include <windows.h>
 
 #include "language.h"
+#include "recorder.h"
 #include "test_support.h"
 
 namespace dialog_test {
 
-struct RecordedBox {
-    std::wstring text;
-    std::wstring caption;
-    UINT type;
-};
-extern std::vector<RecordedBox> boxes;
 extern std::vector<std::wstring> helpFiles;  // what the help control was asked to show
 
 using Script = std::function<void(HWND dialog)>;
@@ -45,7 +40,9 @@ class DialogTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    const std::vector<test_support::RecordedBox>& boxes() const { return recorder_->boxes; }
     std::unique_ptr<test_support::TemporaryFolder> folder_;
+    std::unique_ptr<test_support::Recorder> recorder_;
 };
 
 }  // namespace dialog_test

@@ -72,12 +72,12 @@ TEST_F(HotkeyDialogTest, OpensWithTheStoredModifiersAndKeys) {
         SetLanguage(c.language);
         SetOptions(c.first, c.second);
         Drive(RunHotkeyDialogWithoutOwner, [&](HWND dialog) {
-            const bool boxes[] = {Checked(dialog, IDC_HOTKEY1_SHIFT), Checked(dialog, IDC_HOTKEY1_CTRL),
+            const bool checked[] = {Checked(dialog, IDC_HOTKEY1_SHIFT), Checked(dialog, IDC_HOTKEY1_CTRL),
                                   Checked(dialog, IDC_HOTKEY1_ALT),   Checked(dialog, IDC_HOTKEY2_SHIFT),
                                   Checked(dialog, IDC_HOTKEY2_CTRL),  Checked(dialog, IDC_HOTKEY2_ALT)};
             const bool expected[] = {c.first.shift,  c.first.ctrl,  c.first.alt,
                                      c.second.shift, c.second.ctrl, c.second.alt};
-            for (int i = 0; i < 6; ++i) EXPECT_EQ(boxes[i], expected[i]) << i;
+            for (int i = 0; i < 6; ++i) EXPECT_EQ(checked[i], expected[i]) << i;
             EXPECT_EQ(Selection(dialog, IDC_HOTKEY1_KEY), c.firstIndex);
             EXPECT_EQ(Selection(dialog, IDC_HOTKEY2_KEY), c.secondIndex);
             for (int combo : {IDC_HOTKEY1_KEY, IDC_HOTKEY2_KEY}) {
@@ -111,7 +111,7 @@ TEST_F(HotkeyDialogTest, OkWritesAllEightOptionsAndCancelWritesNothing) {
         Press(dialog, IDOK);
     }));
     EXPECT_EQ(OptionsAsList(), (std::vector<int>{0, 1, 0, 'B', 0, 0, 1, VK_F12}));
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(boxes().empty());
 }
 
 // Two assigned hotkeys may share a key or the modifiers, not both; "None" never collides.
@@ -133,23 +133,23 @@ TEST_F(HotkeyDialogTest, RefusesOnlyTwoIdenticalAssignedHotkeys) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        boxes.clear();
+        recorder_->Clear();
         SetOptions({}, {});
         bool refusedWhileOpen = false;
         const bool confirmed = Drive(RunHotkeyDialogWithoutOwner, [&](HWND dialog) {
             Enter(dialog, IDC_HOTKEY1_SHIFT, c.shift1, c.ctrl1, c.alt1, c.key1);
             Enter(dialog, IDC_HOTKEY2_SHIFT, c.shift2, c.ctrl2, c.alt2, c.key2);
             Press(dialog, IDOK);
-            refusedWhileOpen = IsWindow(dialog) && IsWindowVisible(dialog) && !boxes.empty();
+            refusedWhileOpen = IsWindow(dialog) && IsWindowVisible(dialog) && !boxes().empty();
             if (refusedWhileOpen) Press(dialog, IDCANCEL);
         });
         EXPECT_EQ(confirmed, c.accepted);
         EXPECT_EQ(refusedWhileOpen, !c.accepted);
         if (c.accepted) continue;
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].text, L"Do not specify the same hotkey.");
-        EXPECT_EQ(boxes[0].caption, L"Assigns Hotkeys");
-        EXPECT_EQ(boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+        ASSERT_EQ(boxes().size(), 1u);
+        EXPECT_EQ(boxes()[0].text, L"Do not specify the same hotkey.");
+        EXPECT_EQ(boxes()[0].caption, L"Assigns Hotkeys");
+        EXPECT_EQ(boxes()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
         EXPECT_EQ(OptionsAsList(), std::vector<int>(8, 0)) << "nothing written";
     }
 }
@@ -161,9 +161,9 @@ TEST_F(HotkeyDialogTest, JapaneseRefusalSpeaksJapanese) {
         Press(dialog, IDOK);
         Press(dialog, IDCANCEL);
     }));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, L"同じホットキーは指定できません。");
-    EXPECT_EQ(boxes[0].caption, L"ホットキーの割り当て");
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text, L"同じホットキーは指定できません。");
+    EXPECT_EQ(boxes()[0].caption, L"ホットキーの割り当て");
 }
 
 // A hand-edited file may hold a code the list does not have: it shows as "None" and OK stores 0.

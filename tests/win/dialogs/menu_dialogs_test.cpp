@@ -18,7 +18,7 @@
 namespace dialog_test {
 namespace {
 
-int IniInteger(const wchar_t* key) { return static_cast<int>(GetPrivateProfileIntW(kIniSection, key, -1, kIniFileName)); }
+using test_support::IniInteger;
 
 class MenuDialogTest : public DialogTest {
 protected:

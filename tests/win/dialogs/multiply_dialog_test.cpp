@@ -28,7 +28,7 @@ TEST_F(MultiplyDialogTest, AcceptsDigitsAndFullStopsOnly) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.typed.begin(), c.typed.end()));
-        boxes.clear();
+        recorder_->Clear();
         ProcessingOptions.MUL_BY_N = L"7";
         bool keptOpen = false;
         const bool confirmed = Drive(RunMultiplyDialogWithoutOwner, [&](HWND dialog) {
@@ -45,12 +45,12 @@ TEST_F(MultiplyDialogTest, AcceptsDigitsAndFullStopsOnly) {
         EXPECT_EQ(keptOpen, !c.accepted);
         EXPECT_EQ(ProcessingOptions.MUL_BY_N, c.accepted ? c.typed : L"7");
         if (c.accepted) {
-            EXPECT_TRUE(boxes.empty());
+            EXPECT_TRUE(boxes().empty());
         } else {
-            ASSERT_EQ(boxes.size(), 1u);
-            EXPECT_EQ(boxes[0].text, L"Please enter a numerical value.");
-            EXPECT_EQ(boxes[0].caption, L"Multiply by N");
-            EXPECT_EQ(boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+            ASSERT_EQ(boxes().size(), 1u);
+            EXPECT_EQ(boxes()[0].text, L"Please enter a numerical value.");
+            EXPECT_EQ(boxes()[0].caption, L"Multiply by N");
+            EXPECT_EQ(boxes()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
         }
     }
 }
@@ -68,9 +68,9 @@ TEST_F(MultiplyDialogTest, ReadsAtMost79CharactersAndSpeaksTheLanguageChosen) {
         Press(dialog, IDOK);
         Press(dialog, IDCANCEL);
     }));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, L"数値を入力して下さい。1を入力すると、本設定はOFFとなります。");
-    EXPECT_EQ(boxes[0].caption, L"数値を N 倍にする");
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text, L"数値を入力して下さい。1を入力すると、本設定はOFFとなります。");
+    EXPECT_EQ(boxes()[0].caption, L"数値を N 倍にする");
 }
 
 TEST_F(MultiplyDialogTest, HelpOpensTheMultiplySectionAndKeepsTheDialogOpen) {

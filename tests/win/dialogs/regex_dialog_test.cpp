@@ -33,7 +33,7 @@ bool RefusedAndCancelled(HWND dialog) {
 class RegexDialogTest : public DialogTest {
 protected:
     void TearDown() override {
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tavernel");  // the registry-mode histories
+        test_support::DeleteProductKey();  // the registry-mode histories
         DialogTest::TearDown();
     }
     // Confirms the dialog with `pattern` typed in, replacement on.
@@ -133,7 +133,7 @@ TEST_F(RegexDialogTest, OkRefusesAnEmptyPatternWhileOnAndABrokenOneAlways) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.pattern, c.pattern + wcslen(c.pattern)) + (c.on ? " on" : " off"));
         SetLanguage(c.language);
-        boxes.clear();
+        recorder_->Clear();
         ProcessingOptions = {};
         ProcessingOptions.REP_REP = c.on;
         ProcessingOptions.REP_BEFORE = c.pattern;
@@ -145,14 +145,14 @@ TEST_F(RegexDialogTest, OkRefusesAnEmptyPatternWhileOnAndABrokenOneAlways) {
         EXPECT_EQ(confirmed, c.message.empty());
         EXPECT_EQ(refused, !c.message.empty());
         if (c.message.empty()) continue;
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].text.substr(0, c.message.size()), c.message);
+        ASSERT_EQ(boxes().size(), 1u);
+        EXPECT_EQ(boxes()[0].text.substr(0, c.message.size()), c.message);
         if (c.pattern[0]) {
-            EXPECT_GT(boxes[0].text.size(), c.message.size()) << "the compiler's own words follow";
+            EXPECT_GT(boxes()[0].text.size(), c.message.size()) << "the compiler's own words follow";
         }
-        EXPECT_EQ(boxes[0].caption, c.language == Language::Japanese ? L"正規表現による置換"
+        EXPECT_EQ(boxes()[0].caption, c.language == Language::Japanese ? L"正規表現による置換"
                                                                      : L"Replaces substring by a regular expression");
-        EXPECT_EQ(boxes[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+        EXPECT_EQ(boxes()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
     }
 }
 

@@ -57,24 +57,19 @@ FilterRun RunFilterProgram(const std::wstring& arguments, const std::string& inp
             run.startError = GetLastError();
             return run;
         }
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = in.get();
-        startup.hStdOutput = out.get();
-        startup.hStdError = err.get();
-        std::wstring commandLine = L"\"" + FilterExe().wstring() + L"\" " + arguments;
-        PROCESS_INFORMATION process{};
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                            &startup, &process)) {
-            run.startError = GetLastError();
+        test_support::ProcessOptions options;
+        options.input = in.get();
+        options.output = out.get();
+        options.error = err.get();
+        options.creationFlags = CREATE_NO_WINDOW;
+        test_support::ChildProcess process(L"\"" + FilterExe().wstring() + L"\" " + arguments, options);
+        if (!process.started()) {
+            run.startError = process.startError();
             return run;
         }
-        const UniqueHandle processHandle(process.hProcess), threadHandle(process.hThread);
-        run.finished = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;  // Wine may start slowly
-        if (!run.finished) TerminateProcess(process.hProcess, 1);
-        WaitForSingleObject(process.hProcess, 10000);
-        GetExitCodeProcess(process.hProcess, &run.exitCode);
+        run.finished = process.WaitForExit(60000);  // Wine may start slowly
+        if (!run.finished) process.Terminate();
+        run.exitCode = process.ExitCode();
     }
     run.output = ReadBytes(outFile);
     run.errors = ReadBytes(errFile);

@@ -74,7 +74,7 @@ TEST_P(ComboboxQueueTest, PushKeepsMostRecentFirstInMemoryStoreAndList) {
     EXPECT_TRUE(queue.Push(L"b"));  // an older entry moves up without a duplicate
     EXPECT_EQ(queue.Entries(), (Texts{L"b", L" 'c' ", L"abc", L"ABC", L"a"}));
     EXPECT_EQ(Stored(), queue.Entries());
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(recorder_->boxes.empty());
 }
 
 TEST_P(ComboboxQueueTest, PushingTheMostRecentEntryWritesNothing) {
@@ -102,7 +102,7 @@ TEST_P(ComboboxQueueTest, SeventeenthTextPushesOutTheOldest) {
     EXPECT_EQ(Stored(), expected);
     if (IniMode) {
         EXPECT_EQ(ReadIniText(L"cbq_before", L"15"), L"entry 2");
-        EXPECT_EQ(ReadIniText(L"cbq_before", L"16"), L"<absent>");
+        EXPECT_EQ(ReadIniText(L"cbq_before", L"16"), L"<missing>");
     } else {
         DWORD type = 0;
         std::vector<BYTE> data;
@@ -125,14 +125,14 @@ TEST_P(ComboboxQueueTest, SortedComboboxIsReportedOnceAndStillWorks) {
     const UniqueWindow sorted = CreateCombobox(CBS_DROPDOWN | CBS_SORT);
     ComboboxQueue queue;
     queue.Initialise(sorted.get(), L"cbq_before");
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, L"Warning: Combobox Control has CBS_SORT style!");
-    EXPECT_EQ(boxes[0].caption, L"ComboboxQueue");
-    EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    ASSERT_EQ(recorder_->boxes.size(), 1u);
+    EXPECT_EQ(recorder_->boxes[0].text, L"Warning: Combobox Control has CBS_SORT style!");
+    EXPECT_EQ(recorder_->boxes[0].caption, L"ComboboxQueue");
+    EXPECT_EQ(recorder_->boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
     EXPECT_TRUE(queue.Push(L"b"));
     EXPECT_TRUE(queue.Push(L"a"));
     EXPECT_EQ(Stored(), (Texts{L"a", L"b"}));
-    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(recorder_->boxes.size(), 1u);
 }
 
 TEST_P(ComboboxQueueTest, MissingComboboxOrNameLeavesTheQueueUnbound) {

@@ -28,7 +28,7 @@ TEST_F(RegistryTest, ReadOnlyOpenOfMissingKeyFailsAndCreatesNothing) {
     EXPECT_TRUE(registry.OpenKey(REGW::kCreate));
     EXPECT_TRUE(ProductKeyExists());
     EXPECT_TRUE(registry.CloseKey());
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(recorder_->boxes.empty());
 }
 
 struct IntegerCase {
@@ -75,7 +75,7 @@ TEST_F(RegistryTest, ReadIntegerWConvertsEachType) {
         EXPECT_EQ(registry.ReadIntegerW(L"Missing", kDefault), kDefault);
         EXPECT_TRUE(registry.CloseKey());
     }
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(recorder_->boxes.empty());
 }
 
 // The caller's buffer is exactly kRegistryTextUnits long; a guard after it must stay untouched.
@@ -138,7 +138,7 @@ TEST_F(RegistryTest, ReadStringWWithoutNameLeavesBufferOrMissingValueEmptiesIt) 
     EXPECT_FALSE(registry.ReadStringW(L"Missing", buffer));
     EXPECT_STREQ(buffer, L"");
     EXPECT_TRUE(registry.CloseKey());
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(recorder_->boxes.empty());
 }
 
 TEST_F(RegistryTest, WritesStoreTerminatedTextAndDword) {
@@ -197,12 +197,12 @@ TEST_F(RegistryTest, EachMisuseShowsOneWarningInTheWrapperLanguage) {
         RegistryMessageLanguage = language;
         for (const MisuseCase& c : kMisuses) {
             SCOPED_TRACE(c.label);
-            boxes.clear();
+            recorder_->boxes.clear();
             c.misuse();
-            ASSERT_EQ(boxes.size(), 1u);
-            EXPECT_EQ(boxes[0].caption, L"Registory Class");
-            EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
-            EXPECT_EQ(boxes[0].text, language == Language::Japanese ? c.japaneseStart + reportRequest : c.english);
+            ASSERT_EQ(recorder_->boxes.size(), 1u);
+            EXPECT_EQ(recorder_->boxes[0].caption, L"Registory Class");
+            EXPECT_EQ(recorder_->boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+            EXPECT_EQ(recorder_->boxes[0].text, language == Language::Japanese ? c.japaneseStart + reportRequest : c.english);
         }
     }
 }
@@ -212,8 +212,8 @@ TEST_F(RegistryTest, StartUpSwitchesWarningsToEnglish) {
     EXPECT_EQ(RegistryMessageLanguage, Language::English);
     REGW registry;
     EXPECT_FALSE(registry.CloseKey());
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, L"An error has occurred in REGW::CloseKey().");
+    ASSERT_EQ(recorder_->boxes.size(), 1u);
+    EXPECT_EQ(recorder_->boxes[0].text, L"An error has occurred in REGW::CloseKey().");
 }
 
 // After a double open exactly one key is held: one close empties the object, and its
@@ -226,7 +226,7 @@ TEST_F(RegistryTest, DoubleOpenLeavesOneKeyOpen) {
         EXPECT_TRUE(registry.CloseKey());
         EXPECT_FALSE(registry.IsOpen());
     }
-    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(recorder_->boxes.size(), 1u);
 }
 
 }  // namespace

@@ -4,39 +4,28 @@
 // and the process-wide settings state restored afterwards.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 #include <windows.h>
 
 #include "options.h"
+#include "recorder.h"
 #include "test_support.h"
 
 namespace settings_test {
 
-struct RecordedBox {
-    std::wstring text;
-    std::wstring caption;
-    UINT type;
-};
+using test_support::DeleteProductKey;
+using test_support::GetRawValue;
+using test_support::ProductKeyExists;
+using test_support::SetRawDword;
+using test_support::SetRawString;
+using test_support::SetRawValue;
 
-struct RecordedBalloon {
-    std::wstring text;
-    unsigned severity;
-};
-
-extern std::vector<RecordedBox> boxes;
-extern std::vector<RecordedBalloon> balloons;
-
-// Deletes the product key and the parents it leaves empty.
-void DeleteProductKey();
-bool ProductKeyExists();
-// Writes a raw value under the product key, creating the key.
-void SetRawValue(const wchar_t* name, DWORD type, const void* data, DWORD size);
-void SetRawString(const wchar_t* name, const std::wstring& text);
-void SetRawDword(const wchar_t* name, DWORD value);
-// Type and bytes of a stored value; false when it is absent.
-bool GetRawValue(const wchar_t* name, DWORD& type, std::vector<BYTE>& data);
-std::wstring ReadIniText(const wchar_t* section, const wchar_t* key);
+// A key of the test's ini file in any section; "<missing>" when it is not there.
+inline std::wstring ReadIniText(const wchar_t* section, const wchar_t* key) {
+    return test_support::IniText(key, test_support::kCurrentIni, section);
+}
 std::vector<BYTE> ReadFileBytes(const std::wstring& path);
 // Compares two records key by key, naming each key that differs.
 void ExpectSameOptions(const ProcessingOptionsRecord& actual, const ProcessingOptionsRecord& expected);
@@ -47,6 +36,7 @@ protected:
     void TearDown() override;
 
     test_support::TemporaryFolder folder_;
+    std::unique_ptr<test_support::Recorder> recorder_;
 
 private:
     ProcessingOptionsRecord savedOptions_;

@@ -59,9 +59,9 @@ void BlockProductKey() {
     RegCloseKey(parent);
 }
 
-std::wstring Repeated(const std::wstring& message, int count) {
+std::wstring Repeated(const std::wstring& message, std::size_t count) {
     std::wstring joined;
-    for (int i = 0; i < count; ++i) joined += (i ? L"\r\n-----\r\n" : L"") + message;
+    for (std::size_t i = 0; i < count; ++i) joined += (i ? L"\r\n-----\r\n" : L"") + message;
     return joined;
 }
 
@@ -234,13 +234,14 @@ TEST_F(PersistenceTest, UncreatableKeyYieldsOneOpenMessagePerSetting) {
         PendingNotification::Append(L"left over from earlier work", SeverityError);
         EXPECT_FALSE(SaveSettings());
         EXPECT_FALSE(ProductKeyExists());
-        EXPECT_EQ(PendingNotification::Text(), Repeated(c.message, 57));
+        EXPECT_EQ(PendingNotification::Text(), Repeated(c.message, OptionFields().size()));
         EXPECT_EQ(PendingNotification::Severity(), static_cast<unsigned>(SeverityWarning));
-        ASSERT_FALSE(balloons.empty());
-        EXPECT_EQ(balloons.back().text, Repeated(c.message, 57)) << "one balloon for the whole save";
-        EXPECT_EQ(balloons.back().severity, static_cast<unsigned>(SeverityWarning));
+        ASSERT_FALSE(recorder_->balloons.empty());
+        EXPECT_EQ(recorder_->balloons.back().text, Repeated(c.message, OptionFields().size()))
+            << "one balloon for the whole save";
+        EXPECT_EQ(recorder_->balloons.back().severity, static_cast<unsigned>(SeverityWarning));
     }
-    EXPECT_EQ(balloons.size(), 2u);
+    EXPECT_EQ(recorder_->balloons.size(), 2u);
     ProcessingOptions.DelSpace = true;
     EXPECT_FALSE(SaveSettings());
     EXPECT_TRUE(ProcessingOptions.DelSpace) << "a failed save leaves the record as it was";
@@ -273,10 +274,10 @@ TEST_F(PersistenceTest, CopyIniToRegistryWithoutIniFileCopiesTheDefaults) {
     ProcessingOptions = {};
     LoadSettings();
     ExpectSameOptions(ProcessingOptions, LoadedDefaults());
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, L"iniファイルからレジストリへ設定をコピーしました。");
-    EXPECT_EQ(boxes[0].caption, L"ヌベラ");
-    EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    ASSERT_EQ(recorder_->boxes.size(), 1u);
+    EXPECT_EQ(recorder_->boxes[0].text, L"iniファイルからレジストリへ設定をコピーしました。");
+    EXPECT_EQ(recorder_->boxes[0].caption, L"ヌベラ");
+    EXPECT_EQ(recorder_->boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
 }
 
 TEST_F(PersistenceTest, CopyCommandsLeaveTheHistoriesBehind) {
@@ -295,13 +296,13 @@ TEST_F(PersistenceTest, CopyCommandsLeaveTheHistoriesBehind) {
     SetLanguage(Language::English);
     CopySettingsRegistryToIni();
     EXPECT_TRUE(IniMode);
-    EXPECT_EQ(ReadIniText(L"cbq_after", L"0"), L"<absent>");
+    EXPECT_EQ(ReadIniText(L"cbq_after", L"0"), L"<missing>");
     ProcessingOptions = {};
     LoadSettings();
     ExpectSameOptions(ProcessingOptions, EveryFieldChanged());
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1].text, L"Setting copying from the registry to the ini file has been completed.");
-    EXPECT_EQ(boxes[1].caption, L"Nuvela");
+    ASSERT_EQ(recorder_->boxes.size(), 2u);
+    EXPECT_EQ(recorder_->boxes[1].text, L"Setting copying from the registry to the ini file has been completed.");
+    EXPECT_EQ(recorder_->boxes[1].caption, L"Nuvela");
 }
 
 TEST_F(PersistenceTest, FailedCopyShowsTheErrorBox) {
@@ -309,10 +310,10 @@ TEST_F(PersistenceTest, FailedCopyShowsTheErrorBox) {
     CopySettingsIniToRegistry();
     SetLanguage(Language::English);
     CopySettingsIniToRegistry();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, L"iniファイルからレジストリへ設定をコピーできませんでした。");
-    EXPECT_EQ(boxes[1].text, L"Setting copying from the ini file to the registry - Failed.");
-    EXPECT_EQ(boxes[1].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    ASSERT_EQ(recorder_->boxes.size(), 2u);
+    EXPECT_EQ(recorder_->boxes[0].text, L"iniファイルからレジストリへ設定をコピーできませんでした。");
+    EXPECT_EQ(recorder_->boxes[1].text, L"Setting copying from the ini file to the registry - Failed.");
+    EXPECT_EQ(recorder_->boxes[1].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "commands.h"
 #include "hotkeys.h"
+#include "language.h"
 #include "main_window.h"
 #include "messages.h"
 #include "pending_notification.h"
@@ -78,6 +79,7 @@ TEST_F(HotkeyTest, RefusedHotkeysAreReportedTogetherAsAWarning) {
         ASSERT_TRUE(CreateWindowUnderTest());
         EXPECT_EQ(LastTrayBalloon().text, c.balloon);
         EXPECT_EQ(LastTrayBalloon().iconFlags, static_cast<DWORD>(NIIF_WARNING));
+        EXPECT_TRUE(LastTrayBalloon().accepted);
         DestroyWindowUnderTest();
         UnregisterHotKey(helper_, kBlockerId);
         UnregisterHotKey(helper_, kBlockerId + 1);
@@ -103,10 +105,12 @@ TEST_F(HotkeyTest, HotkeyMessagesPostTheirCommands) {
     const unsigned before = ClipboardProcessingCount();
     SendMessageW(window_, WM_HOTKEY, kHotkeyProcessNow, 0);
     EXPECT_TRUE(PumpUntil([&] { return ClipboardProcessingCount() == before + 1; }));
+    // An unknown hotkey posts nothing: the toggle posted after it is the sentinel, and switching
+    // on processes exactly once more.
     SendMessageW(window_, WM_HOTKEY, 3, 0);
-    PumpFor(200);
-    EXPECT_EQ(ClipboardProcessingCount(), before + 1);
-    EXPECT_FALSE(ProcessingOptions.CBWatchEnabled);
+    SendMessageW(window_, WM_HOTKEY, kHotkeyToggleWatch, 0);
+    ASSERT_TRUE(PumpUntil([] { return ProcessingOptions.CBWatchEnabled; }));
+    EXPECT_EQ(ClipboardProcessingCount(), before + 2);
 }
 
 TEST_F(HotkeyTest, ReregistrationFollowsTheNewKeysAndSaves) {
@@ -126,7 +130,22 @@ TEST_F(HotkeyTest, ReregistrationFollowsTheNewKeysAndSaves) {
     ProcessingOptions.SK2_VKEY = VK_F5;  // held by another window now
     ReregisterHotkeys(window_);
     EXPECT_EQ(LastTrayBalloon().text, kProcessRefused);
+    EXPECT_TRUE(LastTrayBalloon().accepted);
     EXPECT_EQ(IniInteger(L"SK2_VKEY"), VK_F5);  // kept, so the next start tries again
+}
+
+// The one wording in which the two routines differ: the second key's Japanese refusal.
+TEST_F(HotkeyTest, JapaneseRefusalOfTheProcessKeyIsWordedByRoutine) {
+    SetLanguage(Language::Japanese);
+    ProcessingOptions.SK2_CTRL = true;
+    ProcessingOptions.SK2_VKEY = VK_F5;
+    ASSERT_TRUE(Block(0, MOD_CONTROL, VK_F5));
+    ASSERT_TRUE(CreateWindowUnderTest());
+    EXPECT_EQ(LastTrayBalloon().text,
+              L"「クリップボード内のテキストの属性を除去する」のホットキーの割当てに失敗しました。");
+    ReregisterHotkeys(window_);
+    EXPECT_EQ(LastTrayBalloon().text,
+              L"「クリップボード内のテキストの属性を除去する」のホットキー割当てに失敗しました。");
 }
 
 }  // namespace

@@ -6,35 +6,18 @@
 #include "conversion.h"
 #include "language.h"
 #include "main_window.h"
-#include "message_box.h"
 #include "pending_notification.h"
 #include "settings.h"
+#include "tray.h"
 #include "watch.h"
 
 namespace shell_test {
-
-std::vector<RecordedBox> boxes;
 
 namespace {
 
 constexpr wchar_t kHelperClass[] = L"NuvelaShellTestHelper";
 
-int RecordMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
-    boxes.push_back({owner, text, caption, type});
-    return IDOK;
-}
-
 }  // namespace
-
-int IniInteger(const wchar_t* key, int missing) {
-    return static_cast<int>(GetPrivateProfileIntW(kIniSection, key, missing, kIniFileName));
-}
-
-std::wstring IniText(const wchar_t* key) {
-    wchar_t buffer[2050] = {};
-    GetPrivateProfileStringW(kIniSection, key, L"<missing>", buffer, 2050, kIniFileName);
-    return buffer;
-}
 
 HWND MakeHelperWindow() {
     WNDCLASSEXW windowClass = {};
@@ -59,8 +42,8 @@ void WriteConvertDef(const std::wstring& content) {
 
 void ShellTest::SetUp() {
     folder_ = std::make_unique<test_support::TemporaryFolder>();
-    boxes.clear();
-    SetMessageBoxFunction(RecordMessageBox);
+    recorder_ = std::make_unique<test_support::Recorder>();
+    ForgetTrayRecord();
     SetLanguage(Language::English);
     IniMode = true;
     ProcessingOptions = ProcessingOptionsRecord{};
@@ -89,9 +72,8 @@ void ShellTest::TearDown() {
     if (helper_) DestroyWindow(helper_);
     PumpFor(0);
     ReleaseClipboardListener();
-    PendingNotification::SetShowFunction(nullptr);
+    recorder_.reset();
     PendingNotification::Clear();
-    SetMessageBoxFunction(nullptr);
     ProcessingOptions = ProcessingOptionsRecord{};
     ConversionSet.clear();
     IniMode = false;

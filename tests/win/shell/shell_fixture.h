@@ -1,6 +1,7 @@
 #pragma once
 // The real main window under Wine, created in-process in a fresh temporary folder with its own ini
-// file (IniMode), message boxes recorded instead of shown, and every process-wide value put back.
+// file (IniMode), message boxes recorded instead of shown, the tray record forgotten, and every
+// process-wide value put back.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -11,26 +12,18 @@
 
 #include "clipboard_access.h"
 #include "options.h"
+#include "recorder.h"
 #include "test_support.h"
 
 namespace shell_test {
-
-struct RecordedBox {
-    HWND owner;
-    std::wstring text;
-    std::wstring caption;
-    UINT type;
-};
-extern std::vector<RecordedBox> boxes;
 
 using clipboard_test::ClipboardText;
 using clipboard_test::CopyText;
 using clipboard_test::PumpFor;
 using clipboard_test::PumpUntil;
 
-// An integer of the test's ini file; `missing` when the key is not there.
-int IniInteger(const wchar_t* key, int missing = -1);
-std::wstring IniText(const wchar_t* key);
+using test_support::IniInteger;
+using test_support::IniText;
 
 // A window of its own standing in for another program that copies or holds the clipboard.
 HWND MakeHelperWindow();
@@ -48,6 +41,7 @@ protected:
     void DestroyWindowUnderTest();
 
     std::unique_ptr<test_support::TemporaryFolder> folder_;
+    std::unique_ptr<test_support::Recorder> recorder_;
     HWND window_ = nullptr;
     HWND helper_ = nullptr;
 };

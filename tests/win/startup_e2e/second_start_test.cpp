@@ -1,16 +1,18 @@
 #include <gtest/gtest.h>
 
-#include "e2e_support.h"
+#include "clipboard_access.h"
+#include "nuvela_harness.h"
+#include "scoped_win.h"
 
-namespace e2e {
 namespace {
 
-using SecondStartTest = E2ETest;
+using namespace test_support;
+using SecondStartTest = NuvelaTest;
 
 TEST_F(SecondStartTest, MonitoringAndProcessingOptionsActOnTheRunningInstance) {
-    Started& first = Start(iniExe_, L"");
+    StartedNuvela& first = Start(iniExe_, L"");
     ASSERT_TRUE(first.ok());
-    HWND window = WaitForMainWindow(first.id());
+    HWND window = first.WaitForMainWindow();
     ASSERT_TRUE(window);
     struct Step {
         const wchar_t* option;
@@ -20,38 +22,40 @@ TEST_F(SecondStartTest, MonitoringAndProcessingOptionsActOnTheRunningInstance) {
         DWORD exitCode = 1;
         ASSERT_TRUE(RunSecond(step.option, exitCode)) << step.option;
         EXPECT_EQ(exitCode, 0u) << step.option;
-        EXPECT_EQ(IniInteger(folder_->path(), L"CBWatchEnabled"), step.watching) << step.option;
+        EXPECT_EQ(IniInteger(L"CBWatchEnabled"), step.watching) << step.option;
     }
-    // Monitoring is off, so only "/R" can make the running instance take over this text.
-    CopyText(L"plain text");
-    Sleep(300);
-    EXPECT_NE(ClipboardOwner(), window);
+    // Monitoring is off, so only "/R" can make the running instance take over this text. Once a
+    // command posted after the copy's notification has run, that notification has been handled.
+    clipboard_test::CopyText(nullptr, L"plain text");
+    ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(window));
+    EXPECT_NE(clipboard_test::ClipboardOwner(), window);
+    EXPECT_EQ(clipboard_test::ClipboardText(), L"plain text");
     DWORD exitCode = 1;
     ASSERT_TRUE(RunSecond(L"/R", exitCode));
-    EXPECT_EQ(ClipboardOwner(), window);
+    EXPECT_EQ(clipboard_test::ClipboardOwner(), window);
     EXPECT_TRUE(first.Running());
 }
 
 TEST_F(SecondStartTest, SlashXEndsTheRunningInstanceWhichSavesOnTheWay) {
-    Started& first = Start(iniExe_, L"");
-    ASSERT_TRUE(WaitForMainWindow(first.id()));
+    StartedNuvela& first = Start(iniExe_, L"");
+    ASSERT_TRUE(first.WaitForMainWindow());
     // Written behind its back: the exit writes the settings it holds over it.
-    WriteIni(folder_->path(), {{L"FEL_UNIQ", L"7"}});
+    WriteIni({{L"FEL_UNIQ", L"7"}});
     DWORD exitCode = 1;
     ASSERT_TRUE(RunSecond(L"/x", exitCode));
     EXPECT_EQ(exitCode, 0u);
     ASSERT_TRUE(first.WaitForExit());
     EXPECT_EQ(first.ExitCode(), 0u);
-    EXPECT_EQ(IniInteger(folder_->path(), L"FEL_UNIQ"), 0);
+    EXPECT_EQ(IniInteger(L"FEL_UNIQ"), 0);
 }
 
 // Every other command line, the empty one included, shows the dialog; Cancel leaves all running.
 TEST_F(SecondStartTest, OtherOptionsShowTheAlreadyRunningDialog) {
-    Started& first = Start(iniExe_, L"");
-    ASSERT_TRUE(WaitForMainWindow(first.id()));
+    StartedNuvela& first = Start(iniExe_, L"");
+    ASSERT_TRUE(first.WaitForMainWindow());
     for (const wchar_t* option : {L"/O", L"/OR", L"/RO", L"/?", L"/C1", L"/P ", L"/Z", L""}) {
-        Started& second = Start(iniExe_, option);
-        HWND dialog = WaitForDialog(second.id());
+        StartedNuvela& second = Start(iniExe_, option);
+        HWND dialog = second.WaitForDialog();
         ASSERT_TRUE(dialog) << option;
         EXPECT_EQ(WindowText(dialog), L"Nuvela");
         EXPECT_TRUE(GetDlgItem(dialog, 6)) << option;
@@ -69,33 +73,33 @@ TEST_F(SecondStartTest, OtherOptionsShowTheAlreadyRunningDialog) {
 }
 
 TEST_F(SecondStartTest, SettingsButtonLeavesTheInstanceRunningAndForceExitEndsIt) {
-    Started& first = Start(iniExe_, L"");
-    ASSERT_TRUE(WaitForMainWindow(first.id()));
+    StartedNuvela& first = Start(iniExe_, L"");
+    ASSERT_TRUE(first.WaitForMainWindow());
 
-    Started& asking = Start(iniExe_, L"/O");
-    HWND dialog = WaitForDialog(asking.id());
+    StartedNuvela& asking = Start(iniExe_, L"/O");
+    HWND dialog = asking.WaitForDialog();
     ASSERT_TRUE(dialog);
     PressButton(dialog, 33016);
     ASSERT_TRUE(asking.WaitForExit());
     EXPECT_TRUE(first.Running());
 
-    WriteIni(folder_->path(), {{L"FEL_UNIQ", L"7"}});
-    Started& forcing = Start(iniExe_, L"/Z");
-    dialog = WaitForDialog(forcing.id());
+    WriteIni({{L"FEL_UNIQ", L"7"}});
+    StartedNuvela& forcing = Start(iniExe_, L"/Z");
+    dialog = forcing.WaitForDialog();
     ASSERT_TRUE(dialog);
     PressButton(dialog, 6);
     ASSERT_TRUE(forcing.WaitForExit());
     EXPECT_EQ(forcing.ExitCode(), 0u);
     ASSERT_TRUE(first.WaitForExit());
-    EXPECT_EQ(IniInteger(folder_->path(), L"FEL_UNIQ"), 0);  // it saved on its way out
+    EXPECT_EQ(IniInteger(L"FEL_UNIQ"), 0);  // it saved on its way out
 }
 
 TEST_F(SecondStartTest, ForwardingWithoutAWindowShowsTheFindWindowError) {
     // A program holding the mutex without a window: the second start has nothing to talk to.
-    HANDLE mutex = CreateMutexW(nullptr, TRUE, L"NuvelaClipboardText");
+    const UniqueHandle mutex(CreateMutexW(nullptr, TRUE, L"NuvelaClipboardText"));
     ASSERT_TRUE(mutex);
-    Started& second = Start(iniExe_, L"/P");
-    HWND box = WaitForDialog(second.id());
+    StartedNuvela& second = Start(iniExe_, L"/P");
+    HWND box = second.WaitForDialog();
     ASSERT_TRUE(box);
     EXPECT_EQ(WindowText(box), L"Nuvela");
     wchar_t text[128] = {};
@@ -107,8 +111,6 @@ TEST_F(SecondStartTest, ForwardingWithoutAWindowShowsTheFindWindowError) {
     DWORD exitCode = 1;
     ASSERT_TRUE(RunSecond(L"/X", exitCode));  // "/X" with nothing to end says nothing
     EXPECT_EQ(exitCode, 0u);
-    CloseHandle(mutex);
 }
 
 }  // namespace
-}  // namespace e2e

@@ -115,28 +115,36 @@ inline void PumpFor(DWORD quietMs) {
     PumpUntil([end] { return GetTickCount64() >= end; }, quietMs + 1000);
 }
 
-// Holds the clipboard open from another thread, as a busy program does, until destroyed.
+// Holds the clipboard open from another thread, as a busy program does, until Release() or the
+// end of the object. The one way tests hold the clipboard.
 class ClipboardHeldElsewhere {
 public:
-    ClipboardHeldElsewhere() {
-        holder_ = std::thread([this] {
-            const bool held = OpenClipboard(nullptr) != FALSE;
+    // `before`, when given, runs on the holding thread with the clipboard open (it may copy there).
+    explicit ClipboardHeldElsewhere(std::function<void()> before = {}) {
+        holder_ = std::thread([this, before] {
+            held_ = OpenClipboard(nullptr) != FALSE;
+            if (held_ && before) before();
             SetEvent(opened_.get());
-            WaitForSingleObject(release_.get(), 10000);
-            if (held) CloseClipboard();
+            WaitForSingleObject(release_.get(), 30000);
+            if (held_) CloseClipboard();
         });
         WaitForSingleObject(opened_.get(), 10000);
     }
-    ~ClipboardHeldElsewhere() {
-        SetEvent(release_.get());
-        holder_.join();
-    }
+    ~ClipboardHeldElsewhere() { Release(); }
     ClipboardHeldElsewhere(const ClipboardHeldElsewhere&) = delete;
     ClipboardHeldElsewhere& operator=(const ClipboardHeldElsewhere&) = delete;
+
+    bool held() const { return held_; }
+    // Closes the clipboard and returns once it is closed.
+    void Release() {
+        SetEvent(release_.get());
+        if (holder_.joinable()) holder_.join();
+    }
 
 private:
     UniqueHandle opened_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     UniqueHandle release_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    bool held_ = false;
     std::thread holder_;
 };
 
