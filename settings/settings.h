@@ -36,11 +36,11 @@ public:
     IniSaveCopy(const IniSaveCopy&) = delete;
     IniSaveCopy& operator=(const IniSaveCopy&) = delete;
 
-    bool Prepared() const { return prepared_; }
+    [[nodiscard]] bool Prepared() const { return prepared_; }
     // WritePrivateProfileStringW on the copy (a null key removes the section); false when not prepared.
-    bool Write(const wchar_t* section, const wchar_t* key, const wchar_t* value) const;
+    [[nodiscard]] bool Write(const wchar_t* section, const wchar_t* key, const wchar_t* value) const;
     // Flushes the copy and puts it in the file's place; false leaves the file as it was.
-    bool Commit();
+    [[nodiscard]] bool Commit();
 
 private:
     bool prepared_ = false;
