@@ -2,10 +2,12 @@
 
 #include "menu_dialogs.h"
 #include "startup.h"
+#include "windows_system.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
-    // No library is ever loaded from the current directory or the program's folder.
-    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Later library loads stay out of the current directory and, where the system allows it, the
+    // program's folder.
+    RestrictDllSearchToSystem();
     InstallMenuDialogs();
     return RunNuvela(instance, commandLine);
 }

@@ -7,6 +7,7 @@
 namespace {
 
 using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 
 const std::wstring& SystemDirectory() {
     static const std::wstring directory = [] {
@@ -59,4 +60,15 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
     HMODULE module = LoadLibraryW((systemDirectory + L"\\" + name).c_str());
     if (previous[0] != L'\0') SetCurrentDirectoryW(previous);
     return module;
+}
+
+void RestrictDllSearchToSystem() {
+    // kernel32 is loaded in every process, so asking for its handle loads nothing.
+    const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+    const auto setDefaultDllDirectories =
+        kernel32 ? reinterpret_cast<SetDefaultDllDirectoriesFunction>(
+                       reinterpret_cast<void*>(GetProcAddress(kernel32, "SetDefaultDllDirectories")))
+                 : nullptr;
+    if (setDefaultDllDirectories && setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+    SetDllDirectoryW(L"");
 }

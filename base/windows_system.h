@@ -7,3 +7,9 @@ int OsVersionNumber();
 
 // Loads `name` from the system directory only; the current directory is restored afterwards.
 HMODULE LoadSystemLibrary(const wchar_t* name);
+
+// Keeps every later library load to the system directory, never the current directory or the
+// program's folder. SetDefaultDllDirectories is looked up at run time: a Windows 7 without the
+// update that adds it would otherwise refuse to start the program; there the current directory
+// is at least taken out of the search.
+void RestrictDllSearchToSystem();

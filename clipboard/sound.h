@@ -5,10 +5,12 @@
 
 enum class SoundKind { File, Beep };
 
-// Plays `file` (SoundKind::File) or the default beep; false when the file could not be played.
+// Plays `file` (SoundKind::File, a file already checked to be a wave) or the default beep; false
+// when it could not be played.
 using SoundFunction = bool (*)(SoundKind kind, const std::wstring& file);
 
-// PLAY_SOUND: the file of PLAY_SOUND_FNAME, or the default beep when it is empty or cannot play.
+// PLAY_SOUND: the file of PLAY_SOUND_FNAME, or the default beep when it is empty, missing, not a
+// wave file or cannot play.
 void PlayWriteSound();
 
 SoundFunction SetSoundFunction(SoundFunction function);

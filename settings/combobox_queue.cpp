@@ -103,15 +103,15 @@ void ComboboxQueue::Release() {
 
 bool ComboboxQueue::Write() const { return registry_ ? WriteRegistry() : WriteIni(); }
 
-// The section is rewritten whole, so no key beyond the history's length remains.
+// The section is rewritten whole, so no key beyond the history's length remains; as the settings,
+// the history reaches the file whole or not at all.
 bool ComboboxQueue::WriteIni() const {
-    WritePrivateProfileStringW(name_.c_str(), nullptr, nullptr, kIniFileName);  // absent is as good as deleted
-    bool written = true;
+    IniSaveCopy copy;
+    (void)copy.Write(name_.c_str(), nullptr, nullptr);  // absent is as good as deleted
+    bool written = copy.Prepared();
     for (std::size_t i = 0; i < entries_.size(); ++i)
-        written = WritePrivateProfileStringW(name_.c_str(), std::to_wstring(i).c_str(), ProfileValue(entries_[i]).c_str(),
-                                             kIniFileName) &&
-                  written;
-    return written;
+        written = copy.Write(name_.c_str(), std::to_wstring(i).c_str(), ProfileValue(entries_[i]).c_str()) && written;
+    return written && copy.Commit();
 }
 
 bool ComboboxQueue::WriteRegistry() const {

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "language.h"
 #include "message_box.h"
@@ -46,10 +47,53 @@ bool NeedsProfileQuotes(const std::wstring& text) {
     return isBlank(first) || isBlank(last) || enclosedInQuotes;
 }
 
+bool SystemProfileWrite(const wchar_t* section, const wchar_t* key, const wchar_t* value, const wchar_t* file) {
+    return WritePrivateProfileStringW(section, key, value, file) != FALSE;
+}
+
+ProfileWriteFunction profileWrite = SystemProfileWrite;
+
 bool WriteProfileSetting(const wchar_t* key, const std::wstring& value, std::wstring& errors) {
-    if (WritePrivateProfileStringW(kIniSection, key, value.c_str(), kIniFileName)) return true;
+    if (profileWrite(kIniSection, key, value.c_str(), kIniFileName)) return true;
     AppendJoined(errors, IniWriteFailure(key));
     return false;
+}
+
+// Creates `path` as UTF-16LE (mark and CR LF); false when it exists or cannot be written whole.
+bool CreateUtf16IniFile(const wchar_t* path) {
+    UniqueFileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    if (WriteFile(file.get(), kUtf16IniHeader, sizeof kUtf16IniHeader, &written, nullptr) &&
+        written == sizeof kUtf16IniHeader)
+        return true;
+    file.reset();
+    DeleteFileW(path);  // a file without its header would be kept in the ANSI code page
+    SetLastError(ERROR_WRITE_FAULT);
+    return false;
+}
+
+bool FlushFileToDisk(const wchar_t* path) {
+    UniqueFileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && FlushFileBuffers(file.get());
+}
+
+std::wstring IniValue(const OptionField& field) {
+    return field.kind == OptionKind::Text ? ProfileValue(ProcessingOptions.*field.text)
+                                          : std::to_wstring(OptionIntegerValue(ProcessingOptions, field));
+}
+
+// Every key is tried, so each failure is reported; the file changes only when all of them reached the copy.
+void SaveSettingsToIni(std::wstring& errors) {
+    (void)EnsureIniFile();
+    IniSaveCopy copy;
+    for (const OptionField& field : OptionFields()) {
+        if (!copy.Write(kIniSection, field.key, IniValue(field).c_str()))
+            AppendJoined(errors, IniWriteFailure(field.key));
+    }
+    if (!errors.empty() || copy.Commit()) return;
+    // Every key reached the copy, but none reached the file.
+    for (const OptionField& field : OptionFields()) AppendJoined(errors, IniWriteFailure(field.key));
 }
 
 template <typename Write>
@@ -109,19 +153,35 @@ void ShowCopyOutcome(bool copied, const wchar_t* successJa, const wchar_t* succe
 // Creating only what does not exist keeps a file that another program holds open (and we merely
 // failed to read) from being truncated.
 bool EnsureIniFile() {
-    UniqueFileHandle file(
-        CreateFileW(kIniFileName, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
-    }
-    DWORD written = 0;
-    if (WriteFile(file.get(), kUtf16IniHeader, sizeof kUtf16IniHeader, &written, nullptr) &&
-        written == sizeof kUtf16IniHeader)
-        return true;
-    file.reset();
-    DeleteFileW(kIniFileName);  // a file without its header would be kept in the ANSI code page
-    return false;
+    if (CreateUtf16IniFile(kIniFileName)) return true;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
+ProfileWriteFunction SetProfileWriteFunction(ProfileWriteFunction function) {
+    return std::exchange(profileWrite, function ? function : SystemProfileWrite);
+}
+
+IniSaveCopy::IniSaveCopy() {
+    DeleteFileW(kIniSaveCopyName);
+    // The copy keeps the file's bytes as they are: its UTF-16 mark, other sections and keys.
+    prepared_ = CopyFileW(kIniFileName, kIniSaveCopyName, FALSE) ||
+                (GetLastError() == ERROR_FILE_NOT_FOUND && CreateUtf16IniFile(kIniSaveCopyName));
+}
+
+IniSaveCopy::~IniSaveCopy() {
+    if (!committed_) DeleteFileW(kIniSaveCopyName);
+}
+
+bool IniSaveCopy::Write(const wchar_t* section, const wchar_t* key, const wchar_t* value) const {
+    return prepared_ && profileWrite(section, key, value, kIniSaveCopyName);
+}
+
+bool IniSaveCopy::Commit() {
+    if (!prepared_ || committed_ || !FlushFileToDisk(kIniSaveCopyName)) return false;
+    committed_ =
+        MoveFileExW(kIniSaveCopyName, kIniFileName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    return committed_;
 }
 
 void LoadSettings() {
@@ -141,12 +201,15 @@ void LoadSettings() {
 
 bool SaveSettings() {
     std::wstring errors;
-    if (IniMode) (void)EnsureIniFile();
-    for (const OptionField& field : OptionFields()) {
-        if (field.kind == OptionKind::Text)
-            WriteStringSetting(field.key, ProcessingOptions.*field.text, errors);
-        else
-            WriteIntegerSetting(field.key, OptionIntegerValue(ProcessingOptions, field), errors);
+    if (IniMode) {
+        SaveSettingsToIni(errors);
+    } else {
+        for (const OptionField& field : OptionFields()) {
+            if (field.kind == OptionKind::Text)
+                WriteStringSetting(field.key, ProcessingOptions.*field.text, errors);
+            else
+                WriteIntegerSetting(field.key, OptionIntegerValue(ProcessingOptions, field), errors);
+        }
     }
     if (errors.empty()) return true;
     ReportFailedSave(errors);

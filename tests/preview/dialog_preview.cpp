@@ -12,9 +12,10 @@
 #include "regex_dialog.h"
 #include "settings.h"
 #include "startup.h"
+#include "windows_system.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
-    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    RestrictDllSearchToSystem();
     ProgramInstance = instance;
     ChooseLanguage();
     LoadProgramIcons(instance);

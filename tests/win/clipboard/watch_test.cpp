@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <utility>
 
@@ -14,6 +18,7 @@
 #include "resource.h"
 #include "scoped_win.h"
 #include "tray.h"
+#include "test_support.h"
 #include "watch.h"
 
 namespace clipboard_test {
@@ -152,7 +157,33 @@ TEST_F(WatchTest, SuccessMessageSoundAndIconFollowTheOptions) {
     EXPECT_TRUE(DeleteTrayIcon(main_));
 }
 
+void WriteBytes(const wchar_t* path, const std::string& bytes) {
+    std::ofstream file(std::filesystem::path(path), std::ios::binary);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string LittleEndian(std::uint32_t value, int bytes) {
+    std::string text;
+    for (int i = 0; i < bytes; ++i) text += static_cast<char>((value >> (8 * i)) & 0xFF);
+    return text;
+}
+
+// A RIFF wave: 8 kHz, one channel, 8 bits, two samples; without its samples when `data` is false.
+std::string Wave(bool data) {
+    const std::string format = std::string("fmt ") + LittleEndian(16, 4) + LittleEndian(1, 2) /* PCM */ +
+                               LittleEndian(1, 2) + LittleEndian(8000, 4) + LittleEndian(8000, 4) +
+                               LittleEndian(1, 2) + LittleEndian(8, 2);
+    const std::string list = std::string("LIST") + LittleEndian(3, 4) + "abc" + '\0';  // odd size, padded
+    std::string body = "WAVE" + list + format;
+    if (data) body += std::string("data") + LittleEndian(2, 4) + "\x80\x80";
+    return "RIFF" + LittleEndian(static_cast<std::uint32_t>(body.size()), 4) + body;
+}
+
 TEST_F(WatchTest, SoundFallsBackToTheBeep) {
+    const test_support::TemporaryFolder folder;
+    WriteBytes(L"ding.wav", Wave(true));
+    WriteBytes(L"text.wav", "not a sound at all\r\n");
+    WriteBytes(L"silent.wav", Wave(false));
     struct Case {
         bool play;
         const wchar_t* file;
@@ -160,10 +191,13 @@ TEST_F(WatchTest, SoundFallsBackToTheBeep) {
         std::vector<SoundKind> expected;
     };
     const Case cases[] = {
-        {false, L"C:\\ding.wav", false, {}},
+        {false, L"ding.wav", false, {}},
         {true, L"", false, {SoundKind::Beep}},
-        {true, L"C:\\ding.wav", false, {SoundKind::File}},
-        {true, L"C:\\missing.wav", true, {SoundKind::File, SoundKind::Beep}},
+        {true, L"ding.wav", false, {SoundKind::File}},
+        {true, L"ding.wav", true, {SoundKind::File, SoundKind::Beep}},
+        {true, L"missing.wav", false, {SoundKind::Beep}},
+        {true, L"text.wav", false, {SoundKind::Beep}},  // there, but no wave: the system would stay silent
+        {true, L"silent.wav", false, {SoundKind::Beep}},
     };
     for (const Case& c : cases) {
         ProcessingOptions.PLAY_SOUND = c.play;
