@@ -43,6 +43,10 @@ ClipboardWrittenFunction writtenFunction = NothingWritten;
 constexpr int kOpenAttempts = 6;
 constexpr DWORD kOpenPauseMs = 20;
 
+// How long the owner of the clipboard's data may take to answer before a run gives up; the
+// clipboard stays open meanwhile, so this bounds what a hung program costs everyone else.
+constexpr UINT kOwnerAnswerMs = 1000;
+
 // A result that is on the clipboard; what follows it waits until the clipboard is closed again.
 struct Written {
     bool done = false;
@@ -66,6 +70,21 @@ bool OpenForProcessing(ClipboardSession& session, HWND window) {
 void RunEngine(const std::wstring& input, std::wstring& result) {
     ++processingCount;
     textProcessor(ProcessingOptions.StrConvID.c_str(), input.c_str(), result);
+}
+
+bool OffersFilesToConvert() {
+    return ProcessingOptions.FileFolderCopy != 0 && IsClipboardFormatAvailable(CF_HDROP);
+}
+
+// Data offered for rendering on request is made by its owner inside our GetClipboardData, while we
+// hold the clipboard: an owner that has stopped answering would keep us, and every program waiting
+// for the clipboard, there as long as it hangs. Whether a format is rendered on request cannot be
+// seen, so another thread's owner is asked first whether it answers at all.
+bool OwnerAnswers(HWND window) {
+    const HWND owner = GetClipboardOwner();
+    if (!owner || owner == window || GetWindowThreadProcessId(owner, nullptr) == GetCurrentThreadId()) return true;
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kOwnerAnswerMs, &ignored) != 0;
 }
 
 bool HasLineFeed(const std::wstring& text) { return text.find(L'\n') != std::wstring::npos; }
@@ -138,10 +157,9 @@ void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& marke
     written = {true, Branch::Text, markers.isPrivate, std::move(result)};
 }
 
-// The clipboard is open and offers no text. Returns false when there was nothing to do.
-bool ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& markers, Written& written) {
-    StopMultiDiv(window);  // any change without text also ends the cycle
-    if (ProcessingOptions.FileFolderCopy == 0 || !IsClipboardFormatAvailable(CF_HDROP)) return false;
+// The clipboard is open and offers a file list to convert, but no text. Returns false when there
+// was nothing to do.
+bool ProcessFilesOnClipboard(bool force, const PrivacyMarkers& markers, Written& written) {
     if (!force && markers.isPrivate) return false;
     HANDLE handle = GetClipboardData(CF_HDROP);
     std::vector<std::wstring> paths;
@@ -166,13 +184,24 @@ bool ProcessOpenedClipboard(HWND window, bool force, DWORD& sequence) {
     ClipboardSession session;
     sequence = GetClipboardSequenceNumber();
     if (!OpenForProcessing(session, window)) return false;
-    const PrivacyMarkers markers = ReadPrivacyMarkers();
     Written written;
     bool show = true;
-    if (IsClipboardFormatAvailable(CF_UNICODETEXT))
-        ProcessTextOnClipboard(window, force, markers, written);
-    else
-        show = ProcessFilesOnClipboard(window, force, markers, written);
+    const bool offersText = IsClipboardFormatAvailable(CF_UNICODETEXT);
+    if (!offersText) StopMultiDiv(window);  // any change without text also ends the cycle
+    if (!offersText && !OffersFilesToConvert()) {
+        show = false;
+    } else if (!OwnerAnswers(window)) {
+        // Nothing has been fetched: the data stays as the owner offered it.
+        PendingNotification::Clear();
+        AppendError(L"クリップボードの所有者が応答しないため、処理を中止しました。",
+                    L"The program that owns the clipboard does not respond; nothing was processed.");
+    } else {
+        const PrivacyMarkers markers = ReadPrivacyMarkers();
+        if (offersText)
+            ProcessTextOnClipboard(window, force, markers, written);
+        else
+            show = ProcessFilesOnClipboard(force, markers, written);
+    }
     session.Close();
     sequence = GetClipboardSequenceNumber();
     if (written.done) AfterSuccessfulWrite(window, written);

@@ -197,7 +197,8 @@ std::wstring SystemCommandInterpreter() {
 
 // The command with every process it starts, held in a job that ends them all when it closes,
 // even when this program itself dies meanwhile. The command starts suspended and joins the job
-// before it runs, so no grandchild can escape.
+// before it runs, so no grandchild can escape. Once the command has ended by itself, what it
+// started (a program opened with "start", say) is let go instead.
 class CommandProcessTree {
 public:
     CommandProcessTree();
@@ -210,6 +211,8 @@ public:
     [[nodiscard]] bool WaitForEnd(milliseconds limit);
     // Ends what is left of the tree and waits, briefly, until it is gone.
     void End();
+    // Closes the job and leaves what the command started running.
+    void LetGo();
 
 private:
     UniqueHandle job_;
@@ -270,6 +273,15 @@ void CommandProcessTree::End() {
     } else {
         WaitForSingleObject(process_.get(), kTreeEndWaitMs);
     }
+    process_.reset();
+}
+
+void CommandProcessTree::LetGo() {
+    if (inJob_) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};  // no longer ended when the job closes
+        SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    }
+    job_.reset();
     process_.reset();
 }
 
@@ -338,13 +350,13 @@ void RunCommandFilter(std::wstring& text) {
         Warn(Tr(L"コマンドラインを実行するためのプロセスを生成できません。", L"Cannot create a new process."));
         return;
     }
-    const bool ended = tree.WaitForEnd(commandTimeLimit);
-    // Whatever the command left running is ended before its files are read or deleted.
-    tree.End();
-    if (!ended) {
+    if (!tree.WaitForEnd(commandTimeLimit)) {
+        // Whatever is left of a command past its bound is ended before its files are deleted.
+        tree.End();
         Warn(TimeLimitMessage(o.CMDLINE));
         return;
     }
+    tree.LetGo();
     TakeCommandOutput(files.output.path(), encoding, text);
     ShowCommandErrors(files.error.path(), encoding);
 }

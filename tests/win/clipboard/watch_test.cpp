@@ -472,5 +472,41 @@ TEST_F(WatchTest, RefusedFileListWritePutsTheFilesBackAndSaysSo) {
     EXPECT_EQ(ClipboardText(), L"a.txt\r\n");
 }
 
+// An owner that offers its data for rendering on request and then hangs would keep the run inside
+// GetClipboardData, and the clipboard open for everyone, for as long as it hangs. The run asks it
+// first, gives up within a moment and leaves the offer as it was.
+class HungOwnerTest : public ClipboardTest {
+protected:
+    void ExpectLeftAlone(UINT format, const wchar_t* balloon) {
+        const int updates = Record().updates;
+        ClipboardOwnerThatHangs owner(format);
+        ASSERT_TRUE(owner.offered());
+        const ULONGLONG start = GetTickCount64();
+        ASSERT_TRUE(PumpUntil([&] { return Record().updates > updates; }, 10000));
+        EXPECT_LT(GetTickCount64() - start, 5000u);
+        SetLanguage(Language::English);
+        EXPECT_EQ(Runs(), 0u);
+        ASSERT_EQ(recorder_->balloons.size(), 1u);
+        EXPECT_EQ(recorder_->balloons[0].text, balloon);
+        EXPECT_EQ(recorder_->balloons[0].severity, 3u);
+        {
+            ClipboardSession session;
+            EXPECT_TRUE(session.Open(copier_));  // nobody holds it any longer
+        }
+        EXPECT_EQ(ClipboardOwner(), owner.window());
+        EXPECT_TRUE(ClipboardHas(format));
+    }
+};
+
+TEST_F(HungOwnerTest, DelayedTextIsLeftAloneAndTheClipboardFreedAtOnce) {
+    ExpectLeftAlone(CF_UNICODETEXT, L"The program that owns the clipboard does not respond; nothing was processed.");
+}
+
+TEST_F(HungOwnerTest, DelayedFileListIsLeftAloneAndTheClipboardFreedAtOnce) {
+    ProcessingOptions.FileFolderCopy = 1;
+    SetLanguage(Language::Japanese);
+    ExpectLeftAlone(CF_HDROP, L"クリップボードの所有者が応答しないため、処理を中止しました。");
+}
+
 }  // namespace
 }  // namespace clipboard_test

@@ -236,5 +236,32 @@ TEST_F(ClipboardE2eTest, ClipboardHeldWhenTheNotificationArrivesIsProcessedOnceR
     EXPECT_EQ(nuvelaWrites.size(), 2u);
 }
 
+// A program offers text for rendering on request and then hangs: Nuvela gives up on it within a
+// moment instead of waiting inside the clipboard, which stays free for others, and a second
+// start's "/X" still ends it while the program hangs.
+TEST_F(ClipboardE2eTest, HungOwnerOfDelayedTextFreezesNeitherNuvelaNorTheClipboard) {
+    StartedNuvela& nuvela = Start({{L"DelSpace", L"1"}});
+    ASSERT_TRUE(nuvelaWindow);
+    const int before = updates;
+    ClipboardOwnerThatHangs owner(CF_UNICODETEXT);
+    ASSERT_TRUE(owner.offered());
+    const ULONGLONG start = GetTickCount64();
+    ASSERT_TRUE(PumpUntil([&] { return updates > before; }));
+    // Returns once Nuvela has handled the copy's notification, queued before it.
+    ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(nuvelaWindow));
+    EXPECT_LT(GetTickCount64() - start, 5000u);
+    {
+        ClipboardSession session;
+        EXPECT_TRUE(session.Open(copier_));
+    }
+    EXPECT_EQ(ClipboardOwner(), owner.window());
+    EXPECT_TRUE(ClipboardHas(CF_UNICODETEXT));
+    EXPECT_TRUE(nuvelaWrites.empty());
+
+    DWORD exitCode = 1;
+    ASSERT_TRUE(RunSecond(L"/X", exitCode));
+    EXPECT_TRUE(nuvela.WaitForExit(5000));
+}
+
 }  // namespace
 }  // namespace clipboard_test

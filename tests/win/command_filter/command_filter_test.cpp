@@ -347,6 +347,24 @@ void ExpectTreeEnded(const ProcessTree& tree) {
     EXPECT_TRUE(ProcessEnds(tree.interpreter, 10000)) << "the interpreter survived";
 }
 
+// A command that ends by itself leaves what it started running, as "start" in a console does;
+// the test then ends that child itself. Past the bound the whole tree goes (test below).
+TEST_F(CommandFilterTest, WhatTheCommandStartedOutlivesItsNormalEnd) {
+    const std::filesystem::path pidFile = folder_.path() / L"pids.txt";
+    EXPECT_EQ(Filter(L"x", ToolCommand(L"detach " + pidFile.wstring()), kUtf8), L"");
+    EXPECT_TRUE(PendingNotification::Text().empty());
+
+    ProcessTree tree;
+    ASSERT_TRUE(ReadProcessTree(pidFile, tree));
+    EXPECT_TRUE(ProcessEnds(tree.tool, 10000));
+    const UniqueHandle child(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, tree.grandchild));
+    ASSERT_TRUE(child) << "the started child was ended with the command";
+    EXPECT_EQ(WaitForSingleObject(child.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "the started child was ended with the command";
+    TerminateProcess(child.get(), 1);
+    EXPECT_EQ(WaitForSingleObject(child.get(), 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+}
+
 constexpr wchar_t kHelperPidFileVariable[] = L"NUVELA_COMMAND_FILTER_HELPER_PIDS";
 
 // Not a test of its own: the test below starts this program to run just this, and kills it

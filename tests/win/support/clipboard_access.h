@@ -148,4 +148,47 @@ private:
     std::thread holder_;
 };
 
+// Another program's window that offers `format` for rendering on request and then stops answering
+// messages, as a hung program does, until Release() or the end of the object; its window goes
+// with it. Nothing may empty the clipboard while it hangs: that too waits for the owner.
+class ClipboardOwnerThatHangs {
+public:
+    explicit ClipboardOwnerThatHangs(UINT format) {
+        owner_ = std::thread([this, format] {
+            UniqueWindow window(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                                                nullptr));
+            {
+                ClipboardSession session;
+                if (window && session.Open(window.get()) && EmptyClipboard()) {
+                    SetClipboardData(format, nullptr);  // returns null for a delayed offer too
+                    offered_ = IsClipboardFormatAvailable(format) != FALSE;
+                }
+            }
+            window_ = window.get();
+            SetEvent(ready_.get());
+            // Bounded, so a run that waits for the rendering ends the test with a failure, not a hang.
+            WaitForSingleObject(release_.get(), 30000);
+        });
+        WaitForSingleObject(ready_.get(), 10000);
+    }
+    ~ClipboardOwnerThatHangs() { Release(); }
+    ClipboardOwnerThatHangs(const ClipboardOwnerThatHangs&) = delete;
+    ClipboardOwnerThatHangs& operator=(const ClipboardOwnerThatHangs&) = delete;
+
+    bool offered() const { return offered_; }
+    HWND window() const { return window_; }
+    // Lets it answer again; returns once its thread and window are gone.
+    void Release() {
+        SetEvent(release_.get());
+        if (owner_.joinable()) owner_.join();
+    }
+
+private:
+    UniqueHandle ready_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    UniqueHandle release_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    bool offered_ = false;
+    HWND window_ = nullptr;
+    std::thread owner_;
+};
+
 }  // namespace clipboard_test

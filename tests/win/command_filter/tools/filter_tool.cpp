@@ -6,6 +6,7 @@
 //   paths                             write the paths of the three standard streams' files, one a line
 //   sleep                             sleep (two minutes at most, should the test fail to end it)
 //   spawn <pid file>                  start "sleep", write "<parent> <own> <child>" ids, sleep
+//   detach <pid file>                 the same with a detached child, then end at once
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -93,21 +94,28 @@ DWORD ParentProcessId() {
     return parent;
 }
 
-int SpawnSleeperAndSleep(const char* pidFile) {
+// Starts this tool in "sleep" mode, inheriting no handle, and writes the ids to `pidFile`.
+bool StartSleeper(const char* pidFile, DWORD creationFlags) {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring commandLine = L"\"" + std::wstring(self) + L"\" sleep";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION child = {};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child))
-        return 2;
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, nullptr,
+                        &startup, &child))
+        return false;
     CloseHandle(child.hThread);
     CloseHandle(child.hProcess);
     if (FILE* file = std::fopen(pidFile, "w")) {
         std::fprintf(file, "%lu %lu %lu\n", ParentProcessId(), GetCurrentProcessId(), child.dwProcessId);
         std::fclose(file);
     }
+    return true;
+}
+
+int SpawnSleeperAndSleep(const char* pidFile) {
+    if (!StartSleeper(pidFile, 0)) return 2;
     Sleep(kLongestSleepMs);
     return 0;
 }
@@ -134,6 +142,7 @@ int main(int argc, char** argv) {
                                      PathOfStream(STD_ERROR_HANDLE) + "\n");
     } else if (mode == "sleep") Sleep(kLongestSleepMs);
     else if (mode == "spawn") return SpawnSleeperAndSleep(argument);
+    else if (mode == "detach") return StartSleeper(argument, DETACHED_PROCESS) ? 0 : 2;
     else return 64;
     return 0;
 }
