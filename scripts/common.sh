@@ -94,7 +94,8 @@ match_window_management() {
 # Wine's user-interface fonts have no Japanese glyphs and no Japanese font to fall back on: link
 # them to Noto Sans CJK (fonts-noto-cjk), so Japanese menus and dialogs do not show empty boxes.
 # Wine registers the Noto fonts itself and links some faces to fonts that are not installed, so
-# only the link we add tells whether it is done.
+# only the link we add tells whether it is done. Wine writes its own links back whenever a program
+# runs under another ANSI code page (the filter tests' UTF-8 tool does), so every start checks again.
 CJK_LINK_KEY='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
 link_cjk_font() {
     "$WINE" reg query "$CJK_LINK_KEY" /v Tahoma 2>/dev/null | grep -q 'NotoSansCJK-Regular.ttc' && return
