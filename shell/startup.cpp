@@ -99,7 +99,7 @@ void ChooseSettingsStore(const wchar_t* commandLine) {
     if (length > 0 && length < 520 && IsIniProgramName(std::wstring(path, length))) IniMode = true;
 }
 
-// "/P", "/P0", "/P1", "/R" and "/C..." once the main window exists.
+// "/P", "/P0", "/P1", "/R" and the monitoring part of "/C..." once the main window exists.
 void RunStartOption(HWND window, const wchar_t* commandLine) {
     if (const UINT command = OptionCommand(commandLine)) {
         SendMessageW(window, WM_APP_COMMAND, command, 0);
@@ -110,7 +110,6 @@ void RunStartOption(HWND window, const wchar_t* commandLine) {
     const bool watching = ProcessingOptions.CBWatchEnabled;
     if ((!watching && wanted == L'1') || (watching && wanted == L'0'))
         SendMessageW(window, WM_APP_COMMAND, IDM_WATCH_TOGGLE, 0);
-    SwitchConversionsOff();
 }
 
 int RunMessageLoop() {
@@ -130,6 +129,8 @@ int RunFirstInstance(HINSTANCE instance, const wchar_t* commandLine) {
     MakeProgramFolderCurrent();
     ChooseSettingsStore(commandLine);
     LoadSettings();
+    // Before the window exists: its first processing of the clipboard must already run without them.
+    if (IsCleanStartOption(commandLine)) SwitchConversionsOff();
     LoadSystemLibrary(L"RICHED20.DLL");  // the floating button's preview control; stays loaded
     ResolveClipboardListener();
     if (!CreateMainWindow(instance)) {

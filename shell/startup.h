@@ -17,5 +17,5 @@ std::wstring ProgramFolderOf(const std::wstring& programPath);
 // A program file named ..._o.exe (letters in either case) keeps its settings in the ini file.
 bool IsIniProgramName(const std::wstring& programPath);
 
-// "/C", "/C0", "/C1": the text conversions off for this run, not saved.
+// "/C", "/C0", "/C1": the text conversions off from the start; the next save stores them off.
 void SwitchConversionsOff();

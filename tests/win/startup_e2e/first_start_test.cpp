@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "clipboard_access.h"
 #include "nuvela_harness.h"
 #include "scoped_win.h"
 
@@ -10,7 +11,11 @@ namespace {
 using namespace test_support;
 using FirstStartTest = NuvelaTest;
 
+// The conversions are off before the start's first processing, whether that comes with the
+// window (monitoring stored on) or with "/C1" switching monitoring on.
 TEST_F(FirstStartTest, CleanStartSwitchesConversionsOffAndSetsMonitoring) {
+    const UniqueWindow copier(
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
     struct Case {
         const wchar_t* option;
         const wchar_t* stored;
@@ -24,8 +29,15 @@ TEST_F(FirstStartTest, CleanStartSwitchesConversionsOffAndSetsMonitoring) {
                   {L"TAB4SPACE", L"1"},
                   {L"LC_LF", L"1"},
                   {L"StrConvID", L"Kana"}});
+        clipboard_test::CopyText(copier.get(), L"b a");
         StartedNuvela& first = Start(iniExe_, c.option);
-        ASSERT_TRUE(first.WaitForMainWindow()) << c.option;
+        const HWND window = first.WaitForMainWindow();
+        ASSERT_TRUE(window) << c.option;
+        if (c.stored[0] == L'1' || c.watching) {
+            EXPECT_TRUE(clipboard_test::PumpUntil([&] { return clipboard_test::ClipboardOwner() == window; }, 15000))
+                << c.option;
+            EXPECT_EQ(clipboard_test::ClipboardText(), L"b a") << c.option << ": processed without DelSpace";
+        }
         DWORD exitCode = 1;
         ASSERT_TRUE(RunSecond(L"/X", exitCode));
         ASSERT_TRUE(first.WaitForExit()) << c.option;
