@@ -130,13 +130,18 @@ struct Failure {
     const char* step = nullptr;  // nullptr: the round succeeded
     int copy = -1;
     DWORD waitedMs = 0;
+    bool exited = false;  // the subject ended by itself before the deadline
 };
 
 void PrintFailure(const char* prefix, const Subject& subject, const Failure& failure) {
     std::fprintf(stderr, "%s: %s did not %s", prefix, subject.name, failure.step);
     if (failure.copy == 0) std::fprintf(stderr, " the warm-up copy");
     if (failure.copy > 0) std::fprintf(stderr, " copy %d of %d", failure.copy, kCopiesPerRound);
-    std::fprintf(stderr, " within %.1f s\n", failure.waitedMs / 1000.0);
+    if (failure.exited) {
+        std::fprintf(stderr, ": it ended by itself\n");
+    } else {
+        std::fprintf(stderr, " within %.1f s\n", failure.waitedMs / 1000.0);
+    }
 }
 
 struct FoundWindow {
@@ -219,9 +224,10 @@ Failure MeasureRound(HWND driver, Subject& subject, std::vector<double>& times) 
     if (!process) return {"start", -1, 0};
     const HWND window = WaitForWindow(process.get(), subject.windowClass, startDeadlineMs);
     if (!window) {
+        const bool exited = WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
         TerminateProcess(process.get(), 1);
         WaitForSingleObject(process.get(), 5000);
-        return {"start", -1, startDeadlineMs};
+        return {"start", -1, startDeadlineMs, exited};
     }
     subject.startUpMs = std::max(subject.startUpMs, Now() - started);
     const DWORD deadlineMs = ScaledDeadline(subject);
