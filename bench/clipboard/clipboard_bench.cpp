@@ -18,7 +18,11 @@ namespace {
 
 constexpr size_t kTextUnits = 1 << 20;  // 1 Mi characters, 2 MiB as UTF-16
 constexpr int kCopiesPerRound = 5;
-constexpr DWORD kDeadlineMs = 60000;
+// Waits scale with the subject's measured start-up, so a busy machine stretches them alike; the
+// floor keeps a fast start from making them short, the first start has nothing to scale by yet.
+constexpr DWORD kFirstStartDeadlineMs = 180000;
+constexpr DWORD kMinimumDeadlineMs = 60000;
+constexpr double kDeadlinePerStartUp = 40.0;
 
 HWND subjectWindow = nullptr;
 bool subjectWrote = false;
@@ -36,14 +40,38 @@ double Now() {
     return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
 bool PumpUntil(bool& flag, DWORD deadlineMs) {
     const ULONGLONG deadline = GetTickCount64() + deadlineMs;
     while (!flag && GetTickCount64() < deadline) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        PumpMessages();
     }
     return flag;
+}
+
+// Keeps the driver answering while a subject ends: a subject that sends to every top-level window
+// on its way out would otherwise wait for us.
+bool WaitPumping(HANDLE handle, DWORD deadlineMs) {
+    const ULONGLONG deadline = GetTickCount64() + deadlineMs;
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
+        const DWORD left = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50));
+        if (MsgWaitForMultipleObjects(1, &handle, FALSE, left, QS_ALLINPUT) == WAIT_OBJECT_0) return true;
+        PumpMessages();
+    }
+}
+
+// Another program (Wine's own clipboard thread among them) may hold the clipboard for a moment.
+bool OpenWithin(ClipboardSession& session, HWND owner, DWORD deadlineMs) {
+    const ULONGLONG deadline = GetTickCount64() + deadlineMs;
+    while (!session.Open(owner) && GetTickCount64() < deadline) Sleep(5);
+    return session.IsOpen();
 }
 
 // Lines of words, different for every copy, so no copy equals the one before.
@@ -60,10 +88,9 @@ std::wstring MakeText(int copy) {
     return text;
 }
 
-bool CopyText(HWND owner, const std::wstring& text) {
+bool CopyText(HWND owner, const std::wstring& text, DWORD deadlineMs) {
     ClipboardSession session;
-    for (int attempt = 0; attempt < 200 && !session.Open(owner); ++attempt) Sleep(5);
-    if (!session.IsOpen() || !EmptyClipboard()) return false;
+    if (!OpenWithin(session, owner, deadlineMs) || !EmptyClipboard()) return false;
     UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t)));
     if (!block) return false;
     {
@@ -75,9 +102,9 @@ bool CopyText(HWND owner, const std::wstring& text) {
     return true;
 }
 
-size_t ClipboardTextLength() {
+size_t ClipboardTextLength(DWORD deadlineMs) {
     ClipboardSession session;
-    if (!session.Open(nullptr)) return 0;
+    if (!OpenWithin(session, nullptr, deadlineMs)) return 0;
     HANDLE handle = GetClipboardData(CF_UNICODETEXT);
     GlobalMemoryLock lock(handle);
     const auto* text = static_cast<const wchar_t*>(lock.data());
@@ -85,11 +112,37 @@ size_t ClipboardTextLength() {
 }
 
 struct Subject {
-    const wchar_t* name;
+    const char* name;
     std::filesystem::path exe;
     const wchar_t* windowClass;
     std::wstring endArguments;  // empty: ended by WM_CLOSE
+    double startUpMs = 0;       // the longest start so far; 0 before the first
 };
+
+DWORD ScaledDeadline(const Subject& subject) {
+    if (subject.startUpMs <= 0) return kFirstStartDeadlineMs;
+    const double scaled = subject.startUpMs * kDeadlinePerStartUp;
+    return scaled > kMinimumDeadlineMs ? static_cast<DWORD>(scaled) : kMinimumDeadlineMs;
+}
+
+// What went wrong in a round, said as "<subject> did not <step> ...".
+struct Failure {
+    const char* step = nullptr;  // nullptr: the round succeeded
+    int copy = -1;
+    DWORD waitedMs = 0;
+    bool exited = false;  // the subject ended by itself before the deadline
+};
+
+void PrintFailure(const char* prefix, const Subject& subject, const Failure& failure) {
+    std::fprintf(stderr, "%s: %s did not %s", prefix, subject.name, failure.step);
+    if (failure.copy == 0) std::fprintf(stderr, " the warm-up copy");
+    if (failure.copy > 0) std::fprintf(stderr, " copy %d of %d", failure.copy, kCopiesPerRound);
+    if (failure.exited) {
+        std::fprintf(stderr, ": it ended by itself\n");
+    } else {
+        std::fprintf(stderr, " within %.1f s\n", failure.waitedMs / 1000.0);
+    }
+}
 
 struct FoundWindow {
     DWORD processId;
@@ -120,39 +173,85 @@ UniqueHandle StartProcess(const std::filesystem::path& exe, const std::wstring& 
     return UniqueHandle(info.hProcess);
 }
 
-// One round: start the subject, warm it up with one copy, time the copies, end it.
-bool MeasureRound(HWND driver, const Subject& subject, std::vector<double>& times) {
-    UniqueHandle process = StartProcess(subject.exe, L"");
-    if (!process) return false;
-    FoundWindow found = {GetProcessId(process.get()), subject.windowClass, nullptr};
-    const ULONGLONG deadline = GetTickCount64() + kDeadlineMs;
-    while (!found.window && GetTickCount64() < deadline) {
+HWND WaitForWindow(HANDLE process, const wchar_t* windowClass, DWORD deadlineMs) {
+    FoundWindow found = {GetProcessId(process), windowClass, nullptr};
+    const ULONGLONG deadline = GetTickCount64() + deadlineMs;
+    while (!found.window && GetTickCount64() < deadline && WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
         EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&found));
-        if (!found.window) Sleep(20);
+        if (!found.window) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            PumpMessages();
+        }
     }
-    subjectWindow = found.window;
-    bool ok = subjectWindow != nullptr;
-    for (int copy = 0; ok && copy <= kCopiesPerRound; ++copy) {
+    return found.window;
+}
+
+// Copy 0 warms the subject up; the timed copies are kept only when the whole round succeeds.
+Failure CopyAndTime(HWND driver, HWND window, DWORD deadlineMs, std::vector<double>& times) {
+    subjectWindow = window;
+    Failure failure;
+    for (int copy = 0; !failure.step && copy <= kCopiesPerRound; ++copy) {
         const std::wstring text = MakeText(copy);
         subjectWrote = false;
         const double start = Now();
-        ok = CopyText(driver, text) && PumpUntil(subjectWrote, kDeadlineMs);
+        const bool wrote = CopyText(driver, text, deadlineMs) && PumpUntil(subjectWrote, deadlineMs);
         const double elapsed = Now() - start;
-        ok = ok && ClipboardTextLength() == text.size();
-        if (ok && copy > 0) times.push_back(elapsed);  // copy 0 warms the subject up
+        if (wrote && ClipboardTextLength(deadlineMs) == text.size()) {
+            if (copy > 0) times.push_back(elapsed);
+        } else {
+            failure = {"process", copy, deadlineMs};
+        }
     }
     subjectWindow = nullptr;
+    return failure;
+}
+
+bool EndSubject(const Subject& subject, HWND window, HANDLE process, DWORD deadlineMs) {
     if (subject.endArguments.empty()) {
-        PostMessageW(found.window, WM_CLOSE, 0, 0);
+        PostMessageW(window, WM_CLOSE, 0, 0);
     } else {
         UniqueHandle second = StartProcess(subject.exe, subject.endArguments);
-        if (second) WaitForSingleObject(second.get(), kDeadlineMs);
+        if (second) WaitPumping(second.get(), deadlineMs);
     }
-    if (WaitForSingleObject(process.get(), kDeadlineMs) != WAIT_OBJECT_0) {
+    return WaitPumping(process, deadlineMs);
+}
+
+// One round: start the subject, time its copies, end it. The subject never outlives the round.
+Failure MeasureRound(HWND driver, Subject& subject, std::vector<double>& times) {
+    const DWORD startDeadlineMs = ScaledDeadline(subject);
+    const double started = Now();
+    UniqueHandle process = StartProcess(subject.exe, L"");
+    if (!process) return {"start", -1, 0};
+    const HWND window = WaitForWindow(process.get(), subject.windowClass, startDeadlineMs);
+    if (!window) {
+        const bool exited = WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
         TerminateProcess(process.get(), 1);
-        ok = false;
+        WaitForSingleObject(process.get(), 5000);
+        return {"start", -1, startDeadlineMs, exited};
     }
-    return ok;
+    subject.startUpMs = std::max(subject.startUpMs, Now() - started);
+    const DWORD deadlineMs = ScaledDeadline(subject);
+    std::vector<double> roundTimes;
+    Failure failure = CopyAndTime(driver, window, deadlineMs, roundTimes);
+    if (!EndSubject(subject, window, process.get(), deadlineMs)) {
+        TerminateProcess(process.get(), 1);
+        WaitForSingleObject(process.get(), 5000);
+        if (!failure.step) failure = {"end", -1, deadlineMs};
+    }
+    if (!failure.step) times.insert(times.end(), roundTimes.begin(), roundTimes.end());
+    return failure;
+}
+
+// A round that fails is tried once more, so one stall of a busy machine does not lose the figure.
+bool MeasureRoundRetried(HWND driver, Subject& subject, int round, std::vector<double>& times) {
+    char prefix[64];
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        const Failure failure = MeasureRound(driver, subject, times);
+        if (!failure.step) return true;
+        std::snprintf(prefix, sizeof prefix, "round %d, attempt %d of 2", round + 1, attempt);
+        PrintFailure(prefix, subject, failure);
+    }
+    return false;
 }
 
 double Median(std::vector<double> values) {
@@ -185,8 +284,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     const int rounds = argc > 3 ? std::max(1, _wtoi(argv[3])) : 3;
     const std::filesystem::path folder = MakeBenchFolder();
-    Subject nuvela = {L"Nuvela", folder / L"Nuvela_o.exe", L"NuvelaClipboardText", L" /X"};
-    Subject minimal = {L"minimal listener", folder / L"nuvela_minimal_listener.exe", L"NuvelaMinimalListener", L""};
+    Subject nuvela = {"Nuvela.exe", folder / L"Nuvela_o.exe", L"NuvelaClipboardText", L" /X"};
+    Subject minimal = {"the minimal listener", folder / L"nuvela_minimal_listener.exe", L"NuvelaMinimalListener", L""};
     std::filesystem::copy_file(argv[1], nuvela.exe, std::filesystem::copy_options::overwrite_existing);
     std::filesystem::copy_file(argv[2], minimal.exe, std::filesystem::copy_options::overwrite_existing);
     WriteIni(folder / L"Nuvela.ini");
@@ -204,7 +303,8 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<double> nuvelaTimes, minimalTimes;
     bool ok = true;
     for (int round = 0; ok && round < rounds; ++round) {
-        ok = MeasureRound(driver.get(), nuvela, nuvelaTimes) && MeasureRound(driver.get(), minimal, minimalTimes);
+        ok = MeasureRoundRetried(driver.get(), nuvela, round, nuvelaTimes) &&
+             MeasureRoundRetried(driver.get(), minimal, round, minimalTimes);
     }
     RemoveClipboardFormatListener(driver.get());
     if (OpenClipboard(driver.get())) {
@@ -214,11 +314,12 @@ int wmain(int argc, wchar_t** argv) {
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
     if (!ok) {
-        std::fprintf(stderr, "a round failed: a subject did not start, process or end\n");
+        std::fprintf(stderr, "no figure: a round failed twice (see above)\n");
         return 1;
     }
     const double nuvelaMs = Median(nuvelaTimes), minimalMs = Median(minimalTimes);
     std::printf("text: %zu characters; %zu copies each\n", kTextUnits, nuvelaTimes.size());
+    std::printf("start-up: Nuvela %.0f ms, minimal listener %.0f ms (longest)\n", nuvela.startUpMs, minimal.startUpMs);
     std::printf("Nuvela:           median %.1f ms\n", nuvelaMs);
     std::printf("minimal listener: median %.1f ms\n", minimalMs);
     std::printf("ratio: %.2f (target at most 1.20)\n", nuvelaMs / minimalMs);

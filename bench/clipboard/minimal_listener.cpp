@@ -8,8 +8,18 @@
 
 namespace {
 
+// The clipboard may be held for a moment by another program (Wine's own clipboard thread among
+// them); a listener that gave up at once would lose the copy.
+bool OpenClipboardSoon(HWND window) {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (OpenClipboard(window)) return true;
+        Sleep(5);
+    }
+    return false;
+}
+
 void RewriteText(HWND window) {
-    if (GetClipboardOwner() == window || !OpenClipboard(window)) return;
+    if (GetClipboardOwner() == window || !OpenClipboardSoon(window)) return;
     std::vector<wchar_t> text;
     if (HANDLE handle = GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* data = static_cast<const wchar_t*>(GlobalLock(handle))) {
