@@ -345,6 +345,30 @@ TEST_F(MainWindowTest, ConversionMenuHoldsTheLoadedTablesByLanguage) {
     }
 }
 
+// The popup comes from the menu of the start's language, submenu captions included.
+TEST_F(MainWindowTest, PopupCaptionsFollowTheLanguage) {
+    struct Case {
+        Language language;
+        const wchar_t* settings;
+        const wchar_t* convert;
+        const wchar_t* exit;
+    };
+    for (const Case& c : {Case{Language::English, L"&Settings...", L"Con&vert characters", L"E&xit"},
+                          Case{Language::Japanese, L"設定(&S)...", L"ついでにテキスト変換を行う(&V)", L"終了(&X)"}}) {
+        SetLanguage(c.language);
+        ASSERT_TRUE(CreateWindowUnderTest());
+        auto caption = [](UINT item, UINT flags) {
+            wchar_t text[128] = {};
+            GetMenuStringW(TrayPopup(), item, text, 128, flags);
+            return std::wstring(text);
+        };
+        EXPECT_EQ(caption(IDM_SETTINGS, MF_BYCOMMAND), c.settings);
+        EXPECT_EQ(caption(kConvertMenuPosition, MF_BYPOSITION), c.convert);
+        EXPECT_EQ(caption(IDM_EXIT, MF_BYCOMMAND), c.exit);
+        DestroyWindowUnderTest();
+    }
+}
+
 TEST_F(MainWindowTest, ConversionMenuKeepsOnlyNoneWithoutAFileAndAtMost100Tables) {
     ASSERT_TRUE(CreateWindowUnderTest());
     EXPECT_EQ(GetMenuItemCount(ConversionMenu()), 1);

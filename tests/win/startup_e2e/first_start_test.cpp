@@ -50,6 +50,41 @@ TEST_F(FirstStartTest, CleanStartSwitchesConversionsOffAndSetsMonitoring) {
     }
 }
 
+// A first start's "/P", "/P0", "/P1" and "/R" act on its own new window once it exists.
+TEST_F(FirstStartTest, MonitoringAndProcessingOptionsActOnTheNewWindow) {
+    const UniqueWindow copier(
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
+    struct Case {
+        const wchar_t* option;
+        const wchar_t* stored;
+        int watching;
+        bool processed;  // the clipboard taken over and changed while it ran
+    };
+    for (const Case& c : {Case{L"/P", L"1", 0, true}, Case{L"/p", L"0", 1, true}, Case{L"/P0", L"1", 0, true},
+                          Case{L"/P0", L"0", 0, false}, Case{L"/P1", L"0", 1, true}, Case{L"/p1", L"1", 1, true},
+                          Case{L"/R", L"0", 0, true}, Case{L"/r", L"1", 1, true}}) {
+        WriteIni({{L"CBWatchEnabled", c.stored}, {L"DelSpace", L"1"}});
+        clipboard_test::CopyText(copier.get(), L"b a");
+        StartedNuvela& first = Start(iniExe_, c.option);
+        const HWND window = first.WaitForMainWindow();
+        ASSERT_TRUE(window) << c.option;
+        if (c.processed) {
+            EXPECT_TRUE(clipboard_test::PumpUntil([&] { return clipboard_test::ClipboardOwner() == window; }, 15000))
+                << c.option << " " << c.stored;
+            EXPECT_EQ(clipboard_test::ClipboardText(), L"ba") << c.option << " " << c.stored;
+        } else {
+            ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(window)) << c.option;
+            EXPECT_NE(clipboard_test::ClipboardOwner(), window) << c.option;
+            EXPECT_EQ(clipboard_test::ClipboardText(), L"b a") << c.option;
+        }
+        DWORD exitCode = 1;
+        ASSERT_TRUE(RunSecond(L"/X", exitCode));
+        ASSERT_TRUE(first.WaitForExit()) << c.option;
+        EXPECT_EQ(IniInteger(L"CBWatchEnabled"), c.watching) << c.option << " " << c.stored;
+        EXPECT_EQ(IniInteger(L"DelSpace"), 1) << c.option;
+    }
+}
+
 // The ini file lands beside the program, wherever it was started from.
 TEST_F(FirstStartTest, UnderscoreOProgramKeepsItsSettingsBesideItself) {
     const auto elsewhere = folder_->path() / L"elsewhere";

@@ -53,11 +53,24 @@ TEST_F(SecondStartTest, SlashXEndsTheRunningInstanceWhichSavesOnTheWay) {
 TEST_F(SecondStartTest, OtherOptionsShowTheAlreadyRunningDialog) {
     StartedNuvela& first = Start(iniExe_, L"");
     ASSERT_TRUE(first.WaitForMainWindow());
-    for (const wchar_t* option : {L"/O", L"/OR", L"/RO", L"/?", L"/C1", L"/P ", L"/Z", L""}) {
+    struct Case {
+        const wchar_t* option;
+        const wchar_t* language;
+        const wchar_t* caption;
+        const wchar_t* cancel;
+    };
+    for (const auto& [option, language, caption, cancel] :
+         {Case{L"/O", L"en", L"Nuvela", L"Cancel"}, Case{L"/OR", L"en", L"Nuvela", L"Cancel"},
+          Case{L"/RO", L"en", L"Nuvela", L"Cancel"}, Case{L"/?", L"en", L"Nuvela", L"Cancel"},
+          Case{L"/C1", L"en", L"Nuvela", L"Cancel"}, Case{L"/P ", L"en", L"Nuvela", L"Cancel"},
+          Case{L"/Z", L"en", L"Nuvela", L"Cancel"}, Case{L"", L"en", L"Nuvela", L"Cancel"},
+          Case{L"", L"ja", L"ヌベラ", L"キャンセル"}}) {
+        const ScopedEnvironmentVariable startLanguage(L"NUVELA_LANG", language);
         StartedNuvela& second = Start(iniExe_, option);
         HWND dialog = second.WaitForDialog();
         ASSERT_TRUE(dialog) << option;
-        EXPECT_EQ(WindowText(dialog), L"Nuvela");
+        EXPECT_EQ(WindowText(dialog), caption);
+        EXPECT_EQ(WindowText(GetDlgItem(dialog, IDCANCEL)), cancel);
         EXPECT_TRUE(GetDlgItem(dialog, 6)) << option;
         EXPECT_TRUE(GetDlgItem(dialog, 33016)) << option;
         // Enter pressed by accident must not force the running instance to end.
@@ -94,19 +107,40 @@ TEST_F(SecondStartTest, SettingsButtonLeavesTheInstanceRunningAndForceExitEndsIt
     EXPECT_EQ(IniInteger(L"FEL_UNIQ"), 0);  // it saved on its way out
 }
 
-TEST_F(SecondStartTest, ForwardingWithoutAWindowShowsTheFindWindowError) {
-    // A program holding the mutex without a window: the second start has nothing to talk to.
+// A program holding the mutex without a window: the second start has nothing to talk to, whether
+// forwarding an option or forcing the end from its dialog.
+TEST_F(SecondStartTest, WithoutARunningWindowTheSecondStartShowsTheFindWindowError) {
     const UniqueHandle mutex(CreateMutexW(nullptr, TRUE, L"NuvelaClipboardText"));
     ASSERT_TRUE(mutex);
-    StartedNuvela& second = Start(iniExe_, L"/P");
-    HWND box = second.WaitForDialog();
-    ASSERT_TRUE(box);
-    EXPECT_EQ(WindowText(box), L"Nuvela");
-    wchar_t text[128] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 128);
-    EXPECT_STREQ(text, L"FindWindow was failed.");
-    PressButton(box, IDOK);
-    EXPECT_TRUE(second.WaitForExit());
+    struct Case {
+        const wchar_t* option;
+        const wchar_t* language;
+        bool forceExit;  // through the already-running dialog
+        const wchar_t* caption;
+        const wchar_t* text;
+    };
+    for (const Case& c : {Case{L"/P", L"en", false, L"Nuvela", L"FindWindow was failed."},
+                          Case{L"/R", L"ja", false, L"ヌベラ", L"ウィンドウの検出に失敗しました。"},
+                          Case{L"", L"en", true, L"Nuvela", L"FindWindow() failed."},
+                          Case{L"/O", L"ja", true, L"ヌベラ", L"ウィンドウの検出に失敗しました。強制終了に失敗しました。"}}) {
+        const ScopedEnvironmentVariable startLanguage(L"NUVELA_LANG", c.language);
+        StartedNuvela& second = Start(iniExe_, c.option);
+        HWND box = second.WaitForDialog();
+        ASSERT_TRUE(box) << c.option;
+        if (c.forceExit) {
+            const HWND dialog = box;
+            ASSERT_TRUE(GetDlgItem(dialog, 6)) << c.option << ": not the already-running dialog";
+            PressButton(dialog, 6);
+            ASSERT_TRUE(clipboard_test::PumpUntil([&] { return (box = second.WaitForDialog(0)) && box != dialog; },
+                                                  15000))
+                << c.option;
+        }
+        EXPECT_EQ(WindowText(box), c.caption) << c.option;
+        EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), c.text) << c.option;
+        PressButton(box, IDOK);
+        ASSERT_TRUE(second.WaitForExit()) << c.option;
+        EXPECT_EQ(second.ExitCode(), 0u) << c.option;
+    }
 
     DWORD exitCode = 1;
     ASSERT_TRUE(RunSecond(L"/X", exitCode));  // "/X" with nothing to end says nothing
