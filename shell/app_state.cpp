@@ -5,6 +5,10 @@
 HINSTANCE ProgramInstance = nullptr;
 HWND MainWindow = nullptr;
 ProgramIconSet ProgramIcons;
+HWND FloatingWindow = nullptr;
+HWND FloatingPreview = nullptr;
+HWND SettingsDialogWindow = nullptr;
+FloatingOpacityPreview OpacityPreview;
 
 namespace {
 HICON LoadSharedIcon(HINSTANCE instance, int resource, int size) {

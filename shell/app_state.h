@@ -20,3 +20,17 @@ void LoadProgramIcons(HINSTANCE instance);
 
 // Large icon 107 and small icon 131, as every dialog of the program carries them.
 void SetDialogIcons(HWND dialog);
+
+// The floating button and the settings dialog publish themselves here while they exist: the main
+// window, the clipboard service and each other reach them through these handles.
+extern HWND FloatingWindow;        // the floating button; null while it does not exist
+extern HWND FloatingPreview;       // its clipboard preview, a read-only rich edit
+extern HWND SettingsDialogWindow;  // the open settings dialog; null while it is closed
+
+// While the settings dialog is open, its two trackbars show on the floating button at once.
+struct FloatingOpacityPreview {
+    bool on = false;
+    int normal = 255;     // while the mouse is not over the button
+    int mouseOver = 255;  // while it is
+};
+extern FloatingOpacityPreview OpacityPreview;
