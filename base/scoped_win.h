@@ -57,7 +57,9 @@ using UniqueGlobal = ScopedHandle<NullIsInvalid<HGLOBAL, GlobalFree>>;  // until
 // Global memory locked for the lifetime of the object.
 class GlobalMemoryLock {
 public:
-    explicit GlobalMemoryLock(HGLOBAL memory) : memory_(memory), data_(memory ? GlobalLock(memory) : nullptr) {}
+    using LockFunction = LPVOID(WINAPI*)(HGLOBAL);
+    explicit GlobalMemoryLock(HGLOBAL memory, LockFunction lock = ::GlobalLock)
+        : memory_(memory), data_(memory ? lock(memory) : nullptr) {}
     ~GlobalMemoryLock() {
         if (data_) GlobalUnlock(memory_);
     }

@@ -12,6 +12,7 @@
 namespace {
 
 SetClipboardDataFunction setClipboardData = ::SetClipboardData;
+ClipboardSystemSteps systemSteps{::EmptyClipboard, ::GlobalAlloc, ::GlobalLock};
 
 // Markers whose mere presence asks to be left alone.
 constexpr const wchar_t* kPresenceMarkers[] = {L"ExcludeClipboardContentFromMonitorProcessing",
@@ -39,7 +40,7 @@ bool SplitNulList(const Char* begin, const Char* end, std::vector<std::wstring>&
 
 TextCopyResult CopyTextBlock(HANDLE block, std::wstring& text) {
     const SIZE_T size = GlobalSize(block);
-    GlobalMemoryLock lock(block);
+    GlobalMemoryLock lock(block, systemSteps.lockBlock);
     if (!lock.data()) return TextCopyResult::LockFailed;
     // An odd last byte is no code unit, and a block without NUL ends at its size.
     const SIZE_T units = size / sizeof(wchar_t);
@@ -90,9 +91,9 @@ std::wstring FileListText(const std::vector<std::wstring>& paths, bool fullPaths
 
 BlockResult MakeTextBlock(std::wstring_view text, UniqueGlobal& block) {
     const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
-    block.reset(GlobalAlloc(GMEM_MOVEABLE, bytes));
+    block.reset(systemSteps.allocBlock(GMEM_MOVEABLE, bytes));
     if (!block) return BlockResult::AllocFailed;
-    GlobalMemoryLock lock(block.get());
+    GlobalMemoryLock lock(block.get(), systemSteps.lockBlock);
     if (!lock.data()) {
         block.reset();
         return BlockResult::LockFailed;
@@ -108,6 +109,14 @@ HANDLE PutClipboardData(UINT format, HANDLE data) { return setClipboardData(form
 SetClipboardDataFunction SetClipboardDataStep(SetClipboardDataFunction function) {
     return std::exchange(setClipboardData, function ? function : ::SetClipboardData);
 }
+
+ClipboardSystemSteps SetClipboardSystemSteps(const ClipboardSystemSteps& steps) {
+    return std::exchange(systemSteps, {steps.emptyClipboard ? steps.emptyClipboard : ::EmptyClipboard,
+                                       steps.allocBlock ? steps.allocBlock : ::GlobalAlloc,
+                                       steps.lockBlock ? steps.lockBlock : ::GlobalLock});
+}
+
+bool EmptyOpenClipboard() { return systemSteps.emptyClipboard(); }
 
 bool PutTextOnClipboard(std::wstring_view text) {
     UniqueGlobal block;

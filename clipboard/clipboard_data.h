@@ -29,6 +29,18 @@ using SetClipboardDataFunction = HANDLE (*)(UINT format, HANDLE data);
 HANDLE PutClipboardData(UINT format, HANDLE data);
 SetClipboardDataFunction SetClipboardDataStep(SetClipboardDataFunction function);
 
+// The other calls of a run that a busy or short-of-memory system can fail: emptying the clipboard,
+// and allocating and locking the blocks of text read from it and written to it. Replaceable so
+// tests can fail each one; a null member is the system's own call. Returns the previous steps.
+struct ClipboardSystemSteps {
+    BOOL(WINAPI* emptyClipboard)() = nullptr;
+    HGLOBAL(WINAPI* allocBlock)(UINT flags, SIZE_T bytes) = nullptr;
+    LPVOID(WINAPI* lockBlock)(HGLOBAL block) = nullptr;
+};
+ClipboardSystemSteps SetClipboardSystemSteps(const ClipboardSystemSteps& steps);
+
+[[nodiscard]] bool EmptyOpenClipboard();
+
 // Puts `text` on the open clipboard as CF_UNICODETEXT; the block then belongs to the system.
 [[nodiscard]] bool PutTextOnClipboard(std::wstring_view text);
 

@@ -136,7 +136,7 @@ void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& marke
     case TextCopyResult::Copied:
         break;
     }
-    if (!EmptyClipboard()) {
+    if (!EmptyOpenClipboard()) {
         AppendError(L"クリップボードの内容を空にできませんでした。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
                     L"Cannot empty clipboard.");
         return;
@@ -234,7 +234,7 @@ bool WriteBack(const std::wstring& text, Branch branch, const PrivacyMarkers& ma
     case BlockResult::Made:
         break;
     }
-    if (branch == Branch::Files && !EmptyClipboard()) {
+    if (branch == Branch::Files && !EmptyOpenClipboard()) {
         AppendError(L"クリップボードの内容を空にできませんでした。", L"Cannot empty clipboard.");
         return false;
     }

@@ -46,6 +46,7 @@ private:
 using std::chrono::milliseconds;
 
 milliseconds commandTimeLimit = kCommandTimeLimit;
+PipeFileReader pipeFileReader = ReadPipeFile;
 
 // Once the command's processes are told to end, how long to wait for the last of them to go, so
 // that none still holds a temporary file when it is deleted.
@@ -130,33 +131,6 @@ UniqueStdFile OpenStdFile(const std::wstring& path, const wchar_t* mode) {
     }
     // a short write would hand the command a truncated text as if it were whole
     return std::fclose(file.release()) == 0 && written;
-}
-
-enum class ReadResult { Read, CannotOpen, NoMemory, CannotRead };
-
-// The whole file followed by two zero bytes, so every decoder finds its terminating NUL inside the
-// buffer; an empty file gives no bytes at all.
-ReadResult ReadPipeFile(const std::wstring& path, std::vector<char>& bytes) {
-    bytes.clear();
-    UniqueStdFile file = OpenStdFile(path, L"rb");
-    if (!file) return ReadResult::CannotOpen;
-    if (_fseeki64(file.get(), 0, SEEK_END) != 0) return ReadResult::CannotRead;
-    const long long length = _ftelli64(file.get());
-    if (length < 0 || _fseeki64(file.get(), 0, SEEK_SET) != 0) return ReadResult::CannotRead;
-    if (length < 1) return ReadResult::Read;
-    const auto size = static_cast<std::size_t>(length);
-    try {
-        bytes.assign(size + 2, '\0');
-    } catch (const std::bad_alloc&) {
-        return ReadResult::NoMemory;
-    } catch (const std::length_error&) {
-        return ReadResult::NoMemory;
-    }
-    if (std::fread(bytes.data(), 1, size, file.get()) != size) {
-        bytes.clear();
-        return ReadResult::CannotRead;
-    }
-    return ReadResult::Read;
 }
 
 std::wstring UserTemporaryFolder() {
@@ -295,17 +269,17 @@ std::wstring TimeLimitMessage(const std::wstring& command) {
 
 void TakeCommandOutput(const std::wstring& path, PipeEncoding encoding, std::wstring& text) {
     std::vector<char> bytes;
-    switch (ReadPipeFile(path, bytes)) {
-    case ReadResult::CannotOpen:
+    switch (pipeFileReader(path, bytes)) {
+    case PipeReadResult::CannotOpen:
         Warn(Tr(L"コマンドラインの出力結果を開けません。", L"Cannot open a file for out-pipe."));
         return;
-    case ReadResult::NoMemory:
+    case PipeReadResult::NoMemory:
         Warn(Tr(L"コマンドラインの出力結果を取得するためのメモリを確保できません。", L"Out of memory for reading pipe."));
         return;
-    case ReadResult::CannotRead:
+    case PipeReadResult::CannotRead:
         Warn(Tr(L"コマンドラインの出力結果を取得できません。", L"Cannot read a file for out-pipe."));
         return;
-    case ReadResult::Read:
+    case PipeReadResult::Read:
         break;
     }
     // An empty output, or one the code page cannot read, empties the text.
@@ -319,12 +293,41 @@ bool IsWorthShowing(const std::wstring& errors) {
 
 void ShowCommandErrors(const std::wstring& path, PipeEncoding encoding) {
     std::vector<char> bytes;
-    if (ReadPipeFile(path, bytes) != ReadResult::Read || bytes.empty()) return;
+    if (pipeFileReader(path, bytes) != PipeReadResult::Read || bytes.empty()) return;
     const std::optional<std::wstring> errors = DecodePipeText(bytes, encoding);
     if (errors && IsWorthShowing(*errors)) Warn(*errors);
 }
 
 }  // namespace
+
+// The two zero bytes let every decoder find its terminating NUL inside the buffer; an empty file
+// gives no bytes at all.
+PipeReadResult ReadPipeFile(const std::wstring& path, std::vector<char>& bytes) {
+    bytes.clear();
+    UniqueStdFile file = OpenStdFile(path, L"rb");
+    if (!file) return PipeReadResult::CannotOpen;
+    if (_fseeki64(file.get(), 0, SEEK_END) != 0) return PipeReadResult::CannotRead;
+    const long long length = _ftelli64(file.get());
+    if (length < 0 || _fseeki64(file.get(), 0, SEEK_SET) != 0) return PipeReadResult::CannotRead;
+    if (length < 1) return PipeReadResult::Read;
+    const auto size = static_cast<std::size_t>(length);
+    try {
+        bytes.assign(size + 2, '\0');
+    } catch (const std::bad_alloc&) {
+        return PipeReadResult::NoMemory;
+    } catch (const std::length_error&) {
+        return PipeReadResult::NoMemory;
+    }
+    if (std::fread(bytes.data(), 1, size, file.get()) != size) {
+        bytes.clear();
+        return PipeReadResult::CannotRead;
+    }
+    return PipeReadResult::Read;
+}
+
+PipeFileReader SetPipeFileReader(PipeFileReader reader) {
+    return std::exchange(pipeFileReader, reader ? reader : ReadPipeFile);
+}
 
 milliseconds SetCommandTimeLimit(milliseconds limit) { return std::exchange(commandTimeLimit, limit); }
 

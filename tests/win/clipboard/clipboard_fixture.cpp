@@ -120,6 +120,7 @@ void ClipboardTest::TearDown() {
     NextViewer = nullptr;
     SetTextProcessor(nullptr);
     SetClipboardDataStep(nullptr);
+    SetClipboardSystemSteps({});
     SetClipboardOpenStep(nullptr);
     SetClipboardWrittenFunction(nullptr);
     SetSoundFunction(nullptr);

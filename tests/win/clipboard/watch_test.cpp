@@ -472,6 +472,77 @@ TEST_F(WatchTest, RefusedFileListWritePutsTheFilesBackAndSaysSo) {
     EXPECT_EQ(ClipboardText(), L"a.txt\r\n");
 }
 
+// Each system call of a run that can fail fails once, at the call a test names (0: never).
+struct FailingCalls {
+    int empty = 0;
+    int alloc = 0;
+    int lock = 0;
+};
+FailingCalls failing;
+int emptyCalls = 0, allocCalls = 0, lockCalls = 0;
+
+BOOL WINAPI EmptyUnlessFailing() { return ++emptyCalls == failing.empty ? FALSE : EmptyClipboard(); }
+HGLOBAL WINAPI AllocUnlessFailing(UINT flags, SIZE_T bytes) {
+    return ++allocCalls == failing.alloc ? nullptr : GlobalAlloc(flags, bytes);
+}
+LPVOID WINAPI LockUnlessFailing(HGLOBAL block) { return ++lockCalls == failing.lock ? nullptr : GlobalLock(block); }
+
+// A failure before the clipboard is emptied leaves the copy as it was, every format included; one
+// after it puts the copied text or files back. Either way the balloon says which step failed.
+TEST_F(WatchTest, EachFailingStepIsReportedAndNothingIsLost) {
+    struct Case {
+        const char* name;
+        FailingCalls calls;
+        bool files;
+        bool untouched;  // failed before the clipboard was emptied
+        const wchar_t* japanese;
+        const wchar_t* english;
+    };
+    const Case cases[] = {
+        {"T2 the copied block cannot be locked", {0, 0, 1}, false, true,
+         L"クリップボードのメモリのロックに失敗。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
+         L"GlobalLock() failed."},
+        {"T4 the clipboard cannot be emptied", {1, 0, 0}, false, true,
+         L"クリップボードの内容を空にできませんでした。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
+         L"Cannot empty clipboard."},
+        {"W1 no block for the result", {0, 1, 0}, false, false, L"メモリ確保に失敗。", L"GlobalAlloc() failed."},
+        {"W2 the result's block cannot be locked", {0, 0, 2}, false, false, L"メモリのロックに失敗。", L"GlobalLock() failed."},
+        {"W1 no block for the file names", {0, 1, 0}, true, true, L"メモリ確保に失敗。", L"GlobalAlloc() failed."},
+        {"W3 the file list cannot be emptied", {1, 0, 0}, true, true, L"クリップボードの内容を空にできませんでした。",
+         L"Cannot empty clipboard."},
+    };
+    ProcessingOptions.DelSpace = true;
+    ProcessingOptions.FileFolderCopy = 1;
+    SetClipboardSystemSteps({EmptyUnlessFailing, AllocUnlessFailing, LockUnlessFailing});
+    for (const Case& c : cases) {
+        for (const Language language : {Language::Japanese, Language::English}) {
+            SCOPED_TRACE(std::string(c.name) + (language == Language::English ? " (English)" : " (Japanese)"));
+            SetLanguage(language);
+            recorder_->balloons.clear();
+            failing = c.calls;
+            emptyCalls = allocCalls = lockCalls = 0;
+            if (c.files)
+                Copy(copier_, {DropList({L"C:\\w\\a.txt"})});
+            else
+                Copy(copier_, {UnicodeText(L"k e e p"), RegisteredFormat(L"HTML Format", "<b>keep</b>")});
+            // a run that fails before the engine does not count as processed: its balloon ends it
+            ASSERT_TRUE(PumpUntil([&] { return !recorder_->balloons.empty(); }, 5000));
+            failing = {};
+            ASSERT_EQ(recorder_->balloons.size(), 1u);
+            EXPECT_EQ(recorder_->balloons[0].text, language == Language::English ? c.english : c.japanese);
+            EXPECT_EQ(recorder_->balloons[0].severity, 3u);
+            if (c.files) {
+                EXPECT_TRUE(ClipboardHas(CF_HDROP));
+                EXPECT_FALSE(ClipboardHas(CF_UNICODETEXT));
+            } else {
+                EXPECT_EQ(ClipboardText(), L"k e e p");
+                EXPECT_EQ(ClipboardHas(L"HTML Format"), c.untouched);
+            }
+        }
+    }
+    SetLanguage(Language::English);
+}
+
 // An owner that offers its data for rendering on request and then hangs would keep the run inside
 // GetClipboardData, and the clipboard open for everyone, for as long as it hangs. The run asks it
 // first, gives up within a moment and leaves the offer as it was.

@@ -309,6 +309,46 @@ TEST_F(CommandFilterTest, UnusableTemporaryFolderLeavesTextAndWarns) {
     EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
+// The command ran, but its output cannot be had: the text stays as it was, the failure is said, and
+// what the command wrote on standard error is still shown after it.
+PipeReadResult outputReadFailure = PipeReadResult::Read;
+PipeFileReader realPipeFileReader = nullptr;
+
+PipeReadResult FailOutputFileRead(const std::wstring& path, std::vector<char>& bytes) {
+    if (std::filesystem::path(path).filename().wstring().starts_with(L"NVO")) {
+        bytes.clear();
+        return outputReadFailure;
+    }
+    return realPipeFileReader(path, bytes);
+}
+
+TEST_F(CommandFilterTest, LostOutputLeavesTheTextAndStillShowsTheErrors) {
+    struct {
+        PipeReadResult failure;
+        Language language;
+        const wchar_t* message;
+    } const cases[] = {
+        {PipeReadResult::CannotOpen, Language::English, L"Cannot open a file for out-pipe."},
+        {PipeReadResult::CannotOpen, Language::Japanese, L"コマンドラインの出力結果を開けません。"},
+        {PipeReadResult::NoMemory, Language::English, L"Out of memory for reading pipe."},
+        {PipeReadResult::NoMemory, Language::Japanese, L"コマンドラインの出力結果を取得するためのメモリを確保できません。"},
+        {PipeReadResult::CannotRead, Language::English, L"Cannot read a file for out-pipe."},
+        {PipeReadResult::CannotRead, Language::Japanese, L"コマンドラインの出力結果を取得できません。"},
+    };
+    realPipeFileReader = SetPipeFileReader(FailOutputFileRead);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(static_cast<int>(c.failure)) + (c.language == Language::English ? " en" : " ja"));
+        SetLanguage(c.language);
+        outputReadFailure = c.failure;
+        PendingNotification::Clear();
+        // "upper" would change the text, "emit-err" leaves a message: neither may be lost
+        EXPECT_EQ(Filter(L"kept", ToolCommand(L"emit-err 6f6f7073"), kUtf8), L"kept");
+        EXPECT_EQ(PendingNotification::Text(), std::wstring(c.message) + std::wstring(kMessageSeparator) + L"oops");
+        EXPECT_EQ(PendingNotification::Severity(), SeverityWarning);
+    }
+    SetPipeFileReader(nullptr);
+}
+
 // The filter is the last stage: the CR LF the command adds survives a line stage that turns every
 // break into LF.
 TEST_F(CommandFilterTest, RunsLastInProcessTextAfterTheLineStage) {
