@@ -472,6 +472,32 @@ TEST_F(WatchTest, RefusedFileListWritePutsTheFilesBackAndSaysSo) {
     EXPECT_EQ(ClipboardText(), L"a.txt\r\n");
 }
 
+// A pattern that does not compile leaves the text to the other stages and warns; the success
+// message comes after the warning in the same balloon, which carries the warning's icon.
+TEST_F(WatchTest, InvalidPatternWarnsInTheSameBalloonAsTheSuccess) {
+    ProcessingOptions.SHOW_BALLOON = true;
+    ProcessingOptions.REP_REP = true;
+    ProcessingOptions.REP_BEFORE = L"(unclosed";
+    ProcessingOptions.DelSpace = true;
+    struct {
+        Language language;
+        std::wstring balloon;
+    } const languages[] = {
+        {Language::English, L"regex error.\r\n-----\r\nDeleted attributes of clipboard text."},
+        {Language::Japanese, L"正規表現による文字列置換に失敗\r\n-----\r\nクリップボード文字列の属性を除去しました。"},
+    };
+    for (const auto& l : languages) {
+        SetLanguage(l.language);
+        recorder_->balloons.clear();
+        ASSERT_TRUE(CopyAndWaitProcessed(L"s t i l l"));
+        EXPECT_EQ(ClipboardText(), L"still");
+        ASSERT_EQ(recorder_->balloons.size(), 1u);
+        EXPECT_EQ(recorder_->balloons[0].text, l.balloon);
+        EXPECT_EQ(recorder_->balloons[0].severity, SeverityWarning);
+    }
+    SetLanguage(Language::English);
+}
+
 // Each system call of a run that can fail fails once, at the call a test names (0: never).
 struct FailingCalls {
     int empty = 0;
