@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "clipboard_access.h"
@@ -159,6 +160,35 @@ TEST_F(FirstStartTest, CopyCommandsMoveTheSettingsAndEnd) {
     ASSERT_TRUE(toIni.WaitForExit());
     EXPECT_EQ(IniInteger(L"DelTab"), 1);
     EXPECT_EQ(IniInteger(L"DelSpace"), 1);
+}
+
+// "/?" asks for the help before the program makes its own folder current, so the viewer is looked
+// for, and the help file named relative to, the folder the user started from. A recording viewer
+// planted there proves both: had the folder been switched first, it would not have been found.
+TEST_F(FirstStartTest, HelpOptionAsksTheViewerInTheStartFolderForTheStartTopic) {
+    const auto exe = Install(L"Nuvela.exe");
+    const std::filesystem::path startFolder = folder_->path() / L"started-here";
+    std::filesystem::create_directory(startFolder);
+    std::filesystem::copy_file(ProgramFolder() / L"help_viewer_recorder.exe", startFolder / L"hh.exe");
+    StartedNuvela& help = Start(exe, L"/?", startFolder);
+    ASSERT_TRUE(help.WaitForExit());
+    EXPECT_EQ(help.ExitCode(), 0u);
+
+    const std::filesystem::path record = startFolder / L"help-viewer-ran.txt";
+    ASSERT_TRUE(clipboard_test::PumpUntil([&] { return std::filesystem::exists(record) && std::filesystem::file_size(record) > 0; },
+                          15000));
+    std::wstring commandLine, folder;
+    {
+        std::FILE* file = _wfopen(record.c_str(), L"rb");
+        ASSERT_TRUE(file);
+        wchar_t line[2048];
+        if (std::fgetws(line, 2048, file)) commandLine = line;
+        if (std::fgetws(line, 2048, file)) folder = line;
+        std::fclose(file);
+    }
+    EXPECT_NE(commandLine.find(L"Nuvela.chm::/_RESOURCE/HLP000021.html"), std::wstring::npos) << commandLine;
+    while (!folder.empty() && (folder.back() == L'\n' || folder.back() == L'\\')) folder.pop_back();
+    EXPECT_TRUE(std::filesystem::equivalent(folder, startFolder)) << folder;
 }
 
 TEST_F(FirstStartTest, LanguageComesFromNuvelaLang) {
