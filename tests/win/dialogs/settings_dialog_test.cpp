@@ -20,6 +20,7 @@
 #include "scoped_win.h"
 #include "settings_dialog.h"
 #include "startup_shortcut.h"
+#include "windows_system.h"
 
 namespace dialog_test {
 namespace {
@@ -65,17 +66,27 @@ std::wstring ThisProgramPath() {
     return path;
 }
 
-// The target a saved shortcut points to, read back through the shell's own link object.
-std::wstring ShortcutTarget(const std::wstring& path) {
+struct ShortcutContents {
+    std::wstring target = L"<not loaded>";
+    std::wstring arguments;
+    WORD hotkey = 0xFFFF;
+};
+
+// A saved shortcut, read back through the shell's own link object.
+ShortcutContents ReadShortcut(const std::wstring& path) {
+    ShortcutContents contents;
     ComPointer<IShellLinkW> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put())))
-        return L"<no link object>";
+        return contents;
     ComPointer<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, file.put())) || FAILED(file->Load(path.c_str(), STGM_READ)))
-        return L"<not loaded>";
-    wchar_t target[MAX_PATH] = {};
-    if (FAILED(link->GetPath(target, MAX_PATH, nullptr, 0))) return L"<no path>";
-    return target;
+        return contents;
+    wchar_t text[MAX_PATH] = {};
+    contents.target = SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, 0)) ? text : L"<no path>";
+    text[0] = L'\0';
+    if (SUCCEEDED(link->GetArguments(text, MAX_PATH))) contents.arguments = text;
+    link->GetHotkey(&contents.hotkey);
+    return contents;
 }
 
 std::wstring ComboText(HWND dialog, int id) {
@@ -207,6 +218,26 @@ TEST_F(SettingsDialogTest, OpensWithTheStoredOptionsAndOkStoresWhatItShows) {
         EXPECT_EQ(o.USE_CMDLINE, c.on);
         EXPECT_FALSE(OpacityPreview.on);
         EXPECT_EQ(SettingsDialogWindow, nullptr);
+    }
+}
+
+// Before Windows 10 the Japanese box speaks of balloon tips; the English one names both.
+TEST_F(SettingsDialogTest, TheNotificationBoxNamesWhatTheRunningWindowsShows) {
+    const bool beforeWindows10 = OsVersionNumber() < 1000;
+    const struct {
+        Language language;
+        const wchar_t* caption;
+    } cases[] = {
+        {Language::Japanese, beforeWindows10 ? L"テキスト属性を除去したらバルーンチップで知らせる(&A)"
+                                             : L"テキスト属性を除去したらトースト通知で知らせる(&A)"},
+        {Language::English, L"Displ&ay a toast notification or balloon tip"},
+    };
+    for (const auto& c : cases) {
+        SetLanguage(c.language);
+        Drive(RunSettingsDialogWithoutOwner, [&](HWND dialog) {
+            EXPECT_EQ(TextOf(dialog, IDC_SETTINGS_BALLOON), c.caption);
+            Press(dialog, IDCANCEL);
+        });
     }
 }
 
@@ -453,7 +484,10 @@ TEST_F(SettingsDialogTest, TheShortcutIsCreatedFoundAtTheNextOpeningAndDeleted) 
         EXPECT_TRUE(created);
         ASSERT_TRUE(std::filesystem::exists(ShortcutFile(c.file)));
         EXPECT_FALSE(std::filesystem::exists(ShortcutFile(c.other)));
-        EXPECT_EQ(ShortcutTarget(ShortcutFile(c.file).wstring()), ThisProgramPath());
+        const ShortcutContents shortcut = ReadShortcut(ShortcutFile(c.file).wstring());
+        EXPECT_EQ(shortcut.target, ThisProgramPath());
+        EXPECT_EQ(shortcut.arguments, L"");
+        EXPECT_EQ(shortcut.hotkey, 0);
         Drive(RunSettingsDialogWithoutOwner, [](HWND dialog) {
             EXPECT_TRUE(Checked(dialog, IDC_SETTINGS_STARTUP));
             Click(dialog, IDC_SETTINGS_STARTUP);
