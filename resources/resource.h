@@ -66,7 +66,7 @@
 #define IDC_SETTINGS_CMDLINE_LABEL 1017    // Japanese only
 #define IDC_SETTINGS_CHARCODE_LABEL 1018
 #define IDC_SETTINGS_FEEDBACK 1019
-#define IDC_SETTINGS_FLOATING 1013         // the floating button's close unchecks it and sends it
+#define IDC_SHOW_FLOATING 1013         // the floating button's close unchecks it and sends it
 #define IDC_SETTINGS_OPACITY_LABEL 1020
 #define IDC_SETTINGS_OPACITY 1021          // trackbar: ALPHA_FLOATING
 #define IDC_SETTINGS_OPACITY_HIGH 1022

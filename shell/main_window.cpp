@@ -244,7 +244,7 @@ void RunMenuDialog(UINT command, bool saveOnOk) {
     if (OpenMenuDialog(command) && saveOnOk) SaveSettings();
 }
 
-void RunSettingsCommand() {
+void RunSettingsDialog() {
     if (DialogBusy) return;
     RunMenuDialog(IDM_SETTINGS, true);
     // Whatever the dialog ended with, the floating button is brought in line with the options here.
@@ -267,7 +267,7 @@ void RunCommand(HWND window, UINT command) {
     case IDM_WATCH_OFF: SetMonitoring(window, false); break;
     case IDM_WATCH_ON: SetMonitoring(window, true); break;
     case IDM_PROCESS_NOW: ProcessClipboardNow(window); break;
-    case IDM_SETTINGS: RunSettingsCommand(); break;
+    case IDM_SETTINGS: RunSettingsDialog(); break;
     case IDM_CONVERT_NONE: SelectConversion(command); break;
     case IDM_DEL_SPACE: ToggleAndSave(o.DelSpace); break;
     case IDM_DEL_ENTER: ToggleAndSave(o.DelEnter); break;

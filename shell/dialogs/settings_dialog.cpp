@@ -103,9 +103,9 @@ SettingsDialogState& StateOf(HWND dialog) {
 
 SettingsDraft DraftFromOptions() {
     const auto& o = ProcessingOptions;
-    return {o.SHOW_BALLOON,  o.PLAY_SOUND,  o.PLAY_SOUND_FNAME, o.SHOW_FLOATING, o.ALPHA_FLOATING,
-            o.ALPHA_FLOATING2, o.CHKCLOSE_FLOATING, o.MultiDivSec, o.Delay1Sec, o.USE_CMDLINE,
-            o.CMDLINE,       o.CMDLINE_CHARCODE, o.BIGDIALOG};
+    return {o.SHOW_BALLOON,      o.PLAY_SOUND,  o.PLAY_SOUND_FNAME, o.SHOW_FLOATING, o.ALPHA_FLOATING,
+            o.ALPHA_FLOATING2,   o.CHKCLOSE_FLOATING, o.MultiDivSec, o.Delay1Sec,   o.USE_CMDLINE,
+            o.CMDLINE,           o.CMDLINE_CHARCODE,  o.BIGDIALOG};
 }
 
 void CommitDraft(const SettingsDraft& draft) {
@@ -132,7 +132,7 @@ void EnableControls(HWND dialog, const int (&ids)[N], bool enabled) {
 
 void ApplySoundSwitch(HWND dialog) { EnableControls(dialog, kSoundControls, IsChecked(dialog, IDC_SETTINGS_SOUND)); }
 void ApplyFloatingSwitch(HWND dialog) {
-    EnableControls(dialog, kFloatingControls, IsChecked(dialog, IDC_SETTINGS_FLOATING));
+    EnableControls(dialog, kFloatingControls, IsChecked(dialog, IDC_SHOW_FLOATING));
 }
 void ApplyCommandLineSwitch(HWND dialog) {
     EnableControls(dialog, kCommandLineControls, IsChecked(dialog, IDC_SETTINGS_USE_CMDLINE));
@@ -211,7 +211,7 @@ void Load(HWND dialog, const SettingsDialogState& state) {
     SetChecked(dialog, IDC_SETTINGS_SOUND, draft.sound);
     ApplySoundSwitch(dialog);
     LoadPathEdit(dialog, IDC_SETTINGS_SOUND_FILE, draft.soundFile);
-    SetChecked(dialog, IDC_SETTINGS_FLOATING, draft.floating);
+    SetChecked(dialog, IDC_SHOW_FLOATING, draft.floating);
     ApplyFloatingSwitch(dialog);
     SetChecked(dialog, IDC_SETTINGS_CONFIRM_CLOSE, draft.confirmClose);
     SetUpTrackbar(dialog, IDC_SETTINGS_OPACITY, draft.opacity);
@@ -252,8 +252,6 @@ BOOL OnInitDialog(HWND dialog, SettingsDialogState* state) {
     return TRUE;
 }
 
-// File chooser ----------------------------------------------------------------------------------
-
 bool SystemFileChooser(OPENFILENAMEW& request, DWORD& error) {
     if (GetOpenFileNameW(&request)) return true;
     error = CommDlgExtendedError();
@@ -286,8 +284,6 @@ void ChooseFileInto(HWND dialog, const FileChoiceButton& button) {
     SetControlText(dialog, button.edit, buffer.c_str());
     SendDlgItemMessageW(dialog, button.edit, EM_SETMODIFY, TRUE, 0);  // a chosen path is the user's change
 }
-
-// Feedback page ---------------------------------------------------------------------------------
 
 INT_PTR ShellOpen(HWND owner, const std::wstring& address, const std::wstring& directory) {
     return reinterpret_cast<INT_PTR>(
@@ -322,8 +318,6 @@ void OpenFeedbackPage(HWND dialog) {
     }
     MakeProgramFolderCurrent();  // the ini file is addressed relative to it
 }
-
-// OK --------------------------------------------------------------------------------------------
 
 void ShowInputError(const wchar_t* text, const wchar_t* caption) {
     ShowMessageBox(nullptr, text, caption, MB_OK | MB_ICONERROR);
@@ -384,7 +378,7 @@ bool Store(HWND dialog, SettingsDialogState& state) {
     MatchStartupShortcut(dialog, state.shortcutPath);
     draft.interval = ChosenValue(dialog, IDC_SETTINGS_INTERVAL, kIntervals, kIntervalFallback);
     draft.delay = ChosenValue(dialog, IDC_SETTINGS_DELAY, kDelays, kDelayFallback);
-    draft.floating = IsChecked(dialog, IDC_SETTINGS_FLOATING);
+    draft.floating = IsChecked(dialog, IDC_SHOW_FLOATING);
     draft.opacity = TrackbarPosition(dialog, IDC_SETTINGS_OPACITY);
     draft.mouseOverOpacity = TrackbarPosition(dialog, IDC_SETTINGS_MOUSEOVER_OPACITY);
     draft.confirmClose = IsChecked(dialog, IDC_SETTINGS_CONFIRM_CLOSE);
@@ -410,7 +404,7 @@ void EndSettingsDialog(HWND dialog, int result) {
 void OnCommand(HWND dialog, WORD id) {
     switch (id) {
     case IDC_SETTINGS_SOUND: ApplySoundSwitch(dialog); break;
-    case IDC_SETTINGS_FLOATING: ApplyFloatingSwitch(dialog); break;
+    case IDC_SHOW_FLOATING: ApplyFloatingSwitch(dialog); break;
     case IDC_SETTINGS_USE_CMDLINE: ApplyCommandLineSwitch(dialog); break;
     case IDC_SETTINGS_SOUND_BROWSE: ChooseFileInto(dialog, kSoundFileChoice); break;
     case IDC_SETTINGS_CMDLINE_BROWSE: ChooseFileInto(dialog, kProgramFileChoice); break;

@@ -149,8 +149,6 @@ private:
     MakerAddresses previousAddresses_;
 };
 
-// ---- Opening and OK
-
 TEST_F(SettingsDialogTest, OpensWithTheStoredOptionsAndOkStoresWhatItShows) {
     const struct {
         Language language;
@@ -185,7 +183,7 @@ TEST_F(SettingsDialogTest, OpensWithTheStoredOptionsAndOkStoresWhatItShows) {
         o.ALPHA_FLOATING2 = c.mouseOverOpacity;
         const bool confirmed = Drive(RunSettingsDialogWithoutOwner, [&](HWND dialog) {
             EXPECT_EQ(SettingsDialogWindow, dialog);
-            for (int id : {IDC_SETTINGS_BALLOON, IDC_SETTINGS_SOUND, IDC_SETTINGS_FLOATING, IDC_SETTINGS_CONFIRM_CLOSE,
+            for (int id : {IDC_SETTINGS_BALLOON, IDC_SETTINGS_SOUND, IDC_SHOW_FLOATING, IDC_SETTINGS_CONFIRM_CLOSE,
                            IDC_SETTINGS_USE_CMDLINE})
                 EXPECT_EQ(Checked(dialog, id), c.on) << id;
             EXPECT_FALSE(Checked(dialog, IDC_SETTINGS_STARTUP));
@@ -247,7 +245,7 @@ TEST_F(SettingsDialogTest, OkStoresWhatTheUserChanged) {
         Click(dialog, IDC_SETTINGS_BALLOON);
         Click(dialog, IDC_SETTINGS_SOUND);
         TypeInto(dialog, IDC_SETTINGS_SOUND_FILE, L"ding.wav");
-        Click(dialog, IDC_SETTINGS_FLOATING);
+        Click(dialog, IDC_SHOW_FLOATING);
         Click(dialog, IDC_SETTINGS_CONFIRM_CLOSE);
         MoveTrackbar(dialog, IDC_SETTINGS_OPACITY, 90);
         MoveTrackbar(dialog, IDC_SETTINGS_MOUSEOVER_OPACITY, 180);
@@ -291,8 +289,6 @@ TEST_F(SettingsDialogTest, TrackbarsPreviewOnTheFloatingButtonAndCancelDropsTheP
     EXPECT_EQ(ProcessingOptions.ALPHA_FLOATING2, 250);
 }
 
-// ---- The three switches
-
 TEST_F(SettingsDialogTest, EachSwitchEnablesItsControls) {
     const struct {
         Language language;
@@ -300,7 +296,7 @@ TEST_F(SettingsDialogTest, EachSwitchEnablesItsControls) {
         std::vector<int> controls;
     } cases[] = {
         {Language::English, IDC_SETTINGS_SOUND, {IDC_SETTINGS_SOUND_FILE, IDC_SETTINGS_SOUND_BROWSE}},
-        {Language::English, IDC_SETTINGS_FLOATING,
+        {Language::English, IDC_SHOW_FLOATING,
          {IDC_SETTINGS_OPACITY_LABEL, IDC_SETTINGS_OPACITY_LOW, IDC_SETTINGS_OPACITY_HIGH, IDC_SETTINGS_MOUSEOVER_LABEL,
           IDC_SETTINGS_OPACITY, IDC_SETTINGS_MOUSEOVER_OPACITY, IDC_SETTINGS_CONFIRM_CLOSE}},
         {Language::English, IDC_SETTINGS_USE_CMDLINE,
@@ -329,16 +325,14 @@ TEST_F(SettingsDialogTest, AnUncheckedFloatingBoxToldFromOutsideDisablesItsContr
     ProcessingOptions.SHOW_FLOATING = true;
     Drive(RunSettingsDialogWithoutOwner, [](HWND dialog) {
         ASSERT_TRUE(Enabled(dialog, IDC_SETTINGS_OPACITY));
-        CheckDlgButton(dialog, IDC_SETTINGS_FLOATING, BST_UNCHECKED);
-        SendMessageW(dialog, WM_COMMAND, IDC_SETTINGS_FLOATING, 0);
+        CheckDlgButton(dialog, IDC_SHOW_FLOATING, BST_UNCHECKED);
+        SendMessageW(dialog, WM_COMMAND, IDC_SHOW_FLOATING, 0);
         EXPECT_FALSE(Enabled(dialog, IDC_SETTINGS_OPACITY));
         EXPECT_FALSE(Enabled(dialog, IDC_SETTINGS_CONFIRM_CLOSE));
         Press(dialog, IDOK);
     });
     EXPECT_FALSE(ProcessingOptions.SHOW_FLOATING);
 }
-
-// ---- Refusals
 
 TEST_F(SettingsDialogTest, AnEmptyFieldUnderItsSwitchIsRefusedAndNothingIsWritten) {
     const struct {
@@ -389,8 +383,6 @@ TEST_F(SettingsDialogTest, AnEmptyCommandLineWithItsSwitchOffIsAccepted) {
     EXPECT_EQ(ProcessingOptions.CMDLINE, L"");
 }
 
-// ---- Values longer than the edit controls hold
-
 TEST_F(SettingsDialogTest, LongStoredPathsSurviveOkUnlessTheUserEditedThem) {
     const std::wstring longSound = L"C:\\" + std::wstring(3000, L's') + L".wav";
     const std::wstring longCommand = L"cmd /c " + std::wstring(2500, L'c');
@@ -412,8 +404,6 @@ TEST_F(SettingsDialogTest, LongStoredPathsSurviveOkUnlessTheUserEditedThem) {
         EXPECT_EQ(o.CMDLINE, edit ? L"more" : longCommand);
     }
 }
-
-// ---- Hotkeys
 
 // A window of its own for the hotkeys, as the main window holds them.
 struct HiddenWindow : UniqueWindow {
@@ -465,8 +455,6 @@ TEST_F(SettingsDialogTest, CancelWritesNothingButKeepsHotkeysConfirmedMeanwhile)
     MainWindow = nullptr;
 }
 
-// ---- Start-up shortcut
-
 TEST_F(SettingsDialogTest, TheShortcutIsCreatedFoundAtTheNextOpeningAndDeleted) {
     const struct {
         Language language;
@@ -514,8 +502,6 @@ TEST_F(SettingsDialogTest, AShortcutThatCannotBeMadeIsReportedAndTheRestIsApplie
     EXPECT_TRUE(ProcessingOptions.SHOW_BALLOON);
 }
 
-// ---- Placement
-
 TEST_F(SettingsDialogTest, WithoutBigDialogItSitsInTheLowerRightCornerOfTheWorkArea) {
     RECT workArea = {};
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0));
@@ -550,8 +536,6 @@ TEST_F(SettingsDialogTest, BigDialogEnlargesInsteadAndIsUndoneAtTheEnd) {
     });
     EXPECT_EQ(SettingsEnlargeState.scale, 0);
 }
-
-// ---- The enlarged-dialog box
 
 TEST_F(SettingsDialogTest, OnlyAChangeOfTheEnlargedDialogBoxIsTold) {
     const wchar_t* const onText =
@@ -590,8 +574,6 @@ TEST_F(SettingsDialogTest, OnlyAChangeOfTheEnlargedDialogBoxIsTold) {
         EXPECT_EQ(boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
     }
 }
-
-// ---- Feedback and help
 
 TEST_F(SettingsDialogTest, WithoutAFeedbackAddressTheButtonIsHidden) {
     Drive(RunSettingsDialogWithoutOwner, [](HWND dialog) {
@@ -658,8 +640,6 @@ TEST_F(SettingsDialogTest, HelpOpensTheSettingsTopic) {
     });
     EXPECT_EQ(helpFiles, std::vector<std::wstring>{L".\\Nuvela.chm::/_RESOURCE/HLP000018.html"});
 }
-
-// ---- Browse buttons
 
 struct ChooserCall {
     std::wstring initial;
