@@ -4,6 +4,8 @@
 #include <utility>
 #include <windows.h>
 
+#include <objbase.h>
+
 template <typename Traits>
 class ScopedHandle {
 public:
@@ -45,7 +47,15 @@ struct FileHandleTraits {
     static void Close(HANDLE handle) { CloseHandle(handle); }
 };
 
+struct FindHandleTraits {
+    using Type = HANDLE;
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE handle) { FindClose(handle); }
+};
+
 using UniqueHandle = ScopedHandle<NullIsInvalid<HANDLE, CloseHandle>>;
+using UniqueFindHandle = ScopedHandle<FindHandleTraits>;
+using UniqueCoTaskMemory = ScopedHandle<NullIsInvalid<void*, CoTaskMemFree>>;  // a shell item list and the like
 using UniqueFileHandle = ScopedHandle<FileHandleTraits>;
 using UniqueKey = ScopedHandle<NullIsInvalid<HKEY, RegCloseKey>>;
 using UniqueMenu = ScopedHandle<NullIsInvalid<HMENU, DestroyMenu>>;
@@ -91,4 +101,28 @@ public:
 
 private:
     bool open_ = false;
+};
+
+// A COM interface pointer, released with its owner.
+template <typename Interface>
+class ComPointer {
+public:
+    ComPointer() = default;
+    ComPointer(const ComPointer&) = delete;
+    ComPointer& operator=(const ComPointer&) = delete;
+    ~ComPointer() {
+        if (pointer_) pointer_->Release();
+    }
+    Interface* get() const { return pointer_; }
+    Interface* operator->() const { return pointer_; }
+    explicit operator bool() const { return pointer_ != nullptr; }
+    // Where a creating call writes the pointer; what was held before is released first.
+    void** put() {
+        if (pointer_) pointer_->Release();
+        pointer_ = nullptr;
+        return reinterpret_cast<void**>(&pointer_);
+    }
+
+private:
+    Interface* pointer_ = nullptr;
 };

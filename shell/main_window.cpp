@@ -244,6 +244,12 @@ void RunMenuDialog(UINT command, bool saveOnOk) {
     if (OpenMenuDialog(command) && saveOnOk) SaveSettings();
 }
 
+void RunSettingsDialog() {
+    if (DialogBusy) return;
+    RunMenuDialog(IDM_SETTINGS, true);
+    // Whatever the dialog ended with, the floating button is brought in line with the options here.
+}
+
 }  // namespace
 
 void SetMenuDialogs(const MenuDialogSet& dialogs) { menuDialogs = dialogs; }
@@ -261,7 +267,7 @@ void RunCommand(HWND window, UINT command) {
     case IDM_WATCH_OFF: SetMonitoring(window, false); break;
     case IDM_WATCH_ON: SetMonitoring(window, true); break;
     case IDM_PROCESS_NOW: ProcessClipboardNow(window); break;
-    case IDM_SETTINGS: RunMenuDialog(command, true); break;
+    case IDM_SETTINGS: RunSettingsDialog(); break;
     case IDM_CONVERT_NONE: SelectConversion(command); break;
     case IDM_DEL_SPACE: ToggleAndSave(o.DelSpace); break;
     case IDM_DEL_ENTER: ToggleAndSave(o.DelEnter); break;
@@ -306,7 +312,11 @@ namespace {
 HWND HwndOf(LONG_PTR value) { return reinterpret_cast<HWND>(value); }
 
 void OnAppCommand(HWND window, WPARAM command) {
-    if (IsAppCommandAccepted(command)) RunCommand(window, static_cast<UINT>(command));
+    if (!IsAppCommandAccepted(command)) return;
+    // A second start waits in SendMessageW for this answer; it must end now, not once the user
+    // closes the settings dialog.
+    if (command == IDM_SETTINGS) ReplyMessage(0);
+    RunCommand(window, static_cast<UINT>(command));
 }
 
 LRESULT OnTaskbarCreated(HWND window) {

@@ -81,13 +81,6 @@ bool RunOneShotOption(const wchar_t* commandLine) {
     return true;
 }
 
-void MakeProgramFolderCurrent() {
-    wchar_t path[260] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, 260);
-    if (length == 0 || length >= 260) return;  // a cut path would name the wrong folder
-    const std::wstring folder = ProgramFolderOf(std::wstring(path, length));
-    if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
-}
 
 void ChooseSettingsStore(const wchar_t* commandLine) {
     if (IsOption(commandLine, L"/O")) {
@@ -133,11 +126,14 @@ int RunFirstInstance(HINSTANCE instance, const wchar_t* commandLine) {
     if (IsCleanStartOption(commandLine)) SwitchConversionsOff();
     LoadSystemLibrary(L"RICHED20.DLL");  // the floating button's preview control; stays loaded
     ResolveClipboardListener();
+    // Before the window: its opening dialog runs a message loop in which a second start can already
+    // ask for the settings dialog, whose start-up shortcut needs an apartment-threaded COM.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     if (!CreateMainWindow(instance)) {
+        if (SUCCEEDED(com)) CoUninitialize();
         ReleaseClipboardListener();
         return 0;
     }
-    const HRESULT com = CoInitialize(nullptr);
     InitCommonControls();
     RunStartOption(MainWindow, commandLine);
     const int exitCode = RunMessageLoop();
@@ -147,6 +143,14 @@ int RunFirstInstance(HINSTANCE instance, const wchar_t* commandLine) {
 }
 
 }  // namespace
+
+void MakeProgramFolderCurrent() {
+    wchar_t path[260] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, 260);
+    if (length == 0 || length >= 260) return;  // a cut path would name the wrong folder
+    const std::wstring folder = ProgramFolderOf(std::wstring(path, length));
+    if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
+}
 
 void ChooseLanguage() {
     wchar_t value[160] = {};

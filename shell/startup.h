@@ -14,6 +14,9 @@ void ChooseLanguage();
 // Empty when the path has no backslash after its first character.
 std::wstring ProgramFolderOf(const std::wstring& programPath);
 
+// Makes the program's folder current again, as at start: the ini file is addressed relative to it.
+void MakeProgramFolderCurrent();
+
 // A program file named ..._o.exe (letters in either case) keeps its settings in the ini file.
 bool IsIniProgramName(const std::wstring& programPath);
 

@@ -3,9 +3,11 @@
 #include "main_window.h"
 #include "multiply_dialog.h"
 #include "regex_dialog.h"
+#include "settings_dialog.h"
 
 void InstallMenuDialogs() {
     MenuDialogSet dialogs;
+    dialogs.settings = RunSettingsDialog;
     dialogs.regex = RunRegexDialog;
     dialogs.multiply = RunMultiplyDialog;
     SetMenuDialogs(dialogs);

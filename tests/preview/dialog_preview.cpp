@@ -1,6 +1,6 @@
 // Opens one of the program's dialogs on its own, in the language NUVELA_LANG chooses, for the
-// screenshot script: dialog_preview.exe hotkey | regex | regex-big | multiply. The dialog runs
-// exactly as from the program; its settings go to Nuvela.ini in the current folder.
+// screenshot script: dialog_preview.exe hotkey | regex | regex-big | multiply | settings | settings-big.
+// The dialog runs exactly as from the program; its settings go to Nuvela.ini in the current folder.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -11,6 +11,7 @@
 #include "options.h"
 #include "regex_dialog.h"
 #include "settings.h"
+#include "settings_dialog.h"
 #include "startup.h"
 #include "windows_system.h"
 
@@ -24,6 +25,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     const std::wstring dialog = commandLine;
     if (dialog == L"hotkey") return RunHotkeyDialog(nullptr);
     if (dialog == L"multiply") return RunMultiplyDialog(nullptr);
+    if (dialog == L"settings" || dialog == L"settings-big") {
+        // Every switch on, so that no part of the picture is greyed out.
+        auto& o = ProcessingOptions;
+        o.BIGDIALOG = dialog == L"settings-big";
+        o.SHOW_BALLOON = o.PLAY_SOUND = o.SHOW_FLOATING = o.CHKCLOSE_FLOATING = o.USE_CMDLINE = true;
+        o.PLAY_SOUND_FNAME = L"C:\\Windows\\Media\\chimes.wav";
+        o.CMDLINE = L"sort.exe";
+        o.ALPHA_FLOATING = 200;
+        o.MultiDivSec = 1000;
+        return RunSettingsDialog(nullptr);
+    }
     ProcessingOptions.BIGDIALOG = dialog == L"regex-big";
     ProcessingOptions.REP_REP = true;
     ProcessingOptions.REP_BEFORE = L"(^.*$)";

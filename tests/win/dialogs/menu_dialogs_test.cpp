@@ -6,6 +6,8 @@
 #include <vector>
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include "commands.h"
 #include "dialog_fixture.h"
 #include "dialog_host.h"
@@ -47,6 +49,7 @@ TEST_F(MenuDialogTest, MenuCommandsOpenTheirDialogAndSaveOnlyOnOk) {
     } cases[] = {
         {IDM_REGEX, L"REP_REP", [](HWND dialog) { Click(dialog, IDC_REGEX_ON), Type(dialog, IDC_REGEX_BEFORE, L"x"); }},
         {IDM_MULTIPLY, L"MUL_BY_N", [](HWND dialog) { SetDlgItemTextW(dialog, IDC_MULTIPLY_FACTOR, L"3"); }},
+        {IDM_SETTINGS, L"SHOW_BALLOON", [](HWND dialog) { Click(dialog, IDC_SETTINGS_BALLOON); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);
@@ -66,6 +69,7 @@ TEST_F(MenuDialogTest, MenuCommandsOpenTheirDialogAndSaveOnlyOnOk) {
     }
     EXPECT_EQ(ProcessingOptions.MUL_BY_N, L"3");
     EXPECT_EQ(ProcessingOptions.REP_BEFORE, L"x");
+    EXPECT_TRUE(ProcessingOptions.SHOW_BALLOON);
 }
 
 std::vector<int> openedTemplates;
@@ -128,6 +132,18 @@ TEST(DialogTemplates, BothLanguagesHoldTheSameControls) {
         EXPECT_FALSE(controls.empty());
         EXPECT_EQ(controls, ControlsOf(english)) << japanese << " / " << english;
     }
+}
+
+// The English settings template lacks the enlarged-dialog box and the command-line label.
+TEST(DialogTemplates, TheSettingsTemplatesDifferOnlyByTheJapaneseOnlyControls) {
+    const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};  // the trackbars
+    InitCommonControlsEx(&classes);
+    auto japanese = ControlsOf(IDD_SETTINGS_JA);
+    EXPECT_EQ(japanese.size(), 29u);
+    EXPECT_EQ(japanese.erase(IDC_SETTINGS_BIGDIALOG), 1u);
+    EXPECT_EQ(japanese.erase(IDC_SETTINGS_CMDLINE_LABEL), 1u);
+    EXPECT_EQ(japanese, ControlsOf(IDD_SETTINGS_EN));
+    EXPECT_EQ(japanese[IDC_SETTINGS_OPACITY], L"msctls_trackbar32");
 }
 
 }  // namespace

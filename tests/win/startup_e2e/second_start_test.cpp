@@ -93,8 +93,16 @@ TEST_F(SecondStartTest, SettingsButtonLeavesTheInstanceRunningAndForceExitEndsIt
     HWND dialog = asking.WaitForDialog();
     ASSERT_TRUE(dialog);
     PressButton(dialog, 33016);
+    // The running instance shows its settings dialog, and the asking start ends while it is open.
+    HWND settings = first.WaitForDialog();
+    ASSERT_TRUE(settings);
+    EXPECT_EQ(WindowText(settings), L"Settings - Nuvela");
     ASSERT_TRUE(asking.WaitForExit());
+    EXPECT_EQ(asking.ExitCode(), 0u);
+    EXPECT_TRUE(IsWindowVisible(settings)) << "the settings dialog was still open";
     EXPECT_TRUE(first.Running());
+    PressButton(settings, IDCANCEL);
+    ASSERT_TRUE(clipboard_test::PumpUntil([&] { return !IsWindow(settings); }, 15000));
 
     WriteIni({{L"FEL_UNIQ", L"7"}});
     StartedNuvela& forcing = Start(iniExe_, L"/Z");
