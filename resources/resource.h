@@ -29,6 +29,9 @@
 #define IDD_MULTIPLY_JA 141
 #define IDD_MULTIPLY_EN 142
 
+// The floating button: one template for both languages, without texts
+#define IDD_FLOATING 140
+
 // Controls
 #define IDC_FORCE_EXIT 6            // already-running dialog; the dialog ends with this id
 #define IDC_NO_OPENING_DLG 1038     // opening dialog: "do not show again"
@@ -58,6 +61,12 @@
 
 // Multiply-by-N dialog
 #define IDC_MULTIPLY_FACTOR 1035
+
+// Floating button; its button carries the id of the command it runs, 32782
+#define IDC_FLOATING_PREVIEW 1040      // the clipboard preview, a read-only rich edit
+
+// Settings dialog: the box that wants the floating button; unchecked there when the button closes
+#define IDC_SHOW_FLOATING 1013
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
