@@ -444,6 +444,35 @@ TEST_F(FloatingButtonTest, DestructionStoresPlaceAndSizeAndSaves) {
     EXPECT_TRUE(ProcessingOptions.SHOW_FLOATING) << "closed by the program, not by the user";
 }
 
+void CloseMenu(HWND menuWindow) { PostMessageW(menuWindow, WM_KEYDOWN, VK_ESCAPE, 0); }
+
+// From the keyboard the request has no point: the tray menu opens at the button's centre, with the
+// button brought to the top first.
+TEST_F(FloatingButtonTest, ContextMenuFromTheKeyboardOpensTheTrayMenuAtTheCentre) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    DriveButton([&](HWND button) {
+        const RECT frame = FrameOf(button);
+        MenuWatcher watcher(CloseMenu);
+        SendMessageW(button, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(button), -1);
+        ASSERT_TRUE(watcher.seen());
+        EXPECT_EQ(watcher.rect().right, (frame.left + frame.right) / 2) << "right-aligned at the centre";
+        EXPECT_TRUE(IsWindowVisible(button));
+        EXPECT_TRUE(GetWindowLongPtrW(button, GWL_EXSTYLE) & WS_EX_TOPMOST) << "still in the topmost band";
+    });
+}
+
+// A right click on the tray icon while the button is wanted but closed brings it back first; the
+// menu follows once it is closed again.
+TEST_F(FloatingButtonTest, TrayMenuOpensTheWantedButtonFirst) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    bool menuBeforeButton = true;
+    MenuWatcher watcher(CloseMenu);
+    Drive([&] { SendMessageW(window_, WM_APP_TRAY, MAKEWPARAM(300, 300), WM_CONTEXTMENU); },
+          [&](HWND) { menuBeforeButton = watcher.seen(); });
+    EXPECT_FALSE(menuBeforeButton);
+    EXPECT_TRUE(watcher.seen()) << "the menu once the button closed";
+}
+
 // The settings dialog is recorded through the dialog seam; the floating button itself runs for real.
 constexpr int kSettingsTemplateJa = 138;
 constexpr int kSettingsTemplateEn = 139;
