@@ -281,7 +281,7 @@ void RunMenuDialog(UINT command, bool saveOnOk) {
 
 // DialogBusy ends with the dialog, before the button is re-applied: a button opened here runs its
 // own loop until it closes, and meanwhile every menu dialog must still open.
-void RunSettingsDialog() {
+void RunSettingsCommand() {
     if (DialogBusy) return;
     RunMenuDialog(IDM_SETTINGS, true);
     ReapplyFloatingButton();
@@ -310,7 +310,7 @@ void RunCommand(HWND window, UINT command) {
     case IDM_WATCH_OFF: SetMonitoring(window, false); break;
     case IDM_WATCH_ON: SetMonitoring(window, true); break;
     case IDM_PROCESS_NOW: ProcessClipboardNow(window); break;
-    case IDM_SETTINGS: RunSettingsDialog(); break;
+    case IDM_SETTINGS: RunSettingsCommand(); break;
     case IDM_CONVERT_NONE: SelectConversion(command); break;
     case IDM_DEL_SPACE: ToggleAndSave(o.DelSpace); break;
     case IDM_DEL_ENTER: ToggleAndSave(o.DelEnter); break;

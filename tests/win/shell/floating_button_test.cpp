@@ -403,6 +403,25 @@ TEST_F(FloatingButtonTest, ClickProcessesTheClipboardAndFlashesTheIcon) {
     });
 }
 
+// The click activates the button; the program the user worked in gets the foreground back.
+TEST_F(FloatingButtonTest, ClickGivesTheForegroundBackAfterwards) {
+    ProcessingOptions.CBWatchEnabled = false;
+    ASSERT_TRUE(CreateWindowUnderTest());
+    const UniqueWindow worked(CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                              ProgramInstance, nullptr));
+    CopyText(helper_, L"text");
+    DriveButton([&](HWND button) {
+        SetForegroundWindow(worked.get());
+        ASSERT_EQ(GetForegroundWindow(), worked.get());
+        HoverTick(button);  // remembers the foreground window other than the button
+        SetForegroundWindow(button);
+        ASSERT_EQ(GetForegroundWindow(), button);
+        SendDlgItemMessageW(button, IDM_PROCESS_NOW, BM_CLICK, 0, 0);
+        EXPECT_EQ(GetClipboardOwner(), window_) << "processed at once";
+        EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == worked.get(); }));
+    });
+}
+
 TEST_F(FloatingButtonTest, FlashMessageShowsTheFlashImageUntilItsTimer) {
     ASSERT_TRUE(CreateWindowUnderTest());
     DriveButton([&](HWND button) {
