@@ -29,6 +29,13 @@ namespace {
 
 UINT taskbarCreatedMessage = 0;
 bool destroyed = false;  // a second start's WM_DESTROY leaves the window itself in place
+FloatingButtonHooks floatingHooks;
+
+// The button's modal loop would end on the quit message anyway; ending it here does not rely on
+// how a system's dialog loop treats that message, and stores its place before the program ends.
+void CloseFloatingButtonNow() {
+    if (FloatingWindow && floatingHooks.close) floatingHooks.close();
+}
 
 void StartChainRefreshInViewerMode(HWND window) {
     if (!UsingFormatListener()) SetTimer(window, IDT_CHAIN_REFRESH, kChainRefreshMs, nullptr);
@@ -119,8 +126,6 @@ void OnTimer(HWND window, UINT_PTR timer) {
         break;
     }
 }
-
-void CloseFloatingButtonNow();
 
 void OnDestroy(HWND window) {
     if (destroyed) return;  // the window may see WM_DESTROY twice: from a second start, then for real
@@ -232,13 +237,6 @@ void EmptyClipboardNow(HWND window) {
 }
 
 MenuDialogSet menuDialogs;
-FloatingButtonHooks floatingHooks;
-
-// The button's modal loop would end on the quit message anyway; ending it here does not rely on
-// how a system's dialog loop treats that message, and stores its place before the program ends.
-void CloseFloatingButtonNow() {
-    if (FloatingWindow && floatingHooks.close) floatingHooks.close();
-}
 
 // After the settings dialog, whatever its result: the button follows SHOW_FLOATING and the opacity.
 void ReapplyFloatingButton() {
