@@ -10,6 +10,7 @@
 #include "commands.h"
 #include "dialog_host.h"
 #include "floating_button.h"
+#include "language.h"
 #include "main_window.h"
 #include "menu_dialogs.h"
 #include "messages.h"
@@ -324,6 +325,28 @@ TEST_F(FloatingButtonTest, ClosingAsksWhenWantedAndNoLeavesEverything) {
     EXPECT_EQ(IniInteger(L"SHOW_FLOATING"), 0) << "saved when the window went";
 }
 
+TEST_F(FloatingButtonTest, CloseQuestionSpeaksTheLanguageOfTheStart) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    ProcessingOptions.CHKCLOSE_FLOATING = true;
+    recorder_->boxAnswer = IDNO;
+    const struct {
+        Language language;
+        const wchar_t* text;
+        const wchar_t* caption;
+    } cases[] = {
+        {Language::Japanese, L"このボタンを非表示にしてもよろしいですか?", L"ヌベラ"},
+        {Language::English, L"Are you sure you want to close this button?", L"Nuvela"},
+    };
+    for (const auto& c : cases) {
+        SetLanguage(c.language);
+        recorder_->Clear();
+        DriveButton([&](HWND button) { SendMessageW(button, WM_COMMAND, IDCANCEL, 0); });
+        ASSERT_EQ(recorder_->boxes.size(), 1u);
+        EXPECT_EQ(recorder_->boxes[0].text, c.text);
+        EXPECT_EQ(recorder_->boxes[0].caption, c.caption);
+    }
+}
+
 TEST_F(FloatingButtonTest, ClosingWithoutTheQuestionWhenNotWanted) {
     ASSERT_TRUE(CreateWindowUnderTest());
     DriveButton([&](HWND button) {
@@ -354,19 +377,33 @@ TEST_F(FloatingButtonTest, ClosingWhileTheSettingsDialogIsOpenTurnsItsBoxOffAndW
     ASSERT_TRUE(settings);
     HWND box = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 0, 0, 100, 20,
                                settings.get(), reinterpret_cast<HMENU>(IDC_SHOW_FLOATING), ProgramInstance, nullptr);
-    SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
-    standInCommands = 0;
     SettingsDialogWindow = settings.get();
-
-    DriveButton([&](HWND button) { SendMessageW(button, WM_COMMAND, IDCANCEL, 0); });
-    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    EXPECT_FALSE(IsWindowEnabled(box));
-    EXPECT_EQ(standInCommands, 1);
-    EXPECT_FALSE(ProcessingOptions.SHOW_FLOATING);
-    ASSERT_EQ(recorder_->boxes.size(), 1u);
-    EXPECT_EQ(recorder_->boxes[0].owner, window_);
-    EXPECT_EQ(recorder_->boxes[0].text, L"To redisplay the button, close the setting dialog once.");
-    EXPECT_EQ(recorder_->boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    const struct {
+        Language language;
+        const wchar_t* text;
+        const wchar_t* caption;
+    } cases[] = {
+        {Language::English, L"To redisplay the button, close the setting dialog once.", L"Nuvela"},
+        {Language::Japanese, L"ボタンを再表示する場合は、設定ダイアログを一度閉じて下さい。", L"ヌベラ"},
+    };
+    for (const auto& c : cases) {
+        SetLanguage(c.language);
+        recorder_->Clear();
+        ProcessingOptions.SHOW_FLOATING = true;
+        SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+        EnableWindow(box, TRUE);
+        standInCommands = 0;
+        DriveButton([&](HWND button) { SendMessageW(button, WM_COMMAND, IDCANCEL, 0); });
+        EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+        EXPECT_FALSE(IsWindowEnabled(box));
+        EXPECT_EQ(standInCommands, 1);
+        EXPECT_FALSE(ProcessingOptions.SHOW_FLOATING);
+        ASSERT_EQ(recorder_->boxes.size(), 1u);
+        EXPECT_EQ(recorder_->boxes[0].owner, window_);
+        EXPECT_EQ(recorder_->boxes[0].text, c.text);
+        EXPECT_EQ(recorder_->boxes[0].caption, c.caption);
+        EXPECT_EQ(recorder_->boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    }
 }
 
 TEST_F(FloatingButtonTest, DoubleAndMiddleClicksActAsOnTheTrayIcon) {
