@@ -121,12 +121,18 @@ RECT FirstMonitor() {
     return found;
 }
 
-// Puts the window under the cursor, or well away from it, without touching the pointer.
-void PlaceRelativeToCursor(HWND window, bool over) {
+enum class Placement { Under, CornerOnCursor, Away };
+
+// Puts the window under the cursor, with its bottom-right corner exactly on it, or well away from
+// it, without touching the pointer.
+void PlaceRelativeToCursor(HWND window, Placement placement) {
     POINT cursor = {};
     GetCursorPos(&cursor);
-    const int offset = over ? -5 : 200;
-    SetWindowPos(window, nullptr, cursor.x + offset, cursor.y + offset, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT frame = FrameOf(window);
+    POINT corner = {cursor.x - 5, cursor.y - 5};
+    if (placement == Placement::CornerOnCursor) corner = {cursor.x - Width(frame), cursor.y - Height(frame)};
+    if (placement == Placement::Away) corner = {cursor.x + 200, cursor.y + 200};
+    SetWindowPos(window, nullptr, corner.x, corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Destroying a main window posts the quit message, which would end the next button's modal loop.
@@ -185,7 +191,7 @@ TEST_F(FloatingButtonTest, OpacityFadesTowardItsTargetInStepsOfTen) {
     ProcessingOptions.ALPHA_FLOATING = 255;
     ProcessingOptions.ALPHA_FLOATING2 = 100;
     DriveButton([](HWND button) {
-        PlaceRelativeToCursor(button, true);
+        PlaceRelativeToCursor(button, Placement::Under);
         SetFloatingOpacity(255);
         std::vector<int> seen;
         for (int tick = 0; tick < 17; ++tick) {
@@ -203,23 +209,25 @@ TEST_F(FloatingButtonTest, TargetOpacityFollowsTheMouseAndTheSettingsPreview) {
     ProcessingOptions.ALPHA_FLOATING = 40;
     ProcessingOptions.ALPHA_FLOATING2 = 200;
     const struct {
-        bool over;
+        Placement placement;
         bool preview;
         int start;
         int ticks;  // until the target is reached
         int target;
     } cases[] = {
-        {false, false, 200, 16, 40},  // 200 -> 50 in 15 steps, then 40
-        {true, false, 40, 16, 200},
-        {true, false, 195, 1, 200},   // less than 10 away: straight there
-        {false, true, 255, 23, 30},   // the preview's normal opacity while the settings dialog is open
-        {true, true, 255, 1, 250},    // and its mouse-over opacity
+        {Placement::Away, false, 200, 16, 40},  // 200 -> 50 in 15 steps, then 40
+        {Placement::Under, false, 40, 16, 200},
+        {Placement::Under, false, 195, 1, 200},   // less than 10 away: straight there
+        {Placement::CornerOnCursor, false, 195, 1, 200},  // the edges count as over the window
+        {Placement::Away, true, 255, 23, 30},   // the preview's normal opacity while the settings dialog is open
+        {Placement::Under, true, 255, 1, 250},  // and its mouse-over opacity
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "over " << c.over << " preview " << c.preview << " from " << c.start);
+        SCOPED_TRACE(testing::Message() << "placement " << static_cast<int>(c.placement) << " preview " << c.preview
+                                        << " from " << c.start);
         OpacityPreview = {c.preview, 30, 250};
         DriveButton([&](HWND button) {
-            PlaceRelativeToCursor(button, c.over);
+            PlaceRelativeToCursor(button, c.placement);
             SetFloatingOpacity(c.start);
             int ticks = 0;
             int previous = c.start;
@@ -502,19 +510,25 @@ TEST_F(FloatingButtonTest, DestructionStoresPlaceAndSizeAndSaves) {
 
 void CloseMenu(HWND menuWindow) { PostMessageW(menuWindow, WM_KEYDOWN, VK_ESCAPE, 0); }
 
-// From the keyboard the request has no point: the tray menu opens at the button's centre, with the
-// button brought to the top first.
-TEST_F(FloatingButtonTest, ContextMenuFromTheKeyboardOpensTheTrayMenuAtTheCentre) {
+// The tray menu opens where the button was right-clicked, or at its centre when the request came
+// from the keyboard (no point); the button is brought to the top first.
+TEST_F(FloatingButtonTest, ContextMenuOpensTheTrayMenuAtTheClickOrTheCentre) {
     ASSERT_TRUE(CreateWindowUnderTest());
-    DriveButton([&](HWND button) {
-        const RECT frame = FrameOf(button);
-        MenuWatcher watcher(CloseMenu);
-        SendMessageW(button, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(button), -1);
-        ASSERT_TRUE(watcher.seen());
-        EXPECT_EQ(watcher.rect().right, (frame.left + frame.right) / 2) << "right-aligned at the centre";
-        EXPECT_TRUE(IsWindowVisible(button));
-        EXPECT_TRUE(GetWindowLongPtrW(button, GWL_EXSTYLE) & WS_EX_TOPMOST) << "still in the topmost band";
-    });
+    for (const bool fromKeyboard : {false, true}) {
+        SCOPED_TRACE(fromKeyboard ? "keyboard" : "mouse");
+        DriveButton([&](HWND button) {
+            const RECT frame = FrameOf(button);
+            const POINT click = {frame.left + 5, frame.top + 5};
+            const LPARAM position = fromKeyboard ? -1 : MAKELPARAM(click.x, click.y);
+            MenuWatcher watcher(CloseMenu);
+            SendMessageW(button, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(button), position);
+            ASSERT_TRUE(watcher.seen());
+            // The menu is right-aligned at its point.
+            EXPECT_EQ(watcher.rect().right, fromKeyboard ? (frame.left + frame.right) / 2 : click.x);
+            EXPECT_TRUE(IsWindowVisible(button));
+            EXPECT_TRUE(GetWindowLongPtrW(button, GWL_EXSTYLE) & WS_EX_TOPMOST) << "still in the topmost band";
+        });
+    }
 }
 
 // A right click on the tray icon while the button is wanted but closed brings it back first; the
