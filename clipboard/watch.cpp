@@ -37,6 +37,9 @@ unsigned processingCount = 0;
 void NothingWritten(HWND) {}
 ClipboardWrittenFunction writtenFunction = NothingWritten;
 
+void NothingShown() {}
+ClipboardShownFunction shownFunction = NothingShown;
+
 // Other programs open the clipboard for a moment, many of them right after each change: a run
 // tries this often, this far apart (about 100 ms), before it fails. The notification path then
 // retries once more after 500 ms.
@@ -292,7 +295,7 @@ bool LeaveClipboardWatch(HWND window) {
 
 void OnClipboardChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!WatchBusy) {
-        // The floating button's preview is refreshed here once it exists.
+        shownFunction();
         if (ProcessingOptions.CBWatchEnabled) {
             if (ProcessingOptions.Delay1Sec > 0)  // a negative value from a damaged store is no delay
                 SetTimer(window, IDT_DELAY, static_cast<UINT>(ProcessingOptions.Delay1Sec), nullptr);
@@ -339,7 +342,7 @@ bool ProcessClipboard(HWND window, bool force) {
     WatchBusy = false;
     JoinClipboardWatch(window);
     CatchUpMissedChange(window, sequence);
-    // The floating button's preview is refreshed here once it exists.
+    if (opened) shownFunction();
     if (!failure) return opened;
     // The box runs a message loop, so it comes only once the clipboard is closed and watched again.
     CallGuarded(window, [&] { std::rethrow_exception(failure); });
@@ -358,4 +361,8 @@ unsigned ClipboardProcessingCount() { return processingCount; }
 
 ClipboardWrittenFunction SetClipboardWrittenFunction(ClipboardWrittenFunction function) {
     return std::exchange(writtenFunction, function ? function : NothingWritten);
+}
+
+ClipboardShownFunction SetClipboardShownFunction(ClipboardShownFunction function) {
+    return std::exchange(shownFunction, function ? function : NothingShown);
 }

@@ -62,3 +62,9 @@ unsigned ClipboardProcessingCount();
 // installs it at creation, and null puts back doing nothing. Returns the previous function.
 using ClipboardWrittenFunction = void (*)(HWND window);
 ClipboardWrittenFunction SetClipboardWrittenFunction(ClipboardWrittenFunction function);
+
+// What the shell shows of the clipboard (the floating button's preview): run on every notification
+// that arrives while WatchBusy is clear and at the end of every run that opened the clipboard. The
+// main window installs it at creation, and null puts back doing nothing. Returns the previous.
+using ClipboardShownFunction = void (*)();
+ClipboardShownFunction SetClipboardShownFunction(ClipboardShownFunction function);

@@ -31,6 +31,9 @@
 #define IDD_MULTIPLY_JA 141
 #define IDD_MULTIPLY_EN 142
 
+// The floating button: one template for both languages, without texts
+#define IDD_FLOATING 140
+
 // Controls
 #define IDC_FORCE_EXIT 6            // already-running dialog; the dialog ends with this id
 #define IDC_NO_OPENING_DLG 1038     // opening dialog: "do not show again"
@@ -66,7 +69,7 @@
 #define IDC_SETTINGS_CMDLINE_LABEL 1017    // Japanese only
 #define IDC_SETTINGS_CHARCODE_LABEL 1018
 #define IDC_SETTINGS_FEEDBACK 1019
-#define IDC_SHOW_FLOATING 1013         // the floating button's close unchecks it and sends it
+#define IDC_SHOW_FLOATING 1013             // the floating button's close unchecks it and sends it
 #define IDC_SETTINGS_OPACITY_LABEL 1020
 #define IDC_SETTINGS_OPACITY 1021          // trackbar: ALPHA_FLOATING
 #define IDC_SETTINGS_OPACITY_HIGH 1022
@@ -88,6 +91,9 @@
 #define IDC_SETTINGS_HOTKEYS 32996
 #define IDC_SETTINGS_BALLOON 33012
 #define IDC_SETTINGS_SOUND 33013
+
+// Floating button; its button carries the id of the command it runs, 32782
+#define IDC_FLOATING_PREVIEW 1040      // the clipboard preview, a read-only rich edit
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

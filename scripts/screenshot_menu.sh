@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Takes screenshots of the tray menu, the already-running dialog and every dialog of the menu and
-# the settings in both languages on a private Xvfb, for a look by eye (they are no test oracle):
+# Takes screenshots of the tray menu, the already-running dialog, every dialog of the menu and
+# the settings, and the floating button (narrow, and widened with its preview) in both languages on a private Xvfb, for a look by eye (they are no test oracle):
 # build/screenshots/*.png. The menu is opened the way a user opens it: a right click on the icon in
 # Wine's system tray; the dialogs are opened one by one by the preview program, which runs them as
 # the program does, the regular-expression and settings dialogs also enlarged.
@@ -51,6 +51,24 @@ shoot_dialog() {
     echo "screenshot: $picture"
 }
 
+# The floating button has no caption to find it by: it is the preview program's visible window.
+shoot_floating() {
+    local lang=$1 name=$2 picture=$out/${2}_$1.png i
+    (cd "$work/$lang" && NUVELA_LANG=$lang exec "$WINE" "$WIN_BUILD/tests/nuvela_dialog_preview.exe" "$name") &
+    local preview=$!
+    started_pids+=("$preview")
+    for i in $(seq 1 100); do
+        xdotool search --onlyvisible --classname '^nuvela_dialog_preview\.exe$' >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    sleep 1  # drawn after it is mapped
+    import -window root "$picture"
+    mogrify -trim +repage "$picture"
+    kill "$preview" 2>/dev/null || true
+    wait "$preview" 2>/dev/null || true
+    echo "screenshot: $picture"
+}
+
 for lang in ja en; do
     folder=$work/$lang
     mkdir -p "$folder"
@@ -95,4 +113,6 @@ for lang in ja en; do
         shoot_dialog en multiply "Multiply by N"
         shoot_dialog en settings "Settings - Nuvela"
     fi
+    shoot_floating "$lang" floating
+    shoot_floating "$lang" floating-wide
 done

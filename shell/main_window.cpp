@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "conversion.h"
 #include "exception_guard.h"
+#include "floating_preview.h"
 #include "help_topic.h"
 #include "opening_dialog.h"
 #include "hotkeys.h"
@@ -28,6 +29,13 @@ namespace {
 
 UINT taskbarCreatedMessage = 0;
 bool destroyed = false;  // a second start's WM_DESTROY leaves the window itself in place
+FloatingButtonHooks floatingHooks;
+
+// The button's modal loop would end on the quit message anyway; ending it here does not rely on
+// how a system's dialog loop treats that message, and stores its place before the program ends.
+void CloseFloatingButtonNow() {
+    if (FloatingWindow && floatingHooks.close) floatingHooks.close();
+}
 
 void StartChainRefreshInViewerMode(HWND window) {
     if (!UsingFormatListener()) SetTimer(window, IDT_CHAIN_REFRESH, kChainRefreshMs, nullptr);
@@ -43,11 +51,18 @@ void LoadConversionItems() {
     FillConversionMenu(ConversionSet, loaded);
 }
 
+// Each write the clipboard service makes shows on the tray icon and on the floating button.
+void AcknowledgeWrite(HWND window) {
+    FlashTrayIcon(window);
+    FlashFloatingButton();
+}
+
 LRESULT OnCreate(HWND window) {
     MainWindow = window;
     destroyed = false;
     PendingNotification::SetShowFunction(ShowTrayBalloon);
-    SetClipboardWrittenFunction(FlashTrayIcon);
+    SetClipboardWrittenFunction(AcknowledgeWrite);
+    SetClipboardShownFunction(RefreshFloatingPreview);
     AddTrayIcon(window, WatchStateIcon());
     taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
     LoadTrayMenu();
@@ -115,6 +130,7 @@ void OnTimer(HWND window, UINT_PTR timer) {
 void OnDestroy(HWND window) {
     if (destroyed) return;  // the window may see WM_DESTROY twice: from a second start, then for real
     destroyed = true;
+    CloseFloatingButtonNow();
     if (!UsingFormatListener()) KillTimer(window, IDT_CHAIN_REFRESH);
     LeaveClipboardWatch(window);
     DeleteTrayIcon(window);
@@ -222,6 +238,23 @@ void EmptyClipboardNow(HWND window) {
 
 MenuDialogSet menuDialogs;
 
+// After the settings dialog, whatever its result: the button follows SHOW_FLOATING and the opacity.
+void ReapplyFloatingButton() {
+    if (ProcessingOptions.SHOW_FLOATING && !FloatingWindow)
+        OpenFloatingButton();
+    else if (ProcessingOptions.SHOW_FLOATING && floatingHooks.setOpacity)
+        floatingHooks.setOpacity(ProcessingOptions.ALPHA_FLOATING);
+    else if (!ProcessingOptions.SHOW_FLOATING)
+        CloseFloatingButtonNow();
+}
+
+// Back to the top of the topmost band, in front of whatever took that place meanwhile.
+void BringFloatingButtonForward() {
+    constexpr UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(FloatingWindow, HWND_BOTTOM, 0, 0, 0, 0, kKeepPlace);
+    SetWindowPos(FloatingWindow, HWND_TOPMOST, 0, 0, 0, 0, kKeepPlace | SWP_SHOWWINDOW);
+}
+
 bool (*MenuDialogOf(UINT command))(HWND) {
     switch (command) {
     case IDM_SETTINGS: return menuDialogs.settings;
@@ -244,15 +277,23 @@ void RunMenuDialog(UINT command, bool saveOnOk) {
     if (OpenMenuDialog(command) && saveOnOk) SaveSettings();
 }
 
-void RunSettingsDialog() {
+// DialogBusy ends with the dialog, before the button is re-applied: a button opened here runs its
+// own loop until it closes, and meanwhile every menu dialog must still open.
+void RunSettingsCommand() {
     if (DialogBusy) return;
     RunMenuDialog(IDM_SETTINGS, true);
-    // Whatever the dialog ended with, the floating button is brought in line with the options here.
+    ReapplyFloatingButton();
 }
 
 }  // namespace
 
 void SetMenuDialogs(const MenuDialogSet& dialogs) { menuDialogs = dialogs; }
+
+void SetFloatingButtonHooks(const FloatingButtonHooks& hooks) { floatingHooks = hooks; }
+
+void OpenFloatingButton() {
+    if (!FloatingWindow && floatingHooks.show) floatingHooks.show();
+}
 
 bool IsAppCommandAccepted(WPARAM command) {
     return command == IDM_WATCH_TOGGLE || command == IDM_PROCESS_NOW || command == IDM_WATCH_OFF ||
@@ -267,7 +308,7 @@ void RunCommand(HWND window, UINT command) {
     case IDM_WATCH_OFF: SetMonitoring(window, false); break;
     case IDM_WATCH_ON: SetMonitoring(window, true); break;
     case IDM_PROCESS_NOW: ProcessClipboardNow(window); break;
-    case IDM_SETTINGS: RunSettingsDialog(); break;
+    case IDM_SETTINGS: RunSettingsCommand(); break;
     case IDM_CONVERT_NONE: SelectConversion(command); break;
     case IDM_DEL_SPACE: ToggleAndSave(o.DelSpace); break;
     case IDM_DEL_ENTER: ToggleAndSave(o.DelEnter); break;
@@ -304,6 +345,11 @@ void RunCommand(HWND window, UINT command) {
 }
 
 void ShowTrayMenu(HWND window, POINT at) {
+    // The menu is also how the user gets a button back that is wanted but gone or hidden.
+    if (ProcessingOptions.SHOW_FLOATING) {
+        if (!FloatingWindow) OpenFloatingButton();  // returns once the button is closed again
+        else BringFloatingButtonForward();
+    }
     if (const UINT command = TrackTrayMenu(window, at)) RunCommand(window, command);
 }
 

@@ -20,6 +20,18 @@ struct MenuDialogSet {
 };
 void SetMenuDialogs(const MenuDialogSet& dialogs);
 
+// The floating button sits above the shell too; start-up, the settings command, the tray menu and
+// the window's end reach it through these, handed in at start. A null entry does nothing.
+struct FloatingButtonHooks {
+    void (*show)() = nullptr;  // runs the button until it is closed
+    void (*close)() = nullptr;
+    void (*setOpacity)(int alpha) = nullptr;
+};
+void SetFloatingButtonHooks(const FloatingButtonHooks& hooks);
+
+// Opens the floating button unless one exists; returns once it has been closed again.
+void OpenFloatingButton();
+
 // Runs a command exactly as choosing it from the tray menu does.
 void RunCommand(HWND window, UINT command);
 

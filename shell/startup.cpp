@@ -136,6 +136,8 @@ int RunFirstInstance(HINSTANCE instance, const wchar_t* commandLine) {
     }
     InitCommonControls();
     RunStartOption(MainWindow, commandLine);
+    // The button runs its own loop, which serves the main window too; ours starts once it closes.
+    if (ProcessingOptions.SHOW_FLOATING) OpenFloatingButton();
     const int exitCode = RunMessageLoop();
     if (SUCCEEDED(com)) CoUninitialize();
     ReleaseClipboardListener();

@@ -1,5 +1,6 @@
 #include "menu_dialogs.h"
 
+#include "floating_button.h"
 #include "main_window.h"
 #include "multiply_dialog.h"
 #include "regex_dialog.h"
@@ -11,4 +12,9 @@ void InstallMenuDialogs() {
     dialogs.regex = RunRegexDialog;
     dialogs.multiply = RunMultiplyDialog;
     SetMenuDialogs(dialogs);
+    FloatingButtonHooks floating;
+    floating.show = RunFloatingButton;
+    floating.close = CloseFloatingButton;
+    floating.setOpacity = SetFloatingOpacity;
+    SetFloatingButtonHooks(floating);
 }

@@ -1,3 +1,3 @@
 #pragma once
-// Hands the main window the dialogs its menu opens; called once at start, before the window exists.
+// Hands the main window the dialogs its menu opens and the floating button; called once at start, before the window exists.
 void InstallMenuDialogs();

@@ -1,19 +1,54 @@
 // Opens one of the program's dialogs on its own, in the language NUVELA_LANG chooses, for the
-// screenshot script: dialog_preview.exe hotkey | regex | regex-big | multiply | settings | settings-big.
-// The dialog runs exactly as from the program; its settings go to Nuvela.ini in the current folder.
+// screenshot script: dialog_preview.exe hotkey | regex | regex-big | multiply | settings |
+// settings-big | floating | floating-wide. The dialog runs exactly as from the program; its settings
+// go to Nuvela.ini in the current folder. The wide floating button previews a text this program
+// copies first.
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <cstring>
+#include <string>
+
 #include "app_state.h"
+#include "floating_button.h"
 #include "hotkey_dialog.h"
 #include "multiply_dialog.h"
 #include "options.h"
 #include "regex_dialog.h"
+#include "scoped_win.h"
 #include "settings.h"
 #include "settings_dialog.h"
 #include "startup.h"
 #include "windows_system.h"
+
+namespace {
+
+void CopyForPreview(const std::wstring& text) {
+    ClipboardSession clipboard;
+    if (!clipboard.Open(nullptr) || !EmptyClipboard()) return;
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes));
+    if (!block) return;
+    {
+        GlobalMemoryLock lock(block.get());
+        std::memcpy(lock.data(), text.c_str(), bytes);
+    }
+    if (SetClipboardData(CF_UNICODETEXT, block.get())) block.release();
+}
+
+int RunFloatingPreview(bool wide) {
+    LoadSystemLibrary(L"RICHED20.DLL");
+    if (wide) {
+        ProcessingOptions.WIDTH_FLOATING = 300;
+        ProcessingOptions.HEIGHT_FLOATING = 110;
+        CopyForPreview(L"クリップボードのテキスト\r\nClipboard text, plain\r\n第三行 line three");
+    }
+    RunFloatingButton();
+    return 0;
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     RestrictDllSearchToSystem();
@@ -36,6 +71,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         o.MultiDivSec = 1000;
         return RunSettingsDialog(nullptr);
     }
+    if (dialog == L"floating" || dialog == L"floating-wide") return RunFloatingPreview(dialog == L"floating-wide");
     ProcessingOptions.BIGDIALOG = dialog == L"regex-big";
     ProcessingOptions.REP_REP = true;
     ProcessingOptions.REP_BEFORE = L"(^.*$)";

@@ -124,6 +124,29 @@ TEST_F(WatchTest, MonitoringOffLeavesCopiesAloneButAForcedRunProcesses) {
     EXPECT_FALSE(ClipboardHas(L"HTML Format"));
 }
 
+unsigned shownCount = 0;
+void CountShown() { ++shownCount; }
+
+// What the shell shows of the clipboard follows every notice and every run, never our own calls.
+TEST_F(WatchTest, ShownFunctionRunsOnEachNoticeAndAtTheEndOfEachRun) {
+    shownCount = 0;
+    SetClipboardShownFunction(CountShown);
+    ProcessingOptions.CBWatchEnabled = false;
+    ASSERT_TRUE(CopyAndWaitHandled({UnicodeText(L"a")}));
+    EXPECT_EQ(shownCount, 1u) << "the notice, with nothing processed";
+    EXPECT_TRUE(ProcessClipboard(main_, true));
+    EXPECT_EQ(shownCount, 2u) << "the end of the run";
+    {
+        WatchBusyScope busy;
+        OnClipboardChanged(main_, WM_CLIPBOARDUPDATE, 0, 0);
+    }
+    EXPECT_EQ(shownCount, 2u) << "a notice our own clipboard calls caused";
+    ProcessingOptions.CBWatchEnabled = true;
+    ASSERT_TRUE(CopyAndWaitProcessed(L"b"));
+    EXPECT_EQ(shownCount, 4u) << "the notice, then the end of its run";
+    SetClipboardShownFunction(nullptr);
+}
+
 TEST_F(WatchTest, SuccessMessageSoundAndIconFollowTheOptions) {
     struct Case {
         Language language;

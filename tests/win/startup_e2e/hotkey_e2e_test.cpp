@@ -30,16 +30,6 @@ UniqueWindow MakeKeyTarget() {
     return window;
 }
 
-// Wine runs no Unix program through CreateProcess; its ntdll spawns one directly.
-bool RunUnixCommand(std::vector<const char*> arguments) {
-    using SpawnFunction = LONG(CDECL*)(char* const argv[], int wait);
-    const auto spawn = reinterpret_cast<SpawnFunction>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "__wine_unix_spawnvp")));
-    if (!spawn) return false;
-    arguments.push_back(nullptr);
-    return spawn(const_cast<char* const*>(arguments.data()), 1) == 0;
-}
-
 // The X server has mapped the target: xdotool finds it among the viewable windows.
 bool KeyTargetIsMapped() {
     return RunUnixCommand({"sh", "-c", "xdotool search --onlyvisible --name '^nuvela-e2e-keys$' >/dev/null"});

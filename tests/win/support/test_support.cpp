@@ -187,4 +187,13 @@ bool GetRawDword(const wchar_t* name, DWORD& value) {
     return true;
 }
 
+bool RunUnixCommand(std::vector<const char*> arguments) {
+    using SpawnFunction = LONG(CDECL*)(char* const argv[], int wait);
+    const auto spawn = reinterpret_cast<SpawnFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "__wine_unix_spawnvp")));
+    if (!spawn) return false;
+    arguments.push_back(nullptr);
+    return spawn(const_cast<char* const*>(arguments.data()), 1) == 0;
+}
+
 }  // namespace test_support

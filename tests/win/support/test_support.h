@@ -94,6 +94,10 @@ struct ProcessResult {
 ProcessResult RunProcess(const std::wstring& commandLine, const std::filesystem::path& directory,
                          DWORD timeoutMs = 30000);
 
+// Runs a program of the host (xdotool, sh) and waits for it; true when it exited with 0. Wine runs
+// no Unix program through CreateProcess, so its ntdll spawns it directly.
+bool RunUnixCommand(std::vector<const char*> arguments);
+
 // ---- The ini file, section "Zelmora"; by default the one in the current folder.
 
 inline const std::filesystem::path kCurrentIni = L".\\Nuvela.ini";

@@ -1,0 +1,294 @@
+#include "floating_button.h"
+
+#include <windowsx.h>
+
+#include <iterator>
+#include <memory>
+
+#include "anchor_layout.h"
+#include "app_state.h"
+#include "commands.h"
+#include "dialog_controls.h"
+#include "dialog_host.h"
+#include "floating_preview.h"
+#include "language.h"
+#include "message_box.h"
+#include "messages.h"
+#include "options.h"
+#include "resource.h"
+#include "settings.h"
+
+namespace {
+
+// Only the preview follows the window's size; the button keeps its place.
+constexpr AnchorEntry kFloatingLayout[] = {{IDC_FLOATING_PREVIEW, AnchorStretchBoth}};
+
+struct FloatingButtonState {
+    WNDPROC buttonProcedure = nullptr;  // the button's own, called for all it does not forward
+    HWND lastForeground = nullptr;      // the window the user worked in before using the button
+    bool confirmingClose = false;
+    std::unique_ptr<AnchorLayout> layout;
+};
+FloatingButtonState floating;
+
+void SetAlpha(HWND window, int alpha) {
+    SetLayeredWindowAttributes(window, 0, static_cast<BYTE>(alpha), LWA_ALPHA);
+}
+
+void ShowButtonImage(HWND window, HICON icon) {
+    SendDlgItemMessageW(window, IDM_PROCESS_NOW, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+}
+
+struct CornerSearch {
+    POINT corner;
+    bool found = false;
+};
+
+// Edges count as inside: a corner placed exactly on the right or bottom edge stays where it was.
+BOOL CALLBACK FindMonitorHoldingCorner(HMONITOR, HDC, LPRECT monitor, LPARAM data) {
+    auto* search = reinterpret_cast<CornerSearch*>(data);
+    const POINT p = search->corner;
+    if (p.x < monitor->left || p.x > monitor->right || p.y < monitor->top || p.y > monitor->bottom) return TRUE;
+    search->found = true;
+    return FALSE;
+}
+
+// A position on no monitor (one removed since, or none stored) leaves the window centred.
+void MoveToStoredCorner(HWND window) {
+    CornerSearch search{{ProcessingOptions.LEFT_FLOATING, ProcessingOptions.TOP_FLOATING}};
+    EnumDisplayMonitors(nullptr, nullptr, FindMonitorHoldingCorner, reinterpret_cast<LPARAM>(&search));
+    if (search.found)
+        SetWindowPos(window, nullptr, search.corner.x, search.corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Double and middle clicks on the button act as they do on the tray icon.
+LRESULT CALLBACK FloatingButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LBUTTONDBLCLK || message == WM_MBUTTONUP) {
+        SendMessageW(MainWindow, WM_APP_TRAY, 0, message);
+        return 0;
+    }
+    return CallWindowProcW(floating.buttonProcedure, button, message, wParam, lParam);
+}
+
+void SubclassButton(HWND window) {
+    HWND button = GetDlgItem(window, IDM_PROCESS_NOW);
+    floating.buttonProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FloatingButtonProc)));
+}
+
+int Width(const RECT& rect) { return rect.right - rect.left; }
+
+// The smallest size shows the button only: the opening size without the preview's width.
+void SetUpLayout(HWND window) {
+    floating.layout = std::make_unique<AnchorLayout>();
+    floating.layout->Setup(window, kFloatingLayout);
+    RECT preview = {};
+    GetWindowRect(GetDlgItem(window, IDC_FLOATING_PREVIEW), &preview);
+    floating.layout->minTrackWidth = floating.layout->openingWidth - Width(preview);
+}
+
+// A stored size smaller than the smallest one is not used.
+void SizeToStoredSize(HWND window) {
+    const AnchorLayout& layout = *floating.layout;
+    int width = ProcessingOptions.WIDTH_FLOATING;
+    int height = ProcessingOptions.HEIGHT_FLOATING;
+    if (width < layout.minTrackWidth || height < layout.openingHeight) {
+        width = layout.minTrackWidth;
+        height = layout.openingHeight;
+    }
+    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+BOOL OnInitDialog(HWND window) {
+    FloatingWindow = window;
+    ShowButtonImage(window, ProgramIcons.program);
+    SetAlpha(window, ProcessingOptions.ALPHA_FLOATING);
+    MoveToStoredCorner(window);
+    SubclassButton(window);
+    SetTimer(window, IDT_FLOATING_HOVER, kFloatingHoverMs, nullptr);
+    FloatingPreview = GetDlgItem(window, IDC_FLOATING_PREVIEW);
+    RefreshFloatingPreview();
+    SetUpLayout(window);
+    SizeToStoredSize(window);
+    return FALSE;  // no control takes the keyboard focus from the program the user works in
+}
+
+int TargetAlpha(bool mouseOver) {
+    // While the settings dialog is open, its trackbars show here at once.
+    if (OpacityPreview.on) return mouseOver ? OpacityPreview.mouseOver : OpacityPreview.normal;
+    return mouseOver ? ProcessingOptions.ALPHA_FLOATING2 : ProcessingOptions.ALPHA_FLOATING;
+}
+
+// Fades in steps of 10; the last step of less than 10 goes straight to the target.
+int NextAlpha(int current, int target) {
+    const int difference = target - current;
+    if (difference < -9) return current - 10;
+    if (difference > 9) return current + 10;
+    return target;
+}
+
+// Runs every 17 ms for the life of the window: it allocates nothing and touches the window only
+// when the opacity changes.
+void OnHoverTimer(HWND window) {
+    POINT cursor = {};
+    RECT frame = {};
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    if (GetCursorPos(&cursor) && GetWindowRect(window, &frame) &&
+        GetLayeredWindowAttributes(window, nullptr, &alpha, &flags)) {
+        const bool over =
+            cursor.x >= frame.left && cursor.x <= frame.right && cursor.y >= frame.top && cursor.y <= frame.bottom;
+        const int target = TargetAlpha(over);
+        if (target != alpha) SetAlpha(window, NextAlpha(alpha, target));
+    }
+    HWND foreground = GetForegroundWindow();
+    if (foreground && foreground != window) floating.lastForeground = foreground;
+}
+
+void GiveForegroundBack(HWND window) {
+    KillTimer(window, IDT_FLOATING_FOREGROUND);
+    if (floating.lastForeground && IsWindow(floating.lastForeground)) SetForegroundWindow(floating.lastForeground);
+}
+
+void EndFlash(HWND window) {
+    KillTimer(window, IDT_FLOATING_FLASH);
+    ShowButtonImage(window, ProgramIcons.program);
+}
+
+void OnTimer(HWND window, UINT_PTR timer) {
+    switch (timer) {
+    case IDT_FLOATING_HOVER: OnHoverTimer(window); break;
+    case IDT_FLOATING_FOREGROUND: GiveForegroundBack(window); break;
+    case IDT_FLOATING_FLASH: EndFlash(window); break;
+    default: break;
+    }
+}
+
+// The clipboard has just been rewritten.
+void Flash(HWND window) {
+    ShowButtonImage(window, ProgramIcons.trayDone32);
+    SetTimer(window, IDT_FLOATING_FLASH, kFloatingFollowUpMs, nullptr);
+}
+
+// Sent, not posted: the clipboard is processed before the foreground goes back.
+void OnButtonClick(HWND window) {
+    SendMessageW(MainWindow, WM_APP_COMMAND, IDM_PROCESS_NOW, 0);
+    SetTimer(window, IDT_FLOATING_FOREGROUND, kFloatingFollowUpMs, nullptr);
+}
+
+// The question stays up while its own message loop runs; a second request meanwhile is dropped.
+class CloseQuestionScope {
+public:
+    CloseQuestionScope() { floating.confirmingClose = true; }
+    ~CloseQuestionScope() { floating.confirmingClose = false; }
+    CloseQuestionScope(const CloseQuestionScope&) = delete;
+    CloseQuestionScope& operator=(const CloseQuestionScope&) = delete;
+};
+
+bool UserConfirmsClose() {
+    CloseQuestionScope asking;
+    return ShowMessageBox(MainWindow,
+                          Tr(L"このボタンを非表示にしてもよろしいですか?", L"Are you sure you want to close this button?"),
+                          AppDisplayName, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+// The open settings dialog must not turn the button back on behind the user's back: its box goes
+// off and stays off until the dialog is opened again.
+void TellSettingsDialogTheButtonIsClosed(HWND settings) {
+    SetChecked(settings, IDC_SHOW_FLOATING, false);
+    EnableControl(settings, IDC_SHOW_FLOATING, false);
+    SendMessageW(settings, WM_COMMAND, MAKEWPARAM(IDC_SHOW_FLOATING, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(settings, IDC_SHOW_FLOATING)));
+    ShowMessageBox(MainWindow,
+                   Tr(L"ボタンを再表示する場合は、設定ダイアログを一度閉じて下さい。",
+                      L"To redisplay the button, close the setting dialog once."),
+                   AppDisplayName, MB_OK | MB_ICONWARNING);
+}
+
+void OnCloseRequest(HWND window) {
+    if (ProcessingOptions.CHKCLOSE_FLOATING && (floating.confirmingClose || !UserConfirmsClose())) return;
+    ProcessingOptions.SHOW_FLOATING = false;
+    EndDialog(window, 0);
+    if (SettingsDialogWindow) TellSettingsDialogTheButtonIsClosed(SettingsDialogWindow);
+}
+
+void OnCommand(HWND window, WORD id) {
+    switch (id) {
+    case IDM_PROCESS_NOW: OnButtonClick(window); break;
+    case IDCANCEL: OnCloseRequest(window); break;
+    default: break;
+    }
+}
+
+RECT FrameOf(HWND window) {
+    RECT frame = {};
+    GetWindowRect(window, &frame);
+    return frame;
+}
+
+// From the keyboard the request carries no point (x 0xFFFF): the menu then opens at the centre.
+void OnContextMenu(HWND window, LPARAM position) {
+    POINT at = {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    if (LOWORD(position) == 0xFFFF) {
+        const RECT frame = FrameOf(window);
+        at = {(frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2};
+    }
+    SendMessageW(MainWindow, WM_APP_TRAY, MAKEWPARAM(at.x, at.y), WM_CONTEXTMENU);
+}
+
+void StorePlacement(HWND window) {
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(window, &placement)) return;
+    const RECT& r = placement.rcNormalPosition;
+    ProcessingOptions.LEFT_FLOATING = r.left;
+    ProcessingOptions.TOP_FLOATING = r.top;
+    ProcessingOptions.WIDTH_FLOATING = r.right - r.left;
+    ProcessingOptions.HEIGHT_FLOATING = r.bottom - r.top;
+}
+
+void OnDestroy(HWND window) {
+    KillTimer(window, IDT_FLOATING_HOVER);
+    FloatingWindow = nullptr;
+    FloatingPreview = nullptr;
+    StorePlacement(window);
+    SaveSettings();
+    floating.layout.reset();
+}
+
+void OnSize() {
+    if (floating.layout) floating.layout->Apply();
+}
+
+void OnGetMinMaxInfo(LPARAM info) {
+    if (floating.layout) floating.layout->Limits(*reinterpret_cast<MINMAXINFO*>(info));
+}
+
+INT_PTR CALLBACK FloatingDlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: return OnInitDialog(window);
+    case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return TRUE;
+    case WM_TIMER: OnTimer(window, wParam); return TRUE;
+    case WM_APP_TRAY: Flash(window); return TRUE;
+    case WM_CONTEXTMENU: OnContextMenu(window, lParam); return TRUE;
+    case WM_SIZE: OnSize(); return FALSE;
+    case WM_GETMINMAXINFO: OnGetMinMaxInfo(lParam); return TRUE;
+    case WM_DESTROY: OnDestroy(window); return FALSE;
+    default: return FALSE;
+    }
+}
+
+}  // namespace
+
+void RunFloatingButton() {
+    if (FloatingWindow) return;
+    RunModalDialog(nullptr, IDD_FLOATING, IDD_FLOATING, FloatingDlgProc);
+}
+
+void CloseFloatingButton() {
+    if (FloatingWindow) EndDialog(FloatingWindow, 0);
+}
+
+void SetFloatingOpacity(int alpha) {
+    if (FloatingWindow) SetAlpha(FloatingWindow, alpha);
+}

@@ -1,0 +1,623 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <utility>
+#include <vector>
+#include <windows.h>
+
+#include "app_state.h"
+#include "commands.h"
+#include "dialog_host.h"
+#include "floating_button.h"
+#include "language.h"
+#include "main_window.h"
+#include "menu_dialogs.h"
+#include "messages.h"
+#include "multiply_dialog.h"
+#include "regex_dialog.h"
+#include "resource.h"
+#include "scoped_win.h"
+#include "settings.h"
+#include "shell_fixture.h"
+#include "watch.h"
+#include "windows_system.h"
+
+namespace shell_test {
+namespace {
+
+using Script = std::function<void(HWND button)>;
+
+Script pendingScript;
+bool scriptPlayed = false;
+
+// Plays the script once the floating button is on screen, inside the button's own modal loop,
+// then closes a button the script left open, so no test can hang.
+void CALLBACK PlayOnFloatingButton(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (!FloatingWindow || !IsWindowVisible(FloatingWindow)) return;
+    KillTimer(nullptr, timer);
+    scriptPlayed = true;
+    const Script script = std::exchange(pendingScript, nullptr);
+    script(FloatingWindow);
+    CloseFloatingButton();
+}
+
+// Calls `open`, which should show the button, and plays `script` on it.
+void Drive(const std::function<void()>& open, Script script) {
+    pendingScript = std::move(script);
+    scriptPlayed = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, PlayOnFloatingButton);
+    open();
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(scriptPlayed) << "the floating button was never shown";
+    EXPECT_EQ(FloatingWindow, nullptr) << "closed when its loop returned";
+}
+
+void DriveButton(Script script) { Drive(RunFloatingButton, std::move(script)); }
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+RECT FrameOf(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+int AlphaOf(HWND window) {
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    if (!GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) || !(flags & LWA_ALPHA)) return -1;
+    return alpha;
+}
+
+HICON ButtonImage(HWND window) {
+    return reinterpret_cast<HICON>(SendDlgItemMessageW(window, IDM_PROCESS_NOW, BM_GETIMAGE, IMAGE_ICON, 0));
+}
+
+std::wstring PreviewText() {
+    wchar_t text[256] = {};
+    GetWindowTextW(FloatingPreview, text, 256);
+    return text;
+}
+
+void HoverTick(HWND window) { SendMessageW(window, WM_TIMER, IDT_FLOATING_HOVER, 0); }
+
+INT_PTR CALLBACK InertDlgProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+// Where the template opens on its own (centred) and how wide its preview is there, before the
+// button sizes itself.
+struct OpeningShape {
+    RECT frame = {};
+    int previewWidth = 0;
+    int previewHeight = 0;
+    int smallestWidth() const { return Width(frame) - previewWidth; }
+};
+
+OpeningShape TemplateOpeningShape() {
+    OpeningShape shape;
+    HWND dialog = CreateDialogParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_FLOATING), nullptr, InertDlgProc, 0);
+    EXPECT_TRUE(dialog);
+    if (!dialog) return shape;
+    shape.frame = FrameOf(dialog);
+    shape.previewWidth = Width(FrameOf(GetDlgItem(dialog, IDC_FLOATING_PREVIEW)));
+    shape.previewHeight = Height(FrameOf(GetDlgItem(dialog, IDC_FLOATING_PREVIEW)));
+    DestroyWindow(dialog);
+    return shape;
+}
+
+RECT FirstMonitor() {
+    RECT found = {};
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
+            MONITORINFO info = {};
+            info.cbSize = sizeof info;
+            GetMonitorInfoW(monitor, &info);
+            *reinterpret_cast<RECT*>(data) = info.rcMonitor;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+enum class Placement { Under, CornerOnCursor, Away };
+
+// Puts the window under the cursor, with its bottom-right corner exactly on it, or well away from
+// it, without touching the pointer.
+void PlaceRelativeToCursor(HWND window, Placement placement) {
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    const RECT frame = FrameOf(window);
+    POINT corner = {cursor.x - 5, cursor.y - 5};
+    if (placement == Placement::CornerOnCursor) corner = {cursor.x - Width(frame), cursor.y - Height(frame)};
+    if (placement == Placement::Away) corner = {cursor.x + 200, cursor.y + 200};
+    SetWindowPos(window, nullptr, corner.x, corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Destroying a main window posts the quit message, which would end the next button's modal loop.
+void DropQuitMessages() {
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
+class FloatingButtonTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        DropQuitMessages();
+        static const HMODULE richEdit = LoadSystemLibrary(L"RICHED20.DLL");  // as start-up loads it, for good
+        ASSERT_TRUE(richEdit);
+        InstallMenuDialogs();
+        ProcessingOptions.SHOW_FLOATING = true;
+        OpacityPreview = FloatingOpacityPreview{};
+    }
+    void TearDown() override {
+        SettingsDialogWindow = nullptr;
+        OpacityPreview = FloatingOpacityPreview{};
+        SetModalDialogRunner(nullptr);
+        SetMenuDialogs({});
+        SetFloatingButtonHooks({});
+        ShellTest::TearDown();
+        DropQuitMessages();
+    }
+};
+
+TEST_F(FloatingButtonTest, DefaultOptionsOpenCentredAtTheSmallestSizeAndOpaque) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    const OpeningShape opening = TemplateOpeningShape();
+    ASSERT_GT(opening.previewWidth, 0);
+    DriveButton([&](HWND button) {
+        const RECT frame = FrameOf(button);
+        EXPECT_EQ(frame.left, opening.frame.left);
+        EXPECT_EQ(frame.top, opening.frame.top);
+        EXPECT_EQ(Width(frame), opening.smallestWidth());
+        EXPECT_EQ(Height(frame), Height(opening.frame));
+        EXPECT_EQ(Width(FrameOf(FloatingPreview)), 0) << "only the button shows";
+        EXPECT_EQ(AlphaOf(button), 255);
+        EXPECT_EQ(FloatingPreview, GetDlgItem(button, IDC_FLOATING_PREVIEW));
+        EXPECT_EQ(ButtonImage(button), ProgramIcons.program);
+        const LONG_PTR extended = GetWindowLongPtrW(button, GWL_EXSTYLE);
+        EXPECT_TRUE(extended & WS_EX_TOPMOST);
+        EXPECT_TRUE(extended & WS_EX_TOOLWINDOW);
+        EXPECT_EQ(GetParent(button), nullptr) << "no owner";
+    });
+}
+
+// Sent straight to the window, tick by tick: no waiting on the 17 ms timer.
+TEST_F(FloatingButtonTest, OpacityFadesTowardItsTargetInStepsOfTen) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    ProcessingOptions.ALPHA_FLOATING = 255;
+    ProcessingOptions.ALPHA_FLOATING2 = 100;
+    DriveButton([](HWND button) {
+        PlaceRelativeToCursor(button, Placement::Under);
+        SetFloatingOpacity(255);
+        std::vector<int> seen;
+        for (int tick = 0; tick < 17; ++tick) {
+            HoverTick(button);
+            seen.push_back(AlphaOf(button));
+        }
+        const std::vector<int> expected = {245, 235, 225, 215, 205, 195, 185, 175, 165,
+                                           155, 145, 135, 125, 115, 105, 100, 100};
+        EXPECT_EQ(seen, expected) << "16 ticks from 255 to 100, then it stays";
+    });
+}
+
+TEST_F(FloatingButtonTest, TargetOpacityFollowsTheMouseAndTheSettingsPreview) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    ProcessingOptions.ALPHA_FLOATING = 40;
+    ProcessingOptions.ALPHA_FLOATING2 = 200;
+    const struct {
+        Placement placement;
+        bool preview;
+        int start;
+        int ticks;  // until the target is reached
+        int target;
+    } cases[] = {
+        {Placement::Away, false, 200, 16, 40},  // 200 -> 50 in 15 steps, then 40
+        {Placement::Under, false, 40, 16, 200},
+        {Placement::Under, false, 195, 1, 200},   // less than 10 away: straight there
+        {Placement::CornerOnCursor, false, 195, 1, 200},  // the edges count as over the window
+        {Placement::Away, true, 255, 23, 30},   // the preview's normal opacity while the settings dialog is open
+        {Placement::Under, true, 255, 1, 250},  // and its mouse-over opacity
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "placement " << static_cast<int>(c.placement) << " preview " << c.preview
+                                        << " from " << c.start);
+        OpacityPreview = {c.preview, 30, 250};
+        DriveButton([&](HWND button) {
+            PlaceRelativeToCursor(button, c.placement);
+            SetFloatingOpacity(c.start);
+            int ticks = 0;
+            int previous = c.start;
+            while (AlphaOf(button) != c.target && ticks < 40) {
+                HoverTick(button);
+                ++ticks;
+                EXPECT_LE(std::abs(AlphaOf(button) - previous), 10);
+                previous = AlphaOf(button);
+            }
+            EXPECT_EQ(ticks, c.ticks);
+            HoverTick(button);
+            EXPECT_EQ(AlphaOf(button), c.target) << "stays at its target";
+        });
+    }
+}
+
+TEST_F(FloatingButtonTest, StoredCornerIsUsedOnlyWhenAMonitorHoldsIt) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    const OpeningShape opening = TemplateOpeningShape();
+    const RECT monitor = FirstMonitor();
+    ASSERT_GT(Width(monitor), 0);
+    const struct {
+        int left, top;
+        bool used;
+    } cases[] = {
+        {monitor.left, monitor.top, true},
+        {monitor.right, monitor.bottom, true},  // exactly on the right and bottom edges
+        {monitor.left + 10, monitor.bottom, true},
+        {monitor.right + 1, monitor.top, false},
+        {monitor.left, monitor.bottom + 1, false},
+        {-32000, -32000, false},  // none stored
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.left << "," << c.top);
+        ProcessingOptions.LEFT_FLOATING = c.left;
+        ProcessingOptions.TOP_FLOATING = c.top;
+        ProcessingOptions.WIDTH_FLOATING = ProcessingOptions.HEIGHT_FLOATING = 0;
+        DriveButton([&](HWND button) {
+            const RECT frame = FrameOf(button);
+            EXPECT_EQ(frame.left, c.used ? c.left : opening.frame.left);
+            EXPECT_EQ(frame.top, c.used ? c.top : opening.frame.top);
+        });
+    }
+}
+
+TEST_F(FloatingButtonTest, StoredSizeBelowTheSmallestGivesTheSmallest) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    const OpeningShape opening = TemplateOpeningShape();
+    const int smallest = opening.smallestWidth();
+    const int height = Height(opening.frame);
+    const struct {
+        int width, height;
+        bool used;
+    } cases[] = {
+        {0, 0, false},
+        {smallest - 1, height + 20, false},
+        {smallest + 50, height - 1, false},
+        {smallest, height, true},
+        {smallest + 120, height + 40, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+        ProcessingOptions.WIDTH_FLOATING = c.width;
+        ProcessingOptions.HEIGHT_FLOATING = c.height;
+        DriveButton([&](HWND button) {
+            const RECT frame = FrameOf(button);
+            EXPECT_EQ(Width(frame), c.used ? c.width : smallest);
+            EXPECT_EQ(Height(frame), c.used ? c.height : height);
+            MINMAXINFO limits = {};
+            SendMessageW(button, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+            EXPECT_EQ(limits.ptMinTrackSize.x, smallest);
+            EXPECT_EQ(limits.ptMinTrackSize.y, height);
+            // The preview takes what the window gains, in both directions.
+            const RECT preview = FrameOf(FloatingPreview);
+            EXPECT_EQ(Width(preview), Width(frame) - smallest);
+            EXPECT_EQ(Height(preview), opening.previewHeight + Height(frame) - height);
+        });
+    }
+}
+
+TEST_F(FloatingButtonTest, ClosingAsksWhenWantedAndNoLeavesEverything) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    ProcessingOptions.CHKCLOSE_FLOATING = true;
+    DriveButton([&](HWND button) {
+        recorder_->boxAnswer = IDNO;
+        SendMessageW(button, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_EQ(recorder_->boxes.size(), 1u);
+        const auto& box = recorder_->boxes[0];
+        EXPECT_EQ(box.owner, window_);
+        EXPECT_EQ(box.text, L"Are you sure you want to close this button?");
+        EXPECT_EQ(box.caption, L"Nuvela");
+        EXPECT_EQ(box.type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+        EXPECT_TRUE(IsWindowVisible(button));
+        EXPECT_EQ(FloatingWindow, button);
+        EXPECT_TRUE(ProcessingOptions.SHOW_FLOATING);
+
+        recorder_->boxAnswer = IDYES;
+        SendMessageW(button, WM_CLOSE, 0, 0);  // the close box; the dialog posts itself a cancel
+        EXPECT_TRUE(PumpUntil([&] { return recorder_->boxes.size() == 2; }));
+        EXPECT_FALSE(ProcessingOptions.SHOW_FLOATING);
+        EXPECT_FALSE(IsWindowVisible(button));
+    });
+    EXPECT_EQ(IniInteger(L"SHOW_FLOATING"), 0) << "saved when the window went";
+}
+
+TEST_F(FloatingButtonTest, CloseQuestionSpeaksTheLanguageOfTheStart) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    ProcessingOptions.CHKCLOSE_FLOATING = true;
+    recorder_->boxAnswer = IDNO;
+    const struct {
+        Language language;
+        const wchar_t* text;
+        const wchar_t* caption;
+    } cases[] = {
+        {Language::Japanese, L"このボタンを非表示にしてもよろしいですか?", L"ヌベラ"},
+        {Language::English, L"Are you sure you want to close this button?", L"Nuvela"},
+    };
+    for (const auto& c : cases) {
+        SetLanguage(c.language);
+        recorder_->Clear();
+        DriveButton([&](HWND button) { SendMessageW(button, WM_COMMAND, IDCANCEL, 0); });
+        ASSERT_EQ(recorder_->boxes.size(), 1u);
+        EXPECT_EQ(recorder_->boxes[0].text, c.text);
+        EXPECT_EQ(recorder_->boxes[0].caption, c.caption);
+    }
+}
+
+TEST_F(FloatingButtonTest, ClosingWithoutTheQuestionWhenNotWanted) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    DriveButton([&](HWND button) {
+        SendMessageW(button, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_FALSE(ProcessingOptions.SHOW_FLOATING);
+    });
+    EXPECT_TRUE(recorder_->boxes.empty());
+}
+
+// Stands in for the settings dialog, which is not part of this branch yet: a window with the
+// check box 1013 that counts the commands it receives for it.
+int standInCommands = 0;
+LRESULT CALLBACK SettingsStandInProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_SHOW_FLOATING) ++standInCommands;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(FloatingButtonTest, ClosingWhileTheSettingsDialogIsOpenTurnsItsBoxOffAndWarns) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = SettingsStandInProc;
+    windowClass.hInstance = ProgramInstance;
+    windowClass.lpszClassName = L"NuvelaTestSettingsStandIn";
+    RegisterClassExW(&windowClass);
+    UniqueWindow settings(CreateWindowExW(0, L"NuvelaTestSettingsStandIn", L"", WS_POPUP, 0, 0, 200, 100, nullptr,
+                                          nullptr, ProgramInstance, nullptr));
+    ASSERT_TRUE(settings);
+    HWND box = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 0, 0, 100, 20,
+                               settings.get(), reinterpret_cast<HMENU>(IDC_SHOW_FLOATING), ProgramInstance, nullptr);
+    SettingsDialogWindow = settings.get();
+    const struct {
+        Language language;
+        const wchar_t* text;
+        const wchar_t* caption;
+    } cases[] = {
+        {Language::English, L"To redisplay the button, close the setting dialog once.", L"Nuvela"},
+        {Language::Japanese, L"ボタンを再表示する場合は、設定ダイアログを一度閉じて下さい。", L"ヌベラ"},
+    };
+    for (const auto& c : cases) {
+        SetLanguage(c.language);
+        recorder_->Clear();
+        ProcessingOptions.SHOW_FLOATING = true;
+        SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+        EnableWindow(box, TRUE);
+        standInCommands = 0;
+        DriveButton([&](HWND button) { SendMessageW(button, WM_COMMAND, IDCANCEL, 0); });
+        EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+        EXPECT_FALSE(IsWindowEnabled(box));
+        EXPECT_EQ(standInCommands, 1);
+        EXPECT_FALSE(ProcessingOptions.SHOW_FLOATING);
+        ASSERT_EQ(recorder_->boxes.size(), 1u);
+        EXPECT_EQ(recorder_->boxes[0].owner, window_);
+        EXPECT_EQ(recorder_->boxes[0].text, c.text);
+        EXPECT_EQ(recorder_->boxes[0].caption, c.caption);
+        EXPECT_EQ(recorder_->boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    }
+}
+
+TEST_F(FloatingButtonTest, DoubleAndMiddleClicksActAsOnTheTrayIcon) {
+    ProcessingOptions.CBWatchEnabled = false;
+    ASSERT_TRUE(CreateWindowUnderTest());
+    DriveButton([&](HWND button) {
+        HWND push = GetDlgItem(button, IDM_PROCESS_NOW);
+        SendMessageW(push, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+        EXPECT_TRUE(ProcessingOptions.CBWatchEnabled) << "monitoring switched on";
+        SendMessageW(push, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+        EXPECT_FALSE(ProcessingOptions.CBWatchEnabled) << "and off again";
+
+        CopyText(helper_, L"text");
+        ASSERT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+        SendMessageW(push, WM_MBUTTONUP, 0, MAKELPARAM(5, 5));
+        EXPECT_EQ(CountClipboardFormats(), 0) << "the clipboard emptied";
+    });
+}
+
+TEST_F(FloatingButtonTest, ClickProcessesTheClipboardAndFlashesTheIcon) {
+    ProcessingOptions.CBWatchEnabled = false;
+    ProcessingOptions.DelSpace = true;
+    ASSERT_TRUE(CreateWindowUnderTest());
+    CopyText(helper_, L"a b c");
+    DriveButton([&](HWND button) {
+        const unsigned before = ClipboardProcessingCount();
+        SendDlgItemMessageW(button, IDM_PROCESS_NOW, BM_CLICK, 0, 0);
+        EXPECT_EQ(ClipboardProcessingCount(), before + 1);
+        EXPECT_EQ(ClipboardText(), L"abc");
+        EXPECT_EQ(GetClipboardOwner(), window_);
+        EXPECT_EQ(ButtonImage(button), ProgramIcons.trayDone32);
+        EXPECT_EQ(PreviewText(), L"abc") << "refreshed at the end of the run";
+        EXPECT_TRUE(PumpUntil([&] { return ButtonImage(button) == ProgramIcons.program; }));
+    });
+}
+
+// The click activates the button; the program the user worked in gets the foreground back.
+TEST_F(FloatingButtonTest, ClickGivesTheForegroundBackAfterwards) {
+    ProcessingOptions.CBWatchEnabled = false;
+    ASSERT_TRUE(CreateWindowUnderTest());
+    const UniqueWindow worked(CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                              ProgramInstance, nullptr));
+    CopyText(helper_, L"text");
+    DriveButton([&](HWND button) {
+        SetForegroundWindow(worked.get());
+        ASSERT_EQ(GetForegroundWindow(), worked.get());
+        HoverTick(button);  // remembers the foreground window other than the button
+        SetForegroundWindow(button);
+        ASSERT_EQ(GetForegroundWindow(), button);
+        SendDlgItemMessageW(button, IDM_PROCESS_NOW, BM_CLICK, 0, 0);
+        EXPECT_EQ(GetClipboardOwner(), window_) << "processed at once";
+        EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == worked.get(); }));
+    });
+}
+
+TEST_F(FloatingButtonTest, FlashMessageShowsTheFlashImageUntilItsTimer) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    DriveButton([&](HWND button) {
+        SendMessageW(button, WM_APP_TRAY, 0, 0);
+        EXPECT_EQ(ButtonImage(button), ProgramIcons.trayDone32);
+        EXPECT_TRUE(PumpUntil([&] { return ButtonImage(button) == ProgramIcons.program; }));
+    });
+}
+
+TEST_F(FloatingButtonTest, PreviewShowsEveryCopyAndTheProcessedResult) {
+    ProcessingOptions.CBWatchEnabled = false;
+    ProcessingOptions.DelSpace = true;
+    ASSERT_TRUE(CreateWindowUnderTest());
+    CopyText(helper_, L"at opening");
+    DriveButton([&](HWND) {
+        EXPECT_EQ(PreviewText(), L"at opening");
+        CopyText(helper_, L"not processed");
+        EXPECT_TRUE(PumpUntil([] { return PreviewText() == L"not processed"; })) << PreviewText();
+        ProcessingOptions.CBWatchEnabled = true;
+        CopyText(helper_, L"x y z");
+        EXPECT_TRUE(PumpUntil([] { return PreviewText() == L"xyz"; })) << PreviewText();
+    });
+}
+
+TEST_F(FloatingButtonTest, DestructionStoresPlaceAndSizeAndSaves) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    const OpeningShape opening = TemplateOpeningShape();
+    const int width = opening.smallestWidth() + 60;
+    const int height = Height(opening.frame) + 10;
+    DriveButton([&](HWND button) { SetWindowPos(button, nullptr, 100, 120, width, height, SWP_NOZORDER); });
+    EXPECT_EQ(ProcessingOptions.LEFT_FLOATING, 100);
+    EXPECT_EQ(ProcessingOptions.TOP_FLOATING, 120);
+    EXPECT_EQ(ProcessingOptions.WIDTH_FLOATING, width);
+    EXPECT_EQ(ProcessingOptions.HEIGHT_FLOATING, height);
+    EXPECT_EQ(IniInteger(L"LEFT_FLOATING"), 100);
+    EXPECT_EQ(IniInteger(L"TOP_FLOATING"), 120);
+    EXPECT_EQ(IniInteger(L"WIDTH_FLOATING"), width);
+    EXPECT_EQ(IniInteger(L"HEIGHT_FLOATING"), height);
+    EXPECT_TRUE(ProcessingOptions.SHOW_FLOATING) << "closed by the program, not by the user";
+}
+
+void CloseMenu(HWND menuWindow) { PostMessageW(menuWindow, WM_KEYDOWN, VK_ESCAPE, 0); }
+
+// The tray menu opens where the button was right-clicked, or at its centre when the request came
+// from the keyboard (no point); the button is brought to the top first.
+TEST_F(FloatingButtonTest, ContextMenuOpensTheTrayMenuAtTheClickOrTheCentre) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    for (const bool fromKeyboard : {false, true}) {
+        SCOPED_TRACE(fromKeyboard ? "keyboard" : "mouse");
+        DriveButton([&](HWND button) {
+            const RECT frame = FrameOf(button);
+            const POINT click = {frame.left + 5, frame.top + 5};
+            const LPARAM position = fromKeyboard ? -1 : MAKELPARAM(click.x, click.y);
+            MenuWatcher watcher(CloseMenu);
+            SendMessageW(button, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(button), position);
+            ASSERT_TRUE(watcher.seen());
+            // The menu is right-aligned at its point.
+            EXPECT_EQ(watcher.rect().right, fromKeyboard ? (frame.left + frame.right) / 2 : click.x);
+            EXPECT_TRUE(IsWindowVisible(button));
+            EXPECT_TRUE(GetWindowLongPtrW(button, GWL_EXSTYLE) & WS_EX_TOPMOST) << "still in the topmost band";
+        });
+    }
+}
+
+// A right click on the tray icon while the button is wanted but closed brings it back first; the
+// menu follows once it is closed again.
+TEST_F(FloatingButtonTest, TrayMenuOpensTheWantedButtonFirst) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    bool menuBeforeButton = true;
+    MenuWatcher watcher(CloseMenu);
+    Drive([&] { SendMessageW(window_, WM_APP_TRAY, MAKEWPARAM(300, 300), WM_CONTEXTMENU); },
+          [&](HWND) { menuBeforeButton = watcher.seen(); });
+    EXPECT_FALSE(menuBeforeButton);
+    EXPECT_TRUE(watcher.seen()) << "the menu once the button closed";
+}
+
+// The settings dialog is recorded through the dialog seam; the floating button itself runs for real.
+constexpr int kSettingsTemplateJa = 138;
+constexpr int kSettingsTemplateEn = 139;
+constexpr int kAboutStandIn = 9001;
+
+std::vector<int> openedTemplates;
+ModalDialogRunner realRunner = nullptr;
+bool settingsWantButton = true;
+
+INT_PTR RecordDialogsButRunTheButton(HWND owner, int templateId, DLGPROC procedure, LPARAM parameter) {
+    if (templateId == IDD_FLOATING) return realRunner(owner, templateId, procedure, parameter);
+    openedTemplates.push_back(templateId);
+    return templateId == kSettingsTemplateEn ? IDOK : IDCANCEL;
+}
+
+bool RecordedSettings(HWND owner) {
+    ProcessingOptions.SHOW_FLOATING = settingsWantButton;
+    return RunModalDialog(owner, kSettingsTemplateJa, kSettingsTemplateEn, nullptr) == IDOK;
+}
+
+bool RecordedAbout(HWND owner) { return RunModalDialog(owner, kAboutStandIn, kAboutStandIn, nullptr) == IDOK; }
+
+class FloatingReapplyTest : public FloatingButtonTest {
+protected:
+    void SetUp() override {
+        FloatingButtonTest::SetUp();
+        openedTemplates.clear();
+        settingsWantButton = true;
+        MenuDialogSet dialogs;
+        dialogs.settings = RecordedSettings;
+        dialogs.regex = RunRegexDialog;
+        dialogs.multiply = RunMultiplyDialog;
+        dialogs.about = RecordedAbout;
+        SetMenuDialogs(dialogs);
+        realRunner = SetModalDialogRunner(RecordDialogsButRunTheButton);
+        ProcessingOptions.SHOW_FLOATING = false;
+    }
+};
+
+TEST_F(FloatingReapplyTest, MenuDialogsStillOpenWhileTheButtonShows) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    Drive([&] { RunCommand(window_, IDM_SETTINGS); }, [&](HWND) {
+        EXPECT_FALSE(DialogBusy);
+        for (UINT command : {IDM_SETTINGS, IDM_REGEX, IDM_MULTIPLY, IDM_ABOUT}) RunCommand(window_, command);
+        EXPECT_EQ(openedTemplates,
+                  (std::vector<int>{kSettingsTemplateEn, kSettingsTemplateEn, IDD_REGEX_EN, IDD_MULTIPLY_EN, kAboutStandIn}));
+    });
+    EXPECT_FALSE(DialogBusy);
+    EXPECT_EQ(IniInteger(L"SHOW_FLOATING"), 1);
+}
+
+TEST_F(FloatingReapplyTest, SettingsSetTheOpacityOrCloseTheButton) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    Drive([&] { RunCommand(window_, IDM_SETTINGS); }, [&](HWND button) {
+        ProcessingOptions.ALPHA_FLOATING = 60;
+        RunCommand(window_, IDM_SETTINGS);
+        EXPECT_EQ(AlphaOf(button), 60) << "the stored opacity applied at once";
+        settingsWantButton = false;
+        RunCommand(window_, IDM_SETTINGS);
+        EXPECT_FALSE(IsWindowVisible(button)) << "switched off in the settings";
+    });
+    EXPECT_EQ(openedTemplates.size(), 3u);
+}
+
+TEST_F(FloatingReapplyTest, TheMainWindowsEndClosesTheButton) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    ProcessingOptions.SHOW_FLOATING = true;
+    Drive(OpenFloatingButton, [&](HWND button) {
+        SendMessageW(window_, WM_DESTROY, 0, 0);  // as a second start's "/X" ends the program
+        EXPECT_FALSE(IsWindowVisible(button));
+    });
+    EXPECT_TRUE(ProcessingOptions.SHOW_FLOATING) << "wanted again at the next start";
+    MSG quit;
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit message is still there";
+}
+
+}  // namespace
+}  // namespace shell_test
