@@ -1,5 +1,6 @@
 #include "menu_dialogs.h"
 
+#include "about_dialog.h"
 #include "main_window.h"
 #include "multiply_dialog.h"
 #include "regex_dialog.h"
@@ -8,5 +9,6 @@ void InstallMenuDialogs() {
     MenuDialogSet dialogs;
     dialogs.regex = RunRegexDialog;
     dialogs.multiply = RunMultiplyDialog;
+    dialogs.about = RunAboutDialog;
     SetMenuDialogs(dialogs);
 }
