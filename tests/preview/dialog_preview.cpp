@@ -1,14 +1,18 @@
 // Opens one of the program's dialogs on its own, in the language NUVELA_LANG chooses, for the
-// screenshot script: dialog_preview.exe hotkey | regex | regex-big | multiply. The dialog runs
-// exactly as from the program; its settings go to Nuvela.ini in the current folder.
+// screenshot script: dialog_preview.exe hotkey | regex | regex-big | multiply | about | about-links.
+// The dialog runs exactly as from the program; its settings go to Nuvela.ini in the current folder.
+// "about-links" shows the About box with stand-in addresses under the reserved .example name, so
+// every button and link of it is on the picture.
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include "about_dialog.h"
 #include "app_state.h"
 #include "hotkey_dialog.h"
 #include "multiply_dialog.h"
 #include "options.h"
+#include "product_facts.h"
 #include "regex_dialog.h"
 #include "settings.h"
 #include "startup.h"
@@ -24,6 +28,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     const std::wstring dialog = commandLine;
     if (dialog == L"hotkey") return RunHotkeyDialog(nullptr);
     if (dialog == L"multiply") return RunMultiplyDialog(nullptr);
+    if (dialog == L"about-links")
+        SetMakerAddresses({L"https://nuvela.example/", L"support@nuvela.example", L"https://nuvela.example/contribution",
+                           L"https://nuvela.example/feedback"});
+    if (dialog == L"about" || dialog == L"about-links") return RunAboutDialog(nullptr);
     ProcessingOptions.BIGDIALOG = dialog == L"regex-big";
     ProcessingOptions.REP_REP = true;
     ProcessingOptions.REP_BEFORE = L"(^.*$)";
