@@ -309,6 +309,9 @@ void ShowEnvironmentReport(HWND dialog) {
 BOOL OnInitDialog(HWND dialog, const AboutState* state) {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
     const AboutBoxParams& params = state->params;
+    // A shared icon of the module: the system keeps it, nothing to destroy.
+    if (HICON icon = LoadIconW(params.instance, MAKEINTRESOURCEW(params.iconId)))
+        SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     ShowVersionAndContact(dialog, params);
     SetDlgItemTextW(dialog, IDC_ABOUT_NOTICE, params.notice.c_str());
     SetWindowSubclass(GetDlgItem(dialog, IDC_ABOUT_NOTICE), NoticeProc, kNoticeSubclassId, 0);

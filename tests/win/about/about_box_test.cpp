@@ -157,6 +157,8 @@ TEST_F(AboutBoxTest, EightControlsWithTheRichEditBoxInEitherLanguage) {
             GetWindowTextW(dialog, caption, 64);
             EXPECT_STREQ(caption, japanese ? L"バージョン情報" : L"About");
             EXPECT_TRUE(SendDlgItemMessageW(dialog, IDC_ABOUT_ICON, STM_GETICON, 0, 0)) << "icon 107 of the instance";
+            EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0)),
+                      LoadIconW(params.instance, MAKEINTRESOURCEW(IDI_PROGRAM)));
             EXPECT_EQ(TextOf(dialog, IDC_ABOUT_VERSION), VersionBoxText(*version, params.productName, japanese));
             EXPECT_EQ(WithoutLineFeeds(TextOf(dialog, IDC_ABOUT_CONTACT)),
                       WithoutLineFeeds(ContactBlockText(japanese, params.webSite, params.contact)));
