@@ -171,6 +171,43 @@ TEST_F(AboutBoxTest, EightControlsWithTheRichEditBoxInEitherLanguage) {
     }
 }
 
+// The template is written byte by byte in memory: what the system made of it shows that it is right.
+TEST_F(AboutBoxTest, TheTemplateArrivesAsWritten) {
+    for (bool japanese : {true, false}) {
+        SCOPED_TRACE(japanese);
+        Show(Params(japanese, kEveryAddress), [&](HWND dialog) {
+            const LONG_PTR style = GetWindowLongPtrW(dialog, GWL_STYLE);
+            const LONG_PTR frame = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+            EXPECT_EQ(style & frame, frame);
+            RECT expected = {0, 0, 239, 261};
+            MapDialogRect(dialog, &expected);
+            RECT client = {};
+            GetClientRect(dialog, &client);
+            EXPECT_EQ(client.right, expected.right);
+            EXPECT_EQ(client.bottom, expected.bottom);
+            LOGFONTW font = {};
+            GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
+            EXPECT_STREQ(font.lfFaceName, japanese ? L"ＭＳ Ｐゴシック" : L"MS Sans Serif");
+            // The last control, after every alignment of the ones before it.
+            RECT feedback = {7, 137, 110, 14};  // x, y, width, height: each is converted on its own
+            MapDialogRect(dialog, &feedback);
+            RECT placed = {};
+            GetWindowRect(GetDlgItem(dialog, IDC_ABOUT_FEEDBACK), &placed);
+            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&placed), 2);
+            EXPECT_EQ(placed.left, feedback.left);
+            EXPECT_EQ(placed.top, feedback.top);
+            EXPECT_EQ(placed.right - placed.left, feedback.right);
+            EXPECT_EQ(placed.bottom - placed.top, feedback.bottom);
+            HWND notice = GetDlgItem(dialog, IDC_ABOUT_NOTICE);
+            EXPECT_TRUE(GetWindowLongPtrW(notice, GWL_STYLE) & ES_READONLY);
+            EXPECT_TRUE(GetWindowLongPtrW(notice, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+            EXPECT_EQ(SendDlgItemMessageW(dialog, IDCANCEL, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON,
+                      DLGC_DEFPUSHBUTTON);
+            Press(dialog, IDCANCEL);
+        });
+    }
+}
+
 TEST_F(AboutBoxTest, WithoutTheRichEditLibrarySevenControlsAndNoContactBlock) {
     SetRichEditLoader(NoLibrary);
     EXPECT_TRUE(Show(Params(false, kEveryAddress), [&](HWND dialog) {
@@ -423,6 +460,22 @@ TEST_F(AboutBoxTest, TooltipsOnTheFourButtonsInTheLanguageOfTheBox) {
     }
 }
 
+HWND firstDialog = nullptr;
+int otherDialogsClosed = 0;
+
+BOOL CALLBACK CloseIfOther(HWND window, LPARAM) {
+    if (window != firstDialog && IsWindowVisible(window) && ClassOf(window) == L"#32770") {
+        ++otherDialogsClosed;
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+    return TRUE;
+}
+
+// Ends a second dialog, should one open, so a broken guard fails the test instead of hanging it.
+void CALLBACK CloseOtherDialogs(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), CloseIfOther, 0);
+}
+
 TEST_F(AboutBoxTest, TheMenuCommandOpensItWithTheMakersAddressesAndOurNotice) {
     InstallMenuDialogs();
     const MakerAddresses previous = SetMakerAddresses(kEveryAddress);
@@ -441,6 +494,12 @@ TEST_F(AboutBoxTest, TheMenuCommandOpensItWithTheMakersAddressesAndOurNotice) {
             EXPECT_EQ(VersionLineOf(TextOf(dialog, IDC_ABOUT_VERSION)).rfind(L"ヌベラ ver.", 0), 0u);
             EXPECT_TRUE(Visible(dialog, IDC_ABOUT_CONTRIBUTION));
             Click(dialog, IDC_ABOUT_CONTRIBUTION);
+            firstDialog = dialog;
+            otherDialogsClosed = 0;
+            const UINT_PTR guard = SetTimer(nullptr, 0, 50, CloseOtherDialogs);
+            RunCommand(nullptr, IDM_ABOUT);  // chosen again while it is open
+            KillTimer(nullptr, guard);
+            EXPECT_EQ(otherDialogsClosed, 0) << "no second About box while one is open";
             Press(dialog, IDCANCEL);
         });
     EXPECT_FALSE(DialogBusy);
