@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Takes screenshots of the tray menu, the already-running dialog and every dialog of the menu and
-# the settings, the About box among them, in both languages on a private Xvfb, for a look by eye
-# (they are no test oracle): build/screenshots/*.png. The menu is opened the way a user opens it: a
-# right click on the icon in Wine's system tray; the dialogs are opened one by one by the preview
-# program, which runs them as the program does, the regular-expression dialog also enlarged.
+# the settings in both languages on a private Xvfb, for a look by eye (they are no test oracle):
+# build/screenshots/*.png. The menu is opened the way a user opens it: a right click on the icon in
+# Wine's system tray; the dialogs are opened one by one by the preview program, which runs them as
+# the program does, the regular-expression dialog also enlarged.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 "$NUVELA_ROOT/scripts/setup.sh"
@@ -81,19 +81,20 @@ for lang in ja en; do
     wait "$nuvela" || true
     echo "screenshot: $out/tray_menu_$lang.png $out/already_running_$lang.png"
 
+    # The About box as configured, then with stand-in addresses that bring out every button and link.
+    about=$([[ $lang == ja ]] && echo バージョン情報 || echo About)
+    shoot_dialog "$lang" about "$about"
+    shoot_dialog "$lang" about-links "$about"
+
     if [[ $lang == ja ]]; then
         shoot_dialog ja hotkey "ホットキーの割り当て"
         shoot_dialog ja regex "正規表現による置換"
         shoot_dialog ja regex-big "正規表現による置換"
         shoot_dialog ja multiply "数値を N 倍にする"
-        shoot_dialog ja about "バージョン情報"
-        shoot_dialog ja about-links "バージョン情報"
     else
         shoot_dialog en hotkey "Assigns Hotkeys"
         shoot_dialog en regex "Replaces substring by a regular expression"
         shoot_dialog en regex-big "Replaces substring by a regular expression"
         shoot_dialog en multiply "Multiply by N"
-        shoot_dialog en about "About"
-        shoot_dialog en about-links "About"
     fi
 done
