@@ -1,8 +1,6 @@
 // Opens one of the program's dialogs on its own, in the language NUVELA_LANG chooses, for the
-// screenshot script: dialog_preview.exe hotkey | regex | regex-big | multiply | about | about-links.
-// The dialog runs exactly as from the program; its settings go to Nuvela.ini in the current folder.
-// "about-links" shows the About box with stand-in addresses under the reserved .example name, so
-// every button and link of it is on the picture.
+// screenshot script: dialog_preview.exe hotkey | regex | regex-big | multiply. The dialog runs
+// exactly as from the program; its settings go to Nuvela.ini in the current folder.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -26,12 +24,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     InitCommonControls();
     IniMode = true;
     const std::wstring dialog = commandLine;
-    if (dialog == L"hotkey") return RunHotkeyDialog(nullptr);
-    if (dialog == L"multiply") return RunMultiplyDialog(nullptr);
+    // "about" as configured; "about-links" with stand-in addresses under the reserved name .example,
+    // so that every button and link of the About box is on the picture.
     if (dialog == L"about-links")
         SetMakerAddresses({L"https://nuvela.example/", L"support@nuvela.example", L"https://nuvela.example/contribution",
                            L"https://nuvela.example/feedback"});
     if (dialog == L"about" || dialog == L"about-links") return RunAboutDialog(nullptr);
+    if (dialog == L"hotkey") return RunHotkeyDialog(nullptr);
+    if (dialog == L"multiply") return RunMultiplyDialog(nullptr);
     ProcessingOptions.BIGDIALOG = dialog == L"regex-big";
     ProcessingOptions.REP_REP = true;
     ProcessingOptions.REP_BEFORE = L"(^.*$)";
