@@ -9,15 +9,6 @@ namespace {
 using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 
-const std::wstring& SystemDirectory() {
-    static const std::wstring directory = [] {
-        wchar_t buffer[520] = {};
-        const UINT length = GetSystemDirectoryW(buffer, 520);
-        return length > 0 && length < 520 ? std::wstring(buffer, length) : std::wstring();
-    }();
-    return directory;
-}
-
 // GetVersionExW lies to programs without a manifest entry for the running version;
 // RtlGetVersion does not.
 OSVERSIONINFOW QueryVersion() {
@@ -40,6 +31,15 @@ OSVERSIONINFOW QueryVersion() {
 }
 
 }  // namespace
+
+const std::wstring& SystemDirectory() {
+    static const std::wstring directory = [] {
+        wchar_t buffer[520] = {};
+        const UINT length = GetSystemDirectoryW(buffer, 520);
+        return length > 0 && length < 520 ? std::wstring(buffer, length) : std::wstring();
+    }();
+    return directory;
+}
 
 int OsVersionNumber() {
     const OSVERSIONINFOW info = QueryVersion();

@@ -71,7 +71,7 @@ ensure_wine_prefix() {
 # keep the ordinary setting. On a desktop's display, with its window manager, every window is
 # managed again.
 UNMANAGED_PROGRAMS=(explorer.exe nuvela_dialog_preview.exe nuvela_shell_tests.exe nuvela_dialogs_tests.exe
-    nuvela_dialog_services_tests.exe)
+    nuvela_dialog_services_tests.exe nuvela_about_tests.exe)
 match_window_management() {
     local program key
     local last='HKCU\Software\Wine\AppDefaults\'"${UNMANAGED_PROGRAMS[-1]}"'\X11 Driver'

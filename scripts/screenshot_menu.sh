@@ -99,6 +99,11 @@ for lang in ja en; do
     wait "$nuvela" || true
     echo "screenshot: $out/tray_menu_$lang.png $out/already_running_$lang.png"
 
+    # The About box as configured, then with stand-in addresses that bring out every button and link.
+    about=$([[ $lang == ja ]] && echo バージョン情報 || echo About)
+    shoot_dialog "$lang" about "$about"
+    shoot_dialog "$lang" about-links "$about"
+
     if [[ $lang == ja ]]; then
         shoot_dialog ja hotkey "ホットキーの割り当て"
         shoot_dialog ja regex "正規表現による置換"

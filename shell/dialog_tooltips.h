@@ -3,14 +3,7 @@
 #include <span>
 #include <windows.h>
 
-struct TooltipEntry {
-    int id;
-    const wchar_t* text;
-};
-
-// The tooltip window (owned by the dialog, lives as long as it), or null when it cannot be made.
-// The table ends at its end or at an entry with id 0 or without text.
-HWND CreateDialogTooltips(HWND dialog, std::span<const TooltipEntry> table);
+#include "tooltip_window.h"
 
 // The tables of the current LanguageMode.
 std::span<const TooltipEntry> HotkeyDialogTooltips();

@@ -1,5 +1,6 @@
 #include "menu_dialogs.h"
 
+#include "about_dialog.h"
 #include "floating_button.h"
 #include "main_window.h"
 #include "multiply_dialog.h"
@@ -11,6 +12,7 @@ void InstallMenuDialogs() {
     dialogs.settings = RunSettingsDialog;
     dialogs.regex = RunRegexDialog;
     dialogs.multiply = RunMultiplyDialog;
+    dialogs.about = RunAboutDialog;
     SetMenuDialogs(dialogs);
     FloatingButtonHooks floating;
     floating.show = RunFloatingButton;

@@ -1,8 +1,8 @@
 // Opens one of the program's dialogs on its own, in the language NUVELA_LANG chooses, for the
 // screenshot script: dialog_preview.exe hotkey | regex | regex-big | multiply | settings |
-// settings-big | floating | floating-wide. The dialog runs exactly as from the program; its settings
-// go to Nuvela.ini in the current folder. The wide floating button previews a text this program
-// copies first.
+// settings-big | floating | floating-wide | about | about-links. The dialog runs exactly as from
+// the program; its settings go to Nuvela.ini in the current folder. The wide floating button
+// previews a text this program copies first.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -10,11 +10,13 @@
 #include <cstring>
 #include <string>
 
+#include "about_dialog.h"
 #include "app_state.h"
 #include "floating_button.h"
 #include "hotkey_dialog.h"
 #include "multiply_dialog.h"
 #include "options.h"
+#include "product_facts.h"
 #include "regex_dialog.h"
 #include "scoped_win.h"
 #include "settings.h"
@@ -58,6 +60,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     InitCommonControls();
     IniMode = true;
     const std::wstring dialog = commandLine;
+    // "about" as configured; "about-links" with stand-in addresses under the reserved name .example,
+    // so that every button and link of the About box is on the picture.
+    if (dialog == L"about-links")
+        SetMakerAddresses({L"https://nuvela.example/", L"support@nuvela.example", L"https://nuvela.example/contribution",
+                           L"https://nuvela.example/feedback"});
+    if (dialog == L"about" || dialog == L"about-links") return RunAboutDialog(nullptr);
     if (dialog == L"hotkey") return RunHotkeyDialog(nullptr);
     if (dialog == L"multiply") return RunMultiplyDialog(nullptr);
     if (dialog == L"settings" || dialog == L"settings-big") {
