@@ -3,8 +3,8 @@
 # Start-menu shortcut and its entry in the installed programs in place; the installed Nuvela
 # processes a copy made by an X11 program and ends on /X; the silent uninstaller ends a running
 # Nuvela, removes everything it installed and the start-up shortcuts of either language, and
-# keeps the settings unless /REMOVESETTINGS is given. Run by scripts/test.sh with WINE, WINESERVER,
-# NUVELA_DIST (where scripts/package.sh wrote the installer) and DISPLAY set.
+# keeps the settings (registry and ini file) unless /REMOVESETTINGS is given. Run by scripts/test.sh
+# with WINE, WINESERVER, NUVELA_DIST (where scripts/package.sh wrote the installer) and DISPLAY set.
 set -euo pipefail
 : "${WINE:?}" "${WINESERVER:?}" "${NUVELA_DIST:?}" "${DISPLAY:?}"
 
@@ -102,8 +102,13 @@ uninstall_silently() {
     timeout 120 "$WINESERVER" -w || fail "the prefix did not come to rest after the uninstaller"
 }
 
+# $1: what may stay in the installation folder (the kept settings), nothing when empty.
 expect_nothing_installed_left() {
-    [[ ! -e $install_dir ]] || fail "left behind: $(ls -A "$install_dir")"
+    if [[ -n ${1:-} ]]; then
+        [[ $(ls -A "$install_dir" 2>/dev/null) == "$1" ]] || fail "installation folder holds: $(ls -A "$install_dir")"
+    else
+        [[ ! -e $install_dir ]] || fail "left behind: $(ls -A "$install_dir")"
+    fi
     [[ ! -e $start_menu_shortcut ]] || fail "the Start-menu shortcut is left"
     [[ ! -e $startup_folder/Nuvela.lnk ]] || fail "the English start-up shortcut is left"
     [[ ! -e $startup_folder/ヌベラ.lnk ]] || fail "the Japanese start-up shortcut is left"
@@ -140,20 +145,27 @@ expect_clipboard "installedcopy"
 "$WINE" "$install_dir/Nuvela.exe" /X
 expect_nuvela_ended "/X"
 
+# A start-up shortcut of either language, and the ini file a start with /O writes beside the program.
+add_what_nuvela_makes() {
+    mkdir -p "$startup_folder"
+    printf 'start-up shortcut' >"$startup_folder/Nuvela.lnk"
+    printf 'start-up shortcut' >"$startup_folder/ヌベラ.lnk"
+    printf '\xff\xfe' >"$install_dir/Nuvela.ini"
+}
+
 # --- The uninstaller ends a running Nuvela, removes what was installed and keeps the settings.
-mkdir -p "$startup_folder"
-printf 'start-up shortcut' >"$startup_folder/Nuvela.lnk"
-printf 'start-up shortcut' >"$startup_folder/ヌベラ.lnk"
+add_what_nuvela_makes
 x_copy "r u n n i n g"
 start_installed_nuvela
 expect_clipboard "running"
 uninstall_silently
 expect_nuvela_ended "the uninstaller"
-expect_nothing_installed_left
+expect_nothing_installed_left Nuvela.ini
 [[ $(registry_value "$settings_key" DelSpace) == 0x1 ]] || fail "the settings were not kept"
 
 # --- Installed again and uninstalled with /REMOVESETTINGS: the settings go too.
 install_silently
+add_what_nuvela_makes
 uninstall_silently /REMOVESETTINGS
 expect_nothing_installed_left
 ! registry_key_exists 'HKCU\Software\Tavernel' || fail "the settings were not removed"
