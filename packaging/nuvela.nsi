@@ -95,7 +95,10 @@ FunctionEnd
 
 Section "Nuvela"
   SetShellVarContext current
-  Call EndRunningNuvela
+  ; Over an earlier installation the running program would keep its files from being replaced.
+  ${If} ${FileExists} "$INSTDIR\Nuvela.exe"
+    Call EndRunningNuvela
+  ${EndIf}
   SetOutPath "$INSTDIR"
   File "${STAGE}/Nuvela.exe"
   File "${STAGE}/Convert.def"

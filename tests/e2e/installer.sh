@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The installer's round trip in a Wine prefix of its own: a silent install puts the program, its
 # Start-menu shortcut and its entry in the installed programs in place; the installed Nuvela
-# processes a copy made by an X11 program and ends on /X; the silent uninstaller ends a running
-# Nuvela, removes everything it installed and the start-up shortcuts of either language, and
-# keeps the settings (registry and ini file) unless /REMOVESETTINGS is given. Run by scripts/test.sh
-# with WINE, WINESERVER, NUVELA_DIST (where scripts/package.sh wrote the installer) and DISPLAY set.
+# processes a copy made by an X11 program and ends on /X; an installation over a running Nuvela
+# ends it first; the silent uninstaller ends a running Nuvela, removes everything it installed and
+# the start-up shortcuts of either language, and keeps the settings (registry and ini file) unless
+# /REMOVESETTINGS is given. Run by scripts/test.sh with WINE, WINESERVER, NUVELA_DIST (where
+# scripts/package.sh wrote the installer) and DISPLAY set.
 set -euo pipefail
 : "${WINE:?}" "${WINESERVER:?}" "${NUVELA_DIST:?}" "${DISPLAY:?}"
 
@@ -163,8 +164,15 @@ expect_nuvela_ended "the uninstaller"
 expect_nothing_installed_left Nuvela.ini
 [[ $(registry_value "$settings_key" DelSpace) == 0x1 ]] || fail "the settings were not kept"
 
-# --- Installed again and uninstalled with /REMOVESETTINGS: the settings go too.
+# --- Installed again, and once more over the running program, which the installer ends first.
 install_silently
+x_copy "u p g r a d e"
+start_installed_nuvela
+expect_clipboard "upgrade"
+install_silently
+expect_nuvela_ended "the installer over it"
+
+# --- Uninstalled with /REMOVESETTINGS: the settings go too.
 add_what_nuvela_makes
 uninstall_silently /REMOVESETTINGS
 expect_nothing_installed_left
