@@ -30,6 +30,7 @@ end_everything() {
     rm -rf "$WINEPREFIX"
 }
 trap end_everything EXIT
+trap 'exit 130' INT TERM
 
 fail() {
     echo "FAILED: $*" >&2

@@ -23,6 +23,7 @@ actual=$(unzip -Z1 "$zip_file" | LC_ALL=C sort)
 
 folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
+trap 'exit 130' INT TERM
 unzip -q "$zip_file" -d "$folder"
 
 for program in Nuvela.exe nuvela-filter.exe; do
