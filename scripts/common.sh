@@ -34,7 +34,9 @@ ensure_display() {
     local display
     for display in $(seq 90 120); do
         [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]] && continue
-        Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+        # -noreset: by default Xvfb resets when its last client leaves and refuses connections for a
+        # moment, so a program started just after another one ended could not open the display.
+        Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
         local pid=$!
         started_pids+=("$pid")
         export DISPLAY=":$display"

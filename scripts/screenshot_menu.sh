@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Takes screenshots of the tray menu, the already-running dialog, every dialog of the menu and
-# the settings, and the floating button (narrow, and widened with its preview) in both languages on a private Xvfb, for a look by eye (they are no test oracle):
-# build/screenshots/*.png. The menu is opened the way a user opens it: a right click on the icon in
-# Wine's system tray; the dialogs are opened one by one by the preview program, which runs them as
-# the program does, the regular-expression and settings dialogs also enlarged.
+# Takes screenshots of the tray menu, the already-running dialog, every dialog of the menu and the
+# settings, and the floating button (narrow, and widened with its preview) in both languages on a
+# private Xvfb, for a look by eye (they are no test oracle): build/screenshots/*.png, and those the
+# README shows into docs/images/. The menu is opened the way a user opens it: a right click on the
+# icon in Wine's system tray; the dialogs are opened one by one by the preview program, which runs
+# them as the program does, the regular-expression and settings dialogs also enlarged.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 "$NUVELA_ROOT/scripts/setup.sh"
@@ -120,4 +121,18 @@ for lang in ja en; do
     fi
     shoot_floating "$lang" floating
     shoot_floating "$lang" floating-wide
+done
+
+# The pictures the README shows are refreshed in docs/images/ and committed from there; the tray
+# menu is cut out of its full-screen picture. A name added here is picked up once the loop above
+# makes <name>_<lang>.png.
+README_PICTURES=(tray_menu dialog_regex dialog_settings floating-wide dialog_about)
+images=$NUVELA_ROOT/docs/images
+mkdir -p "$images"
+for name in "${README_PICTURES[@]}"; do
+    for lang in ja en; do
+        [[ -f $out/${name}_$lang.png ]] || continue
+        convert "$out/${name}_$lang.png" -trim +repage "$images/${name}_$lang.png"
+        echo "screenshot: $images/${name}_$lang.png"
+    done
 done

@@ -8,6 +8,7 @@ packages=(
     libboost1.81-dev googletest libgtest-dev libbenchmark-dev
     wine wine64 xvfb xauth x11-utils xclip xdotool
     fonts-noto-cjk imagemagick file procps coreutils fp-utils
+    nsis zip unzip
 )
 
 missing=()

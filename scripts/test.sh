@@ -65,12 +65,24 @@ for program in "$WIN_BUILD"/tests/nuvela_*_tests.exe; do
     run_gtest_suite "windows-${name#nuvela_}" "$WINE" "$program"
 done
 
-# Linux-side end-to-end checks (X11 programs meeting Nuvela on the shared display); one script, one test.
+# The release files for the zip and installer checks, made from the Windows tree just built (optimised
+# and without sanitizers like the release tree), so the suite does not compile everything twice.
+TEST_DIST=$BUILD_ROOT/test-dist
+rm -rf "$TEST_DIST"
+echo "=== package"
+if ! "$NUVELA_ROOT/scripts/package.sh" --tree "$WIN_BUILD" --out "$TEST_DIST" >"$LOG_DIR/package.log" 2>&1; then
+    tail -30 "$LOG_DIR/package.log"
+    failed_suites+=("package")  # the zip and installer checks below then fail as well
+fi
+
+# Linux-side end-to-end checks (X11 programs meeting Nuvela on the shared display, the release
+# files); one script, one test.
 for script in "$NUVELA_ROOT"/tests/e2e/*.sh; do
     [[ -e $script ]] || continue
     name=$(basename "$script" .sh)
     echo "=== e2e-$name"
-    if WINE=$WINE WIN_BUILD=$WIN_BUILD "$script" >"$LOG_DIR/e2e-$name.log" 2>&1; then
+    if WINE=$WINE WINESERVER=$WINESERVER WIN_BUILD=$WIN_BUILD NUVELA_DIST=$TEST_DIST \
+        "$script" >"$LOG_DIR/e2e-$name.log" 2>&1; then
         tail -1 "$LOG_DIR/e2e-$name.log"
         total_passed=$((total_passed + 1))
     else

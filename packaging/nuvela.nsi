@@ -1,0 +1,172 @@
+﻿; Per-user installer of Nuvela: no administrator rights, everything under the user's own profile.
+; scripts/package.sh runs makensis with VERSION (the project's version), STAGE (the folder holding
+; the files to install), ICON and OUTFILE defined.
+Unicode true
+Target amd64-unicode  ; Nuvela is x64 only, and a 32-bit installer would not even start on Wine64
+
+!macro REQUIRE_DEFINE name
+  !ifndef ${name}
+    !error "makensis needs -D${name}=..."
+  !endif
+!macroend
+!insertmacro REQUIRE_DEFINE VERSION
+!insertmacro REQUIRE_DEFINE STAGE
+!insertmacro REQUIRE_DEFINE ICON
+!insertmacro REQUIRE_DEFINE OUTFILE
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Nuvela"
+!define SETTINGS_KEY "Software\Tavernel\Nuvela"
+!define MAIN_WINDOW_CLASS "NuvelaClipboardText"
+!define SYNCHRONIZE 0x00100000
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
+
+Name "Nuvela ${VERSION}"
+OutFile "${OUTFILE}"
+RequestExecutionLevel user
+InstallDir "$LOCALAPPDATA\Programs\Nuvela"
+SetCompressor /SOLID lzma
+ShowInstDetails nevershow
+ShowUninstDetails nevershow
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=1033 "ProductName" "Nuvela"
+VIAddVersionKey /LANG=1033 "CompanyName" "Tavernel"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 Tavernel"
+VIAddVersionKey /LANG=1033 "FileDescription" "Nuvela ${VERSION} setup"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}.0"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}.0"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+!define MUI_FINISHPAGE_RUN "$INSTDIR\Nuvela.exe"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+; The first language is the one used when the user's own is neither.
+!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "Japanese"
+
+LangString RemoveSettingsQuestion ${LANG_ENGLISH} "Remove Nuvela's settings too?$\r$\n$\r$\nChoose No to keep them for a later installation."
+LangString RemoveSettingsQuestion ${LANG_JAPANESE} "ヌベラの設定も削除しますか？$\r$\n$\r$\n後でまたインストールするときのために残すには［いいえ］を選んでください。"
+LangString StillRunning ${LANG_ENGLISH} "Nuvela is still running and could not be ended. End it from its tray menu, then choose Retry."
+LangString StillRunning ${LANG_JAPANESE} "ヌベラが動作中のため終了できませんでした。トレイメニューの「終了」で終了してから［再試行］を選んでください。"
+
+; Ends a running Nuvela with its own /X and waits until its process is gone, so its files can be
+; replaced or deleted. The process is opened before /X, while its window still names it.
+!macro END_RUNNING_NUVELA un
+Function ${un}EndRunningNuvela
+  Push $0
+  Push $1
+  Push $2
+  retry:
+  FindWindow $0 "${MAIN_WINDOW_CLASS}"
+  ${If} $0 <> 0
+    System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1) i'
+    System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i r1) p .r2'
+    ${If} ${FileExists} "$INSTDIR\Nuvela.exe"
+      ExecWait '"$INSTDIR\Nuvela.exe" /X'
+    ${Else}
+      SendMessage $0 ${WM_DESTROY} 0 0  ; what /X asks of the running copy
+    ${EndIf}
+    ${If} $2 P<> 0
+      System::Call 'kernel32::WaitForSingleObject(p r2, i 30000) i'
+      System::Call 'kernel32::CloseHandle(p r2)'
+    ${EndIf}
+    FindWindow $0 "${MAIN_WINDOW_CLASS}"
+    ${If} $0 <> 0
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(StillRunning)" /SD IDCANCEL IDRETRY retry
+      Abort
+    ${EndIf}
+  ${EndIf}
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro END_RUNNING_NUVELA ""
+!insertmacro END_RUNNING_NUVELA "un."
+
+Section "Nuvela"
+  SetShellVarContext current
+  ; Over an earlier installation the running program would keep its files from being replaced.
+  ${If} ${FileExists} "$INSTDIR\Nuvela.exe"
+    Call EndRunningNuvela
+  ${EndIf}
+  SetOutPath "$INSTDIR"
+  File "${STAGE}/Nuvela.exe"
+  File "${STAGE}/Convert.def"
+  File "${STAGE}/Nuvela.chm"
+  File "${STAGE}/nuvela-filter.exe"
+  File "${STAGE}/README-ja.txt"
+  File "${STAGE}/README-en.txt"
+  File "${STAGE}/LICENSE.txt"
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+
+  CreateShortCut "$SMPROGRAMS\Nuvela.lnk" "$INSTDIR\Nuvela.exe"
+
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Nuvela"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "Tavernel"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Nuvela.exe"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+; Settings are kept unless the user says otherwise: asked when the uninstaller shows its pages,
+; and removed in silent mode only with /REMOVESETTINGS.
+Function un.ShouldRemoveSettings
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/REMOVESETTINGS" $1
+  ${IfNot} ${Errors}
+    Push 1
+    Return
+  ${EndIf}
+  MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(RemoveSettingsQuestion)" /SD IDNO IDYES remove
+  Push 0
+  Return
+  remove:
+  Push 1
+FunctionEnd
+
+Section "Uninstall"
+  SetShellVarContext current
+  Call un.EndRunningNuvela
+
+  Delete "$INSTDIR\Nuvela.exe"
+  Delete "$INSTDIR\Convert.def"
+  Delete "$INSTDIR\Nuvela.chm"
+  Delete "$INSTDIR\nuvela-filter.exe"
+  Delete "$INSTDIR\README-ja.txt"
+  Delete "$INSTDIR\README-en.txt"
+  Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\Uninstall.exe"
+
+  Delete "$SMPROGRAMS\Nuvela.lnk"
+  ; The program names its start-up shortcut after its display name in the language it ran in.
+  Delete "$SMSTARTUP\ヌベラ.lnk"
+  Delete "$SMSTARTUP\Nuvela.lnk"
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+
+  Call un.ShouldRemoveSettings
+  Pop $0
+  ${If} $0 = 1
+    DeleteRegKey HKCU "${SETTINGS_KEY}"
+    DeleteRegKey /ifempty HKCU "Software\Tavernel"
+    Delete "$INSTDIR\Nuvela.ini"
+  ${EndIf}
+  ; Left in place while it still holds kept settings (Nuvela.ini of the /O mode).
+  RMDir "$INSTDIR"
+SectionEnd

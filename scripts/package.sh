@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Makes the files a Windows user downloads, in build/dist/: Nuvela-<version>-x64.zip (the program,
+# Convert.def, the help, nuvela-filter.exe, read-mes in Japanese and English, the terms) and
+# Nuvela-<version>-setup.exe, a per-user installer made with NSIS.
+#
+#   scripts/package.sh [--tree DIR] [--out DIR]
+#
+# By default it builds an optimised tree of its own (build/release-windows). --tree packages an
+# already configured Windows tree instead (the test script passes its own, which is built the same
+# way, so the suite need not compile everything twice); --out writes somewhere other than build/dist.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+tree=$BUILD_ROOT/release-windows
+out=$BUILD_ROOT/dist
+while (($#)); do
+    case $1 in
+        --tree) tree=$(realpath -m "$2"); shift 2 ;;
+        --out) out=$(realpath -m "$2"); shift 2 ;;
+        *) echo "usage: scripts/package.sh [--tree DIR] [--out DIR]" >&2; exit 2 ;;
+    esac
+done
+
+"$NUVELA_ROOT/scripts/setup.sh"
+cmake -S "$NUVELA_ROOT" -B "$tree" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$NUVELA_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+cmake --build "$tree" -j "$JOBS" --target Nuvela nuvela-filter nuvela_help nuvela_convert_def
+
+version=$(<"$tree/version.txt")
+stage=$tree/release-stage
+rm -rf "$stage"
+mkdir -p "$stage" "$out"
+
+# The programs without their symbol tables: users get no use of them, only a larger download.
+for program in Nuvela.exe engine/filter/nuvela-filter.exe; do
+    x86_64-w64-mingw32-strip -o "$stage/$(basename "$program")" "$tree/$program"
+done
+cp "$tree/Convert.def" "$tree/Nuvela.chm" "$stage/"
+# Texts for Notepad: UTF-8 with a byte-order mark and CR LF line ends, the version filled in.
+for text in README-ja.txt README-en.txt LICENSE.txt; do
+    { printf '\xef\xbb\xbf'; sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$NUVELA_ROOT/packaging/$text"; } >"$stage/$text"
+done
+
+zip_file=$out/Nuvela-$version-x64.zip
+rm -f "$zip_file"
+(cd "$stage" && zip -q -X "$zip_file" Nuvela.exe Convert.def Nuvela.chm nuvela-filter.exe \
+    README-ja.txt README-en.txt LICENSE.txt)
+echo "package: $zip_file"
+
+setup_file=$out/Nuvela-$version-setup.exe
+rm -f "$setup_file"
+makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DICON="$NUVELA_ROOT/resources/icons/program.ico" \
+    -DOUTFILE="$setup_file" "$NUVELA_ROOT/packaging/nuvela.nsi"
+echo "package: $setup_file"
