@@ -53,6 +53,23 @@ bool SystemProfileWrite(const wchar_t* section, const wchar_t* key, const wchar_
 
 ProfileWriteFunction profileWrite = SystemProfileWrite;
 
+// About a second in all: long enough for a program that reads the file to let go of it.
+constexpr int kReplaceAttempts = 50;
+void PauseBeforeReplacing() { Sleep(20); }
+SaveRetryPause saveRetryPause = PauseBeforeReplacing;
+
+// A program that has the ini open without sharing its deletion blocks the replacement only while
+// it reads; the save waits for it rather than being lost.
+bool ReplaceIniWithCopy(const wchar_t* copy, const wchar_t* ini) {
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(copy, ini, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || attempt == kReplaceAttempts)
+            return false;
+        saveRetryPause();
+    }
+}
+
 bool WriteProfileSetting(const wchar_t* key, const std::wstring& value, std::wstring& errors) {
     if (profileWrite(kIniSection, key, value.c_str(), kIniFileName)) return true;
     AppendJoined(errors, IniWriteFailure(key));
@@ -162,6 +179,10 @@ ProfileWriteFunction SetProfileWriteFunction(ProfileWriteFunction function) {
     return std::exchange(profileWrite, function ? function : SystemProfileWrite);
 }
 
+SaveRetryPause SetSaveRetryPause(SaveRetryPause pause) {
+    return std::exchange(saveRetryPause, pause ? pause : PauseBeforeReplacing);
+}
+
 IniSaveCopy::IniSaveCopy() {
     DeleteFileW(kIniSaveCopyName);
     // The copy keeps the file's bytes as they are: its UTF-16 mark, other sections and keys.
@@ -179,8 +200,7 @@ bool IniSaveCopy::Write(const wchar_t* section, const wchar_t* key, const wchar_
 
 bool IniSaveCopy::Commit() {
     if (!prepared_ || committed_ || !FlushFileToDisk(kIniSaveCopyName)) return false;
-    committed_ =
-        MoveFileExW(kIniSaveCopyName, kIniFileName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    committed_ = ReplaceIniWithCopy(kIniSaveCopyName, kIniFileName);
     return committed_;
 }
 

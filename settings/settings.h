@@ -24,6 +24,12 @@ using ProfileWriteFunction = bool (*)(const wchar_t* section, const wchar_t* key
                                       const wchar_t* file);
 ProfileWriteFunction SetProfileWriteFunction(ProfileWriteFunction function);
 
+// The pause between attempts to put a saved copy in the ini's place while another program (a virus
+// scanner, an indexer, a reader of the file) holds the file open. Replaceable so tests can let go
+// of the file at a known moment; null puts the default back. Returns the previous pause.
+using SaveRetryPause = void (*)();
+SaveRetryPause SetSaveRetryPause(SaveRetryPause pause);
+
 // A save of several keys that reaches the ini file whole or not at all: the keys go into a copy of
 // the file beside it, which then takes the file's place in one step. The profile functions write
 // the whole file at each key, so a process ended in the middle would otherwise leave it cut short.

@@ -101,6 +101,33 @@ TEST_F(AtomicSaveTest, SaveCutShortAtAnyKeyLeavesTheIniAsItWas) {
     EXPECT_EQ(ProcessingOptions.CMDLINE, L"changed");
 }
 
+// Another program reading the ini holds it open without sharing its deletion, so the saved copy
+// cannot take its place at first: the save waits for the reader instead of being lost.
+UniqueHandle reader;
+int pauses = 0;
+void ReaderLetsGoAtTheFirstPause() {
+    ++pauses;
+    reader.reset();
+}
+
+TEST_F(AtomicSaveTest, SaveWaitsForAReaderThatHoldsTheIniOpen) {
+    WriteStartingIni();
+    reader.reset(CreateFileW(kIniFileName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(reader);
+    pauses = 0;
+    SetSaveRetryPause(ReaderLetsGoAtTheFirstPause);
+    ProcessingOptions.DelSpace = false;
+    const bool saved = SaveSettings();
+    SetSaveRetryPause(nullptr);
+    reader.reset();
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(pauses, 1) << "the replacement was not held up by the open file";
+    EXPECT_EQ(ReadIniText(L"Zelmora", L"DelSpace"), L"0");
+    EXPECT_EQ(ReadIniText(L"Other", L"Key"), L"𠮷 value");
+    EXPECT_FALSE(std::filesystem::exists(kIniSaveCopyName));
+}
+
 TEST_F(AtomicSaveTest, LeftoverCopyOfAnEndedSaveIsRemovedByTheNextSave) {
     WriteStartingIni();
     {
