@@ -77,6 +77,8 @@ button_is_mapped() {
 measure() {
     local floating=$1
     write_ini "$floating"
+    # The user works elsewhere: the pointer rests in a corner, away from the centred button.
+    xdotool mousemove 0 0
     (cd "$work" && exec "$WINE" "$exe_windows") >/dev/null 2>&1 &
     subject_pid=$!
     if ((floating)); then
