@@ -360,19 +360,32 @@ TEST_F(FloatingButtonTest, PointerArrivalWakesTheTimerAndRemembersTheForeground)
     };
     const UniqueWindow earlier = popup();
     const UniqueWindow worked = popup();
-    enum class Target { Window, Button, Preview };
+    // What the system sends as the pointer comes over each part of the window.
     const struct {
         const char* name;
-        Target target;
-        UINT message;
-        LPARAM lParam;
+        void (*arrive)(HWND button);
     } cases[] = {
-        {"cursor over the frame", Target::Window, WM_SETCURSOR, MAKELPARAM(HTCAPTION, WM_MOUSEMOVE)},
-        {"cursor over the button", Target::Button, WM_SETCURSOR, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)},
-        {"cursor over the preview", Target::Preview, WM_SETCURSOR, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)},
-        {"move over the preview", Target::Preview, WM_MOUSEMOVE, MAKELPARAM(2, 2)},
-        {"move over the frame", Target::Window, WM_NCMOUSEMOVE, HTCAPTION},
-        {"move over the window", Target::Window, WM_MOUSEMOVE, MAKELPARAM(1, 1)},
+        {"cursor over the frame",
+         [](HWND b) {
+             SendMessageW(b, WM_SETCURSOR, reinterpret_cast<WPARAM>(b), MAKELPARAM(HTCAPTION, WM_MOUSEMOVE));
+         }},
+        {"cursor over the button",
+         [](HWND b) {
+             HWND push = GetDlgItem(b, IDM_PROCESS_NOW);
+             SendMessageW(push, WM_SETCURSOR, reinterpret_cast<WPARAM>(push), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+         }},
+        {"cursor over the preview",
+         [](HWND) {
+             SendMessageW(FloatingPreview, WM_SETCURSOR, reinterpret_cast<WPARAM>(FloatingPreview),
+                          MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+         }},
+        {"move over the preview", [](HWND) { SendMessageW(FloatingPreview, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2)); }},
+        {"move over the frame",
+         [](HWND b) {
+             const RECT frame = FrameOf(b);
+             SendMessageW(b, WM_NCMOUSEMOVE, HTCAPTION, MAKELPARAM(frame.left + 2, frame.top + 2));
+         }},
+        {"move over the window", [](HWND b) { SendMessageW(b, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1)); }},
     };
     CopyText(helper_, L"text");
     for (const auto& c : cases) {
@@ -386,15 +399,7 @@ TEST_F(FloatingButtonTest, PointerArrivalWakesTheTimerAndRemembersTheForeground)
             SetForegroundWindow(worked.get());
             ASSERT_EQ(GetForegroundWindow(), worked.get());
 
-            HWND receiver = c.target == Target::Window   ? button
-                            : c.target == Target::Button ? GetDlgItem(button, IDM_PROCESS_NOW)
-                                                         : FloatingPreview;
-            const WPARAM wParam = c.message == WM_SETCURSOR ? reinterpret_cast<WPARAM>(receiver)
-                                  : c.message == WM_NCMOUSEMOVE ? HTCAPTION
-                                                                : 0;
-            const LPARAM lParam = c.message == WM_NCMOUSEMOVE ? MAKELPARAM(FrameOf(button).left + 2, FrameOf(button).top + 2)
-                                                              : c.lParam;
-            SendMessageW(receiver, c.message, wParam, lParam);
+            c.arrive(button);
 
             SetForegroundWindow(button);  // as the click activates it
             ASSERT_EQ(GetForegroundWindow(), button);
