@@ -25,8 +25,10 @@ constexpr AnchorEntry kFloatingLayout[] = {{IDC_FLOATING_PREVIEW, AnchorStretchB
 
 struct FloatingButtonState {
     WNDPROC buttonProcedure = nullptr;  // the button's own, called for all it does not forward
+    WNDPROC previewProcedure = nullptr;  // the preview's own; we only listen for the pointer there
     HWND lastForeground = nullptr;      // the window the user worked in before using the button
     bool confirmingClose = false;
+    bool hoverAwake = false;  // the hover timer is running
     std::unique_ptr<AnchorLayout> layout;
 };
 FloatingButtonState floating;
@@ -76,6 +78,41 @@ void SubclassButton(HWND window) {
         SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FloatingButtonProc)));
 }
 
+// The hover timer sleeps while nothing can change the opacity: an idle tray program should cost
+// no CPU (nor battery) while nobody touches it. The pointer arriving or a new target wakes it.
+void WakeHover(HWND window) {
+    if (floating.hoverAwake) return;  // setting it again would push its next tick back
+    floating.hoverAwake = SetTimer(window, IDT_FLOATING_HOVER, kFloatingHoverMs, nullptr) != 0;
+}
+
+void SleepHover(HWND window) {
+    KillTimer(window, IDT_FLOATING_HOVER);
+    floating.hoverAwake = false;
+}
+
+void RememberForeground(HWND window) {
+    HWND foreground = GetForegroundWindow();
+    if (foreground && foreground != window) floating.lastForeground = foreground;
+}
+
+// Recorded before a click can activate the button, so the click gives the focus back to the
+// window the user came from even when the timer was asleep until now.
+void OnPointerArrived(HWND window) {
+    RememberForeground(window);
+    WakeHover(window);
+}
+
+// The rich edit keeps the pointer's messages to itself; the button passes them on to us.
+LRESULT CALLBACK FloatingPreviewProc(HWND preview, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETCURSOR || message == WM_MOUSEMOVE) OnPointerArrived(GetParent(preview));
+    return CallWindowProcW(floating.previewProcedure, preview, message, wParam, lParam);
+}
+
+void ListenToPreview(HWND preview) {
+    floating.previewProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(preview, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FloatingPreviewProc)));
+}
+
 int Width(const RECT& rect) { return rect.right - rect.left; }
 
 // The smallest size shows the button only: the opening size without the preview's width.
@@ -105,8 +142,9 @@ BOOL OnInitDialog(HWND window) {
     SetAlpha(window, ProcessingOptions.ALPHA_FLOATING);
     MoveToStoredCorner(window);
     SubclassButton(window);
-    SetTimer(window, IDT_FLOATING_HOVER, kFloatingHoverMs, nullptr);
+    WakeHover(window);
     FloatingPreview = GetDlgItem(window, IDC_FLOATING_PREVIEW);
+    ListenToPreview(FloatingPreview);
     RefreshFloatingPreview();
     SetUpLayout(window);
     SizeToStoredSize(window);
@@ -127,22 +165,26 @@ int NextAlpha(int current, int target) {
     return target;
 }
 
-// Runs every 17 ms for the life of the window: it allocates nothing and touches the window only
-// when the opacity changes.
+// Runs every 17 ms while awake: it allocates nothing and touches the window only when the opacity
+// changes. It stays awake while the pointer is over the window, to see it leave, and goes to
+// sleep once the opacity has reached its target with the pointer away (or nothing can be read).
 void OnHoverTimer(HWND window) {
+    RememberForeground(window);
     POINT cursor = {};
     RECT frame = {};
     BYTE alpha = 0;
     DWORD flags = 0;
-    if (GetCursorPos(&cursor) && GetWindowRect(window, &frame) &&
-        GetLayeredWindowAttributes(window, nullptr, &alpha, &flags)) {
-        const bool over =
-            cursor.x >= frame.left && cursor.x <= frame.right && cursor.y >= frame.top && cursor.y <= frame.bottom;
-        const int target = TargetAlpha(over);
-        if (target != alpha) SetAlpha(window, NextAlpha(alpha, target));
+    if (!GetCursorPos(&cursor) || !GetWindowRect(window, &frame) ||
+        !GetLayeredWindowAttributes(window, nullptr, &alpha, &flags)) {
+        SleepHover(window);
+        return;
     }
-    HWND foreground = GetForegroundWindow();
-    if (foreground && foreground != window) floating.lastForeground = foreground;
+    const bool over =
+        cursor.x >= frame.left && cursor.x <= frame.right && cursor.y >= frame.top && cursor.y <= frame.bottom;
+    const int target = TargetAlpha(over);
+    const int next = target == alpha ? target : NextAlpha(alpha, target);
+    if (next != alpha) SetAlpha(window, next);
+    if (!over && next == target) SleepHover(window);
 }
 
 void GiveForegroundBack(HWND window) {
@@ -248,7 +290,7 @@ void StorePlacement(HWND window) {
 }
 
 void OnDestroy(HWND window) {
-    KillTimer(window, IDT_FLOATING_HOVER);
+    SleepHover(window);
     FloatingWindow = nullptr;
     FloatingPreview = nullptr;
     StorePlacement(window);
@@ -269,6 +311,9 @@ INT_PTR CALLBACK FloatingDlgProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG: return OnInitDialog(window);
     case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return TRUE;
     case WM_TIMER: OnTimer(window, wParam); return TRUE;
+    case WM_SETCURSOR:  // also sent here for the button and for our frame
+    case WM_NCMOUSEMOVE:
+    case WM_MOUSEMOVE: OnPointerArrived(window); return FALSE;  // the cursor is set as usual
     case WM_APP_TRAY: Flash(window); return TRUE;
     case WM_CONTEXTMENU: OnContextMenu(window, lParam); return TRUE;
     case WM_SIZE: OnSize(); return FALSE;
@@ -290,5 +335,11 @@ void CloseFloatingButton() {
 }
 
 void SetFloatingOpacity(int alpha) {
-    if (FloatingWindow) SetAlpha(FloatingWindow, alpha);
+    if (!FloatingWindow) return;
+    SetAlpha(FloatingWindow, alpha);
+    WakeHover(FloatingWindow);  // the pointer may be over the button, where another opacity applies
+}
+
+void WakeFloatingHover() {
+    if (FloatingWindow) WakeHover(FloatingWindow);
 }

@@ -20,3 +20,7 @@ void CloseFloatingButton();
 
 // The layered window's opacity, 0 (invisible) to 255 (opaque).
 void SetFloatingOpacity(int alpha);
+
+// The opacity the button fades toward has changed from outside (the settings dialog's preview):
+// its hover timer, asleep once the fade is done, runs again until the new target is reached.
+void WakeFloatingHover();

@@ -12,6 +12,7 @@
 #include "dialog_host.h"
 #include "dialog_tooltips.h"
 #include "enlarge_dialog.h"
+#include "floating_button.h"
 #include "help_topic.h"
 #include "hotkey_dialog.h"
 #include "hotkeys.h"
@@ -170,6 +171,7 @@ void PreviewOpacities(int normal, int mouseOver) {
     OpacityPreview.on = true;
     OpacityPreview.normal = normal;
     OpacityPreview.mouseOver = mouseOver;
+    WakeFloatingHover();
 }
 
 void OnTrackbarMoved(HWND dialog) {
@@ -398,6 +400,7 @@ void AssignHotkeys(HWND dialog) {
 
 void EndSettingsDialog(HWND dialog, int result) {
     OpacityPreview.on = false;  // the floating button goes back to the stored opacities
+    WakeFloatingHover();
     EndDialog(dialog, result);
 }
 

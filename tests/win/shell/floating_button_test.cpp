@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 #include <windows.h>
+#include <commctrl.h>
 
 #include "app_state.h"
 #include "commands.h"
@@ -19,6 +20,7 @@
 #include "resource.h"
 #include "scoped_win.h"
 #include "settings.h"
+#include "settings_dialog.h"
 #include "shell_fixture.h"
 #include "watch.h"
 #include "windows_system.h"
@@ -82,6 +84,69 @@ std::wstring PreviewText() {
 }
 
 void HoverTick(HWND window) { SendMessageW(window, WM_TIMER, IDT_FLOATING_HOVER, 0); }
+
+// The hover timer is alive: one of its own ticks arrives (and is handled, as the loop would).
+bool HoverTimerTicks(HWND window) {
+    const ULONGLONG deadline = GetTickCount64() + 5000;
+    while (GetTickCount64() < deadline) {
+        MSG message;
+        while (PeekMessageW(&message, window, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+            DispatchMessageW(&message);
+            if (message.hwnd == window && message.wParam == IDT_FLOATING_HOVER) return true;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return false;
+}
+
+// No hover timer exists: there is none for KillTimer to end (and so nothing is disturbed).
+bool HoverTimerAsleep(HWND window) { return !KillTimer(window, IDT_FLOATING_HOVER); }
+
+// Plays scripts on the real settings dialog, one per opening in order, from inside its own modal
+// loop. A dialog a script leaves open is cancelled, so no test can hang.
+class SettingsDialogScripts {
+public:
+    explicit SettingsDialogScripts(std::vector<Script> scripts) {
+        scripts_ = std::move(scripts);
+        played_ = 0;
+        timer_ = SetTimer(nullptr, 0, 10, Play);
+    }
+    ~SettingsDialogScripts() {
+        KillTimer(nullptr, timer_);
+        scripts_.clear();
+    }
+    SettingsDialogScripts(const SettingsDialogScripts&) = delete;
+    SettingsDialogScripts& operator=(const SettingsDialogScripts&) = delete;
+    size_t played() const { return played_; }
+
+private:
+    static void CALLBACK Play(HWND, UINT, UINT_PTR, DWORD) {
+        HWND dialog = SettingsDialogWindow;
+        if (playing_ || played_ >= scripts_.size() || !dialog || !IsWindowVisible(dialog)) return;
+        playing_ = true;
+        scripts_[played_++](dialog);
+        playing_ = false;
+        if (IsWindow(dialog) && IsWindowVisible(dialog)) SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    }
+    static inline std::vector<Script> scripts_;
+    static inline size_t played_ = 0;
+    static inline bool playing_ = false;
+    UINT_PTR timer_ = 0;
+};
+
+// As the user drags a trackbar: the position, then the scroll report to the dialog.
+void MoveTrackbar(HWND dialog, int id, int position) {
+    HWND trackbar = GetDlgItem(dialog, id);
+    SendMessageW(trackbar, TBM_SETPOS, TRUE, position);
+    SendMessageW(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, position), reinterpret_cast<LPARAM>(trackbar));
+}
+
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+
+void Click(HWND dialog, int id) { SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0); }
+void Confirm(HWND dialog) { SendMessageW(dialog, WM_COMMAND, IDOK, 0); }
+void Cancel(HWND dialog) { SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0); }
 
 INT_PTR CALLBACK InertDlgProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
@@ -244,6 +309,134 @@ TEST_F(FloatingButtonTest, TargetOpacityFollowsTheMouseAndTheSettingsPreview) {
     }
 }
 
+// The timer sleeps once the opacity has reached its target with the pointer away, and stays
+// awake while the pointer is over the window, edges included, to see it leave.
+TEST_F(FloatingButtonTest, HoverTimerSleepsOnlyOnceSettledWithThePointerAway) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    ProcessingOptions.ALPHA_FLOATING = 40;
+    ProcessingOptions.ALPHA_FLOATING2 = 200;
+    const struct {
+        Placement placement;
+        int start;
+        int ticksBeforeTheLast;  // driven by hand; the last is the timer's own
+        bool sleeps;
+    } cases[] = {
+        {Placement::Away, 40, 0, true},    // already there
+        {Placement::Away, 45, 0, true},    // straight there
+        {Placement::Away, 200, 15, true},  // 200 -> 50 in 15 steps, then 40
+        {Placement::Under, 200, 3, false},
+        {Placement::CornerOnCursor, 200, 3, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "placement " << static_cast<int>(c.placement) << " from " << c.start);
+        DriveButton([&](HWND button) {
+            PlaceRelativeToCursor(button, c.placement);
+            SetFloatingOpacity(c.start);
+            for (int tick = 0; tick < c.ticksBeforeTheLast; ++tick) HoverTick(button);
+            ASSERT_TRUE(HoverTimerTicks(button)) << "awake until then";
+            if (c.sleeps) {
+                EXPECT_EQ(AlphaOf(button), 40);
+                EXPECT_TRUE(HoverTimerAsleep(button));
+                return;
+            }
+            EXPECT_EQ(AlphaOf(button), 200);
+            EXPECT_TRUE(HoverTimerTicks(button)) << "still awake at its target while the pointer is over it";
+            PlaceRelativeToCursor(button, Placement::Away);  // the pointer leaves
+            EXPECT_TRUE(PumpUntil([&] { return AlphaOf(button) == 40; })) << AlphaOf(button);
+            EXPECT_TRUE(HoverTimerAsleep(button));
+        });
+    }
+}
+
+// The pointer arriving over the window or one of its controls wakes the timer and remembers the
+// window the user came from, before a click can activate the button: the click gives the
+// foreground back there, although no tick ran since that window took it.
+TEST_F(FloatingButtonTest, PointerArrivalWakesTheTimerAndRemembersTheForeground) {
+    ProcessingOptions.CBWatchEnabled = false;
+    ASSERT_TRUE(CreateWindowUnderTest());
+    auto popup = [] {
+        return UniqueWindow(CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                            ProgramInstance, nullptr));
+    };
+    const UniqueWindow earlier = popup();
+    const UniqueWindow worked = popup();
+    // What the system sends as the pointer comes over each part of the window.
+    const struct {
+        const char* name;
+        void (*arrive)(HWND button);
+    } cases[] = {
+        {"cursor over the frame",
+         [](HWND b) {
+             SendMessageW(b, WM_SETCURSOR, reinterpret_cast<WPARAM>(b), MAKELPARAM(HTCAPTION, WM_MOUSEMOVE));
+         }},
+        {"cursor over the button",
+         [](HWND b) {
+             HWND push = GetDlgItem(b, IDM_PROCESS_NOW);
+             SendMessageW(push, WM_SETCURSOR, reinterpret_cast<WPARAM>(push), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+         }},
+        {"cursor over the preview",
+         [](HWND) {
+             SendMessageW(FloatingPreview, WM_SETCURSOR, reinterpret_cast<WPARAM>(FloatingPreview),
+                          MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+         }},
+        {"move over the preview", [](HWND) { SendMessageW(FloatingPreview, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2)); }},
+        {"move over the frame",
+         [](HWND b) {
+             const RECT frame = FrameOf(b);
+             SendMessageW(b, WM_NCMOUSEMOVE, HTCAPTION, MAKELPARAM(frame.left + 2, frame.top + 2));
+         }},
+        {"move over the window", [](HWND b) { SendMessageW(b, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1)); }},
+    };
+    CopyText(helper_, L"text");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DriveButton([&](HWND button) {
+            PlaceRelativeToCursor(button, Placement::Away);
+            SetForegroundWindow(earlier.get());
+            ASSERT_EQ(GetForegroundWindow(), earlier.get());
+            HoverTick(button);  // remembers `earlier` and, settled, goes to sleep
+            ASSERT_TRUE(HoverTimerAsleep(button));
+            SetForegroundWindow(worked.get());
+            ASSERT_EQ(GetForegroundWindow(), worked.get());
+
+            c.arrive(button);
+
+            SetForegroundWindow(button);  // as the click activates it
+            ASSERT_EQ(GetForegroundWindow(), button);
+            EXPECT_TRUE(HoverTimerTicks(button)) << "woken";
+            SendDlgItemMessageW(button, IDM_PROCESS_NOW, BM_CLICK, 0, 0);
+            EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == worked.get(); }));
+        });
+    }
+}
+
+// The trackbars of the real settings dialog wake a sleeping button, which then fades toward the
+// new value on its own timer; Cancel brings the stored opacity back the same way.
+TEST_F(FloatingButtonTest, SettingsTrackbarAndCancelWakeTheFade) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    ProcessingOptions.ALPHA_FLOATING = 200;
+    ProcessingOptions.ALPHA_FLOATING2 = 250;
+    DriveButton([&](HWND button) {
+        PlaceRelativeToCursor(button, Placement::Away);
+        SettingsDialogScripts settings({[&](HWND dialog) {
+            HoverTick(button);
+            ASSERT_EQ(AlphaOf(button), 200);
+            ASSERT_TRUE(HoverTimerAsleep(button));
+            MoveTrackbar(dialog, IDC_SETTINGS_OPACITY, 100);
+            EXPECT_EQ(AlphaOf(button), 200) << "faded, not set";
+            EXPECT_TRUE(PumpUntil([&] { return AlphaOf(button) == 100; })) << AlphaOf(button);
+            EXPECT_TRUE(HoverTimerAsleep(button)) << "asleep again at the new value";
+            Cancel(dialog);
+        }});
+        EXPECT_FALSE(RunSettingsDialog(nullptr));
+        ASSERT_EQ(settings.played(), 1u);
+        EXPECT_EQ(AlphaOf(button), 100);
+        EXPECT_TRUE(PumpUntil([&] { return AlphaOf(button) == 200; })) << AlphaOf(button);
+        EXPECT_TRUE(HoverTimerAsleep(button));
+    });
+    EXPECT_EQ(ProcessingOptions.ALPHA_FLOATING, 200) << "nothing stored";
+}
+
 TEST_F(FloatingButtonTest, StoredCornerIsUsedOnlyWhenAMonitorHoldsIt) {
     ASSERT_TRUE(CreateWindowUnderTest());
     const OpeningShape opening = TemplateOpeningShape();
@@ -364,28 +557,10 @@ TEST_F(FloatingButtonTest, ClosingWithoutTheQuestionWhenNotWanted) {
     EXPECT_TRUE(recorder_->boxes.empty());
 }
 
-// Stands in for the settings dialog, which is not part of this branch yet: a window with the
-// check box 1013 that counts the commands it receives for it.
-int standInCommands = 0;
-LRESULT CALLBACK SettingsStandInProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COMMAND && LOWORD(wParam) == IDC_SHOW_FLOATING) ++standInCommands;
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
+// The real settings dialog, opened through the menu while the button shows; the button is closed
+// from under it.
 TEST_F(FloatingButtonTest, ClosingWhileTheSettingsDialogIsOpenTurnsItsBoxOffAndWarns) {
     ASSERT_TRUE(CreateWindowUnderTest());
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = SettingsStandInProc;
-    windowClass.hInstance = ProgramInstance;
-    windowClass.lpszClassName = L"NuvelaTestSettingsStandIn";
-    RegisterClassExW(&windowClass);
-    UniqueWindow settings(CreateWindowExW(0, L"NuvelaTestSettingsStandIn", L"", WS_POPUP, 0, 0, 200, 100, nullptr,
-                                          nullptr, ProgramInstance, nullptr));
-    ASSERT_TRUE(settings);
-    HWND box = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 0, 0, 100, 20,
-                               settings.get(), reinterpret_cast<HMENU>(IDC_SHOW_FLOATING), ProgramInstance, nullptr);
-    SettingsDialogWindow = settings.get();
     const struct {
         Language language;
         const wchar_t* text;
@@ -395,22 +570,65 @@ TEST_F(FloatingButtonTest, ClosingWhileTheSettingsDialogIsOpenTurnsItsBoxOffAndW
         {Language::Japanese, L"ボタンを再表示する場合は、設定ダイアログを一度閉じて下さい。", L"ヌベラ"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.caption);
         SetLanguage(c.language);
         recorder_->Clear();
         ProcessingOptions.SHOW_FLOATING = true;
-        SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
-        EnableWindow(box, TRUE);
-        standInCommands = 0;
-        DriveButton([&](HWND button) { SendMessageW(button, WM_COMMAND, IDCANCEL, 0); });
-        EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-        EXPECT_FALSE(IsWindowEnabled(box));
-        EXPECT_EQ(standInCommands, 1);
-        EXPECT_FALSE(ProcessingOptions.SHOW_FLOATING);
-        ASSERT_EQ(recorder_->boxes.size(), 1u);
-        EXPECT_EQ(recorder_->boxes[0].owner, window_);
-        EXPECT_EQ(recorder_->boxes[0].text, c.text);
-        EXPECT_EQ(recorder_->boxes[0].caption, c.caption);
-        EXPECT_EQ(recorder_->boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+        DriveButton([&](HWND button) {
+            SettingsDialogScripts settings({[&](HWND dialog) {
+                ASSERT_TRUE(Checked(dialog, IDC_SHOW_FLOATING));
+                ASSERT_TRUE(Enabled(dialog, IDC_SETTINGS_OPACITY));
+                SendMessageW(button, WM_COMMAND, IDCANCEL, 0);
+                EXPECT_FALSE(ProcessingOptions.SHOW_FLOATING);
+                EXPECT_FALSE(Checked(dialog, IDC_SHOW_FLOATING));
+                EXPECT_FALSE(Enabled(dialog, IDC_SHOW_FLOATING));
+                for (int id : {IDC_SETTINGS_OPACITY, IDC_SETTINGS_MOUSEOVER_OPACITY, IDC_SETTINGS_CONFIRM_CLOSE})
+                    EXPECT_FALSE(Enabled(dialog, id)) << id;
+                ASSERT_EQ(recorder_->boxes.size(), 1u);
+                EXPECT_EQ(recorder_->boxes[0].owner, window_);
+                EXPECT_EQ(recorder_->boxes[0].text, c.text);
+                EXPECT_EQ(recorder_->boxes[0].caption, c.caption);
+                EXPECT_EQ(recorder_->boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+                Confirm(dialog);
+            }});
+            RunCommand(window_, IDM_SETTINGS);
+            EXPECT_EQ(settings.played(), 1u);
+            EXPECT_FALSE(IsWindowVisible(button));
+        });
+        EXPECT_FALSE(ProcessingOptions.SHOW_FLOATING) << "OK kept the button off";
+        EXPECT_EQ(IniInteger(L"SHOW_FLOATING"), 0);
+        EXPECT_FALSE(DialogBusy);
+    }
+}
+
+// While the close question shows, its own message loop runs: another close request meanwhile (a
+// second click on the close box) is dropped, and the one answer decides.
+TEST_F(FloatingButtonTest, SecondCloseRequestWhileTheQuestionShowsIsIgnored) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    ProcessingOptions.CHKCLOSE_FLOATING = true;
+    for (const int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer == IDYES ? "yes" : "no");
+        recorder_->Clear();
+        ProcessingOptions.SHOW_FLOATING = true;
+        recorder_->boxAnswer = answer;
+        DriveButton([&](HWND button) {
+            int shown = 0;
+            recorder_->onBox = [&](const test_support::RecordedBox&) {
+                if (++shown > 1) return;  // a broken guard would ask again, and again
+                SendMessageW(button, WM_COMMAND, IDCANCEL, 0);
+                EXPECT_TRUE(ProcessingOptions.SHOW_FLOATING) << "not closed by the second request";
+                EXPECT_TRUE(IsWindowVisible(button));
+            };
+            SendMessageW(button, WM_COMMAND, IDCANCEL, 0);
+            recorder_->onBox = nullptr;
+            EXPECT_EQ(recorder_->boxes.size(), 1u) << "one question only";
+            EXPECT_EQ(IsWindowVisible(button) != FALSE, answer == IDNO);
+            EXPECT_EQ(ProcessingOptions.SHOW_FLOATING, answer == IDNO);
+            if (answer == IDNO) {  // asked again once the first question is gone
+                SendMessageW(button, WM_COMMAND, IDCANCEL, 0);
+                EXPECT_EQ(recorder_->boxes.size(), 2u);
+            }
+        });
     }
 }
 
@@ -617,6 +835,46 @@ TEST_F(FloatingReapplyTest, TheMainWindowsEndClosesTheButton) {
     EXPECT_TRUE(ProcessingOptions.SHOW_FLOATING) << "wanted again at the next start";
     MSG quit;
     EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit message is still there";
+}
+
+// Settings confirmed with the button switched on open it inside the menu command; meanwhile the
+// settings dialog opens again from the menu, and whatever it decides unwinds cleanly.
+TEST_F(FloatingButtonTest, SettingsOpenAgainFromTheMenuWhileTheButtonShows) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    for (const bool keepButton : {true, false}) {
+        SCOPED_TRACE(keepButton ? "button kept" : "button switched off");
+        ProcessingOptions.SHOW_FLOATING = false;
+        ProcessingOptions.ALPHA_FLOATING = 255;
+        bool secondOpened = false;
+        SettingsDialogScripts settings({
+            [](HWND dialog) {
+                ASSERT_FALSE(Checked(dialog, IDC_SHOW_FLOATING));
+                Click(dialog, IDC_SHOW_FLOATING);
+                MoveTrackbar(dialog, IDC_SETTINGS_OPACITY, 180);
+                Confirm(dialog);
+            },
+            [&](HWND dialog) {
+                secondOpened = true;
+                EXPECT_TRUE(DialogBusy);
+                EXPECT_TRUE(Checked(dialog, IDC_SHOW_FLOATING));
+                if (!keepButton) Click(dialog, IDC_SHOW_FLOATING);
+                Confirm(dialog);
+            },
+        });
+        Drive([&] { RunCommand(window_, IDM_SETTINGS); }, [&](HWND button) {
+            EXPECT_FALSE(DialogBusy);
+            EXPECT_EQ(AlphaOf(button), 180);
+            RunCommand(window_, IDM_SETTINGS);  // as the tray menu runs its choice
+            EXPECT_TRUE(secondOpened);
+            EXPECT_FALSE(DialogBusy);
+            EXPECT_EQ(ProcessingOptions.SHOW_FLOATING, keepButton);
+            EXPECT_EQ(FloatingWindow, button) << "the button's own loop ends only after this";
+            EXPECT_EQ(IsWindowVisible(button) != FALSE, keepButton);
+        });
+        EXPECT_EQ(settings.played(), 2u);
+        EXPECT_FALSE(DialogBusy);
+        EXPECT_EQ(IniInteger(L"SHOW_FLOATING"), keepButton ? 1 : 0);
+    }
 }
 
 }  // namespace

@@ -64,4 +64,41 @@ TEST_F(FloatingE2ETest, ButtonShownAtStartProcessesTheClipboardWhenClicked) {
     EXPECT_EQ(IniInteger(L"TOP_FLOATING"), frame.top);
 }
 
+int AlphaOf(HWND window) {
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    return GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) ? alpha : -1;
+}
+
+bool MovePointer(int x, int y) {
+    const std::string xs = std::to_string(x);
+    const std::string ys = std::to_string(y);
+    return RunUnixCommand({"xdotool", "mousemove", xs.c_str(), ys.c_str()});
+}
+
+// With the pointer away the hover timer goes to sleep once the opacity has settled; the real
+// pointer arriving over the button wakes it, and leaving fades it back.
+TEST_F(FloatingE2ETest, RealPointerFadesTheButtonInAndOut) {
+    WriteIni({{L"CBWatchEnabled", L"0"}, {L"SHOW_FLOATING", L"1"}, {L"ALPHA_FLOATING", L"250"},
+              {L"ALPHA_FLOATING2", L"120"}});
+    ASSERT_TRUE(MovePointer(0, 0));
+    StartedNuvela& first = Start(iniExe_, L"");
+    ASSERT_TRUE(first.WaitForMainWindow());
+    const HWND floating = first.WaitForDialog();
+    ASSERT_TRUE(floating) << "the floating button did not show";
+    ASSERT_TRUE(PumpUntil(NuvelaWindowIsMapped, 15000)) << "the button never appeared on the display";
+    EXPECT_EQ(AlphaOf(floating), 250);
+
+    RECT push = {};
+    ASSERT_TRUE(GetWindowRect(GetDlgItem(floating, IDM_PROCESS_NOW), &push));
+    ASSERT_TRUE(MovePointer((push.left + push.right) / 2, (push.top + push.bottom) / 2));
+    EXPECT_TRUE(PumpUntil([&] { return AlphaOf(floating) == 120; }, 15000)) << AlphaOf(floating);
+    ASSERT_TRUE(MovePointer(0, 0));
+    EXPECT_TRUE(PumpUntil([&] { return AlphaOf(floating) == 250; }, 15000)) << AlphaOf(floating);
+
+    DWORD exitCode = 1;
+    ASSERT_TRUE(RunSecond(L"/X", exitCode));
+    ASSERT_TRUE(first.WaitForExit());
+}
+
 }  // namespace

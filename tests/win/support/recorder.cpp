@@ -15,6 +15,10 @@ PendingNotification::ShowFunction previousShow = nullptr;
 
 int RecordBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
     active->boxes.push_back({owner, text, caption, type});
+    if (active->onBox) {
+        const RecordedBox shown = active->boxes.back();  // the callback may record more boxes
+        active->onBox(shown);
+    }
     return active->boxAnswer;
 }
 

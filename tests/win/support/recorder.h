@@ -33,6 +33,9 @@ public:
     std::vector<RecordedBox> boxes;
     std::vector<RecordedBalloon> balloons;
     int boxAnswer = IDOK;  // the button every recorded box returns
+    // Runs after a box is recorded and before it answers, from inside the code that showed it,
+    // as while a real box's own message loop runs.
+    std::function<void(const RecordedBox&)> onBox;
     // Runs after a balloon is recorded, from inside the code that showed it.
     std::function<void(const RecordedBalloon&)> onBalloon;
 };
