@@ -95,19 +95,36 @@ match_window_management() {
 
 # Wine's user-interface fonts have no Japanese glyphs and no Japanese font to fall back on: link
 # them to Noto Sans CJK (fonts-noto-cjk), so Japanese menus and dialogs do not show empty boxes.
-# Wine registers the Noto fonts itself and links some faces to fonts that are not installed, so
-# only the link we add tells whether it is done. Wine writes its own links back whenever a program
-# runs under another ANSI code page (the filter tests' UTF-8 tool does), so every start checks again.
+# "MS Sans Serif", the English dialogs' font, is not installed with Wine's packages here, and Wine
+# draws it with DejaVu Sans, which lacks the ideographic space one English label holds: DejaVu Sans
+# is linked too. "MS Sans Serif" itself is not linked, since a missing face with a link is drawn
+# wholly in the linked font. Wine registers the Noto fonts itself and links some faces to fonts
+# that are not installed, so only the links we add tell whether it is done. Wine writes its own
+# links back whenever a program runs under another ANSI code page (the filter tests' UTF-8 tool
+# does), so every start checks again, all faces in one query.
 CJK_LINK_KEY='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+CJK_LINK='NotoSansCJK-Regular.ttc,Noto Sans CJK JP'
+CJK_LINKED_FACES=("MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "ＭＳ Ｐゴシック" "MS UI Gothic" "Tahoma"
+    "DejaVu Sans")
 link_cjk_font() {
-    "$WINE" reg query "$CJK_LINK_KEY" /v Tahoma 2>/dev/null | grep -q 'NotoSansCJK-Regular.ttc' && return
-    local face
-    # Tahoma last: its link is the mark that every face was linked.
-    for face in "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "ＭＳ Ｐゴシック" "MS UI Gothic" "Tahoma"; do
-        "$WINE" reg add "$CJK_LINK_KEY" /v "$face" \
-            /t REG_MULTI_SZ /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK JP' /f >/dev/null 2>&1
+    local links face
+    links=$("$WINE" reg query "$CJK_LINK_KEY" 2>/dev/null | tr -d '\r') || links=
+    cjk_links_complete "$links" && return
+    for face in "${CJK_LINKED_FACES[@]}"; do
+        "$WINE" reg add "$CJK_LINK_KEY" /v "$face" /t REG_MULTI_SZ /d "$CJK_LINK" /f >/dev/null 2>&1
     done
     "$WINESERVER" -w
+}
+
+# Whether the listing of the link key ($1, as "reg query" prints it) links every face to Noto. The
+# console turns Japanese face names into question marks, so those faces are taken as linked when
+# the others are: all are written together.
+cjk_links_complete() {
+    local face
+    for face in "${CJK_LINKED_FACES[@]}"; do
+        [[ $face == *[^\ -~]* ]] && continue
+        grep -qxF "    $face    REG_MULTI_SZ    $CJK_LINK" <<<"$1" || return 1
+    done
 }
 
 configure_and_build() {

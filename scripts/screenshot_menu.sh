@@ -36,10 +36,19 @@ wait_for_window() {
     return 1
 }
 
+# The pointer waits in the screen's lower left corner, where no dialog has a control (the enlarged
+# ones reach the edges with their frames only), so that no tooltip covers part of a picture.
+park_pointer() {
+    local width height
+    read -r width height < <(xdotool getdisplaygeometry)
+    xdotool mousemove 0 $((height - 1))
+}
+
 # Opens one dialog with the preview program and takes its picture from the screen, cut to what is
 # not the empty black background; the preview is ended afterwards.
 shoot_dialog() {
     local lang=$1 name=$2 caption=$3 picture=$out/dialog_${2}_$1.png
+    park_pointer
     (cd "$work/$lang" && NUVELA_LANG=$lang exec "$WINE" "$WIN_BUILD/tests/nuvela_dialog_preview.exe" "$name") &
     local preview=$!
     started_pids+=("$preview")
@@ -55,6 +64,7 @@ shoot_dialog() {
 # The floating button has no caption to find it by: it is the preview program's visible window.
 shoot_floating() {
     local lang=$1 name=$2 picture=$out/${2}_$1.png i
+    park_pointer
     (cd "$work/$lang" && NUVELA_LANG=$lang exec "$WINE" "$WIN_BUILD/tests/nuvela_dialog_preview.exe" "$name") &
     local preview=$!
     started_pids+=("$preview")

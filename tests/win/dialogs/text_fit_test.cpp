@@ -1,0 +1,202 @@
+// Every text of the dialog templates shows whole in the font the dialog gets here: it fits its
+// control, so no label, check box or group caption is cut off, and no character of it draws as the
+// empty box of a glyph that neither the font nor a font linked to it has.
+#include <gtest/gtest.h>
+
+#include <cwchar>
+#include <set>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "resource.h"
+#include "scoped_win.h"
+
+namespace dialog_test {
+namespace {
+
+INT_PTR CALLBACK InertDlgProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+std::wstring TextOf(HWND control) {
+    std::wstring text(GetWindowTextLengthW(control) + 1, L'\0');
+    text.resize(GetWindowTextW(control, text.data(), static_cast<int>(text.size())));
+    return text;
+}
+
+std::wstring ClassOf(HWND control) {
+    wchar_t name[32] = {};
+    GetClassNameW(control, name, 32);
+    return name;
+}
+
+// A memory device context with a font selected, both given back with its owner.
+class FontDc {
+public:
+    explicit FontDc(HFONT font) : dc_(CreateCompatibleDC(nullptr)), oldFont_(SelectObject(dc_, font)) {}
+    FontDc(const FontDc&) = delete;
+    FontDc& operator=(const FontDc&) = delete;
+    ~FontDc() {
+        SelectObject(dc_, oldFont_);
+        DeleteDC(dc_);
+    }
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+    HGDIOBJ oldFont_;
+};
+
+HFONT FontOf(HWND window) { return reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)); }
+
+// The size DrawText needs for the text in the control's font, wrapped at `width` when `wrap`.
+SIZE NeededSize(HWND control, const std::wstring& text, int width, bool wrap) {
+    FontDc dc(FontOf(control));
+    RECT rect = {0, 0, width, 0};
+    DrawTextW(dc.get(), text.c_str(), -1, &rect, DT_CALCRECT | DT_EXPANDTABS | (wrap ? DT_WORDBREAK : DT_SINGLELINE));
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// What of a check box's or radio button's width the box and the gap after it take.
+int BoxAllowance(HWND control) {
+    FontDc dc(FontOf(control));
+    int zero = 0;
+    GetCharWidth32W(dc.get(), L'0', L'0', &zero);
+    return MulDiv(13, GetDeviceCaps(dc.get(), LOGPIXELSX), 96) + zero / 2;
+}
+
+// A description of each control whose text does not fit, empty when all fit.
+std::vector<std::wstring> CutTexts(HWND dialog) {
+    std::vector<std::wstring> cut;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const std::wstring text = TextOf(child);
+        if (text.empty()) continue;
+        const LONG style = GetWindowLongW(child, GWL_STYLE);
+        RECT client = {};
+        GetClientRect(child, &client);
+        const int width = client.right, height = client.bottom;
+        const std::wstring className = ClassOf(child);
+        bool fits = true;
+        if (lstrcmpiW(className.c_str(), L"Static") == 0) {
+            const LONG kind = style & SS_TYPEMASK;
+            if (kind != SS_LEFT && kind != SS_RIGHT && kind != SS_CENTER) continue;
+            const SIZE needed = NeededSize(child, text, width, true);
+            fits = needed.cx <= width && needed.cy <= height;
+        } else if (lstrcmpiW(className.c_str(), L"Button") == 0) {
+            const LONG kind = style & BS_TYPEMASK;
+            if (kind == BS_GROUPBOX) {
+                // the caption starts and ends a character's width in from the frame
+                const int inset = NeededSize(child, L"0", width, false).cx;
+                fits = NeededSize(child, text, width, false).cx + 2 * inset <= width;
+            } else if (kind == BS_CHECKBOX || kind == BS_AUTOCHECKBOX || kind == BS_RADIOBUTTON ||
+                       kind == BS_AUTORADIOBUTTON || kind == BS_3STATE || kind == BS_AUTO3STATE) {
+                const int room = width - BoxAllowance(child);
+                const SIZE needed = NeededSize(child, text, room, (style & BS_MULTILINE) != 0);
+                fits = needed.cx <= room && needed.cy <= height;
+            } else {
+                fits = NeededSize(child, text, width, false).cx < width;
+            }
+        } else {
+            continue;
+        }
+        if (!fits) cut.push_back(std::to_wstring(GetDlgCtrlID(child)) + L" \"" + text + L"\"");
+    }
+    return cut;
+}
+
+// Text statics and buttons; a picture static's "text" is its resource's number.
+bool IsLabel(HWND control) {
+    const std::wstring className = ClassOf(control);
+    if (lstrcmpiW(className.c_str(), L"Button") == 0) return true;
+    const LONG kind = GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK;
+    return lstrcmpiW(className.c_str(), L"Static") == 0 && (kind == SS_LEFT || kind == SS_RIGHT || kind == SS_CENTER);
+}
+
+// The pixels (0x00RRGGBB) one character draws in `font`, black on a white square.
+std::vector<DWORD> Drawing(HFONT font, wchar_t character) {
+    constexpr int kSide = 32;
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), kSide, -kSide, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueGdiObject bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap) return {};
+    FontDc dc(font);
+    const HGDIOBJ oldBitmap = SelectObject(dc.get(), bitmap.get());
+    RECT square = {0, 0, kSide, kSide};
+    FillRect(dc.get(), &square, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetTextColor(dc.get(), RGB(0, 0, 0));
+    SetBkMode(dc.get(), TRANSPARENT);
+    RECT at = {4, 4, kSide, kSide};
+    DrawTextW(dc.get(), &character, 1, &at, DT_NOPREFIX | DT_SINGLELINE | DT_NOCLIP);
+    GdiFlush();
+    const DWORD* pixels = static_cast<const DWORD*>(bits);
+    std::vector<DWORD> drawing(pixels, pixels + kSide * kSide);
+    SelectObject(dc.get(), oldBitmap);
+    return drawing;
+}
+
+bool HasInk(const std::vector<DWORD>& pixels) {
+    for (DWORD pixel : pixels) {
+        if ((pixel & 0xFFFFFF) != 0xFFFFFF) return true;
+    }
+    return false;
+}
+
+// The characters of the dialog's labels that draw as the missing-glyph box, " U+XXXX" each.
+std::wstring BoxedCharacters(HWND dialog) {
+    const HFONT font = FontOf(dialog);
+    // Two unassigned code points drawing the same ink can only be the box of a missing glyph.
+    const auto box = Drawing(font, L'\xE000');
+    EXPECT_TRUE(HasInk(box));
+    EXPECT_EQ(box, Drawing(font, L'\x0378'));
+    std::set<wchar_t> characters;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsLabel(child)) continue;
+        for (wchar_t c : TextOf(child)) {
+            if (c >= L' ') characters.insert(c);
+        }
+    }
+    std::wstring boxed;
+    for (wchar_t c : characters) {
+        if (Drawing(font, c) != box) continue;
+        wchar_t code[16] = {};
+        swprintf(code, 16, L" U+%04X", static_cast<unsigned>(c));
+        boxed += code;
+    }
+    return boxed;
+}
+
+const int kTemplates[] = {IDD_ALREADY_RUNNING_JA, IDD_ALREADY_RUNNING_EN, IDD_OPENING, IDD_HOTKEYS_JA, IDD_HOTKEYS_EN,
+                          IDD_REGEX_JA, IDD_REGEX_EN, IDD_SETTINGS_JA, IDD_SETTINGS_EN, IDD_MULTIPLY_JA,
+                          IDD_MULTIPLY_EN};
+
+UniqueWindow CreateInertDialog(int templateId) {
+    const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};  // the settings' trackbars
+    InitCommonControlsEx(&classes);
+    return UniqueWindow(
+        CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), nullptr, InertDlgProc, 0));
+}
+
+TEST(DialogTexts, EveryTemplateTextFitsItsControl) {
+    for (int templateId : kTemplates) {
+        const UniqueWindow dialog = CreateInertDialog(templateId);
+        ASSERT_TRUE(dialog) << templateId;
+        const auto cut = CutTexts(dialog.get());
+        std::wstring list;
+        for (const auto& entry : cut) list += L"\n  " + entry;
+        EXPECT_TRUE(cut.empty()) << "template " << templateId << ":" << list;
+    }
+}
+
+TEST(DialogTexts, NoCharacterOfATemplateDrawsAsAnEmptyBox) {
+    for (int templateId : kTemplates) {
+        const UniqueWindow dialog = CreateInertDialog(templateId);
+        ASSERT_TRUE(dialog) << templateId;
+        const std::wstring boxed = BoxedCharacters(dialog.get());
+        EXPECT_TRUE(boxed.empty()) << "template " << templateId << ":" << boxed;
+    }
+}
+
+}  // namespace
+}  // namespace dialog_test
