@@ -57,6 +57,26 @@ TEST(Utf8, DecodesStrictly) {
     }
 }
 
+// ASCII is read eight bytes at a time: a multi-byte or a bad sequence at every place around those
+// groups is still decoded in order, or reported at its own offset.
+TEST(Utf8, SequencesAtEveryPlaceAroundAsciiRuns) {
+    for (std::size_t run = 0; run <= 17; ++run) {
+        SCOPED_TRACE(run);
+        const std::string ascii(run, 'a');
+        const std::wstring wide(run, L'a');
+        std::wstring units = L"kept";
+        std::size_t offset = 99;
+        ASSERT_TRUE(DecodeUtf8(ascii + "\xE3\x81\x82" + ascii + "\xF0\x9F\x98\x80", units, offset));
+        EXPECT_EQ(units, L"kept" + wide + L"\x3042" + wide + L"\xD83D\xDE00");
+        EXPECT_EQ(EncodeUtf8(units.substr(4)), ascii + "\xE3\x81\x82" + ascii + "\xF0\x9F\x98\x80");
+        units.clear();
+        EXPECT_FALSE(DecodeUtf8(ascii + "\x80" + ascii, units, offset));
+        EXPECT_EQ(offset, run);
+        EXPECT_FALSE(DecodeUtf8(ascii + ascii + "\xE3\x81", units, offset));
+        EXPECT_EQ(offset, 2 * run);
+    }
+}
+
 TEST(Utf8, EncodesPairsAndReplacesLoneSurrogates) {
     EXPECT_EQ(EncodeUtf8(L"a\x3042\xFF71"), "a\xE3\x81\x82\xEF\xBD\xB1");
     EXPECT_EQ(EncodeUtf8(L"\xD83D\xDE00"), "\xF0\x9F\x98\x80");
