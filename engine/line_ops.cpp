@@ -100,38 +100,22 @@ bool SameUnits(const wchar_t* units, LineSpan a, LineSpan b) {
     return a.length == b.length && std::memcmp(units + a.start, units + b.start, a.length * sizeof(wchar_t)) == 0;
 }
 
-void AppendExpanded(std::wstring& out, std::wstring_view line, std::size_t tabWidth) {
-    std::size_t column = 0;
-    while (!line.empty()) {
-        const std::size_t run = std::min(line.find(L'\t'), line.size());
-        for (std::size_t k = 0; k < run; ++k) column += static_cast<std::size_t>(DisplayWidth(line[k]));
-        out += line.substr(0, run);
-        if (run == line.size()) break;
-        const std::size_t spaces = tabWidth - column % tabWidth;
-        out.append(spaces, L' ');
-        column += spaces;
-        line.remove_prefix(run + 1);
-    }
-}
-
-// Copies one line to `out`, TABs expanded; returns the end of what it wrote. The columns are only
-// counted for the stretch before a TAB, so a line without one is a plain copy.
-wchar_t* WriteExpanded(wchar_t* out, const wchar_t* line, std::size_t length, std::size_t tabWidth) {
+// Appends one line, TABs expanded. The columns are only counted for the stretch before a TAB, so a
+// line without one is a plain copy.
+void AppendExpanded(std::wstring& out, const wchar_t* line, std::size_t length, std::size_t tabWidth) {
     const wchar_t* const end = line + length;
     const wchar_t* run = line;
     std::size_t column = 0;
     for (const wchar_t* p = line; p != end; ++p) {
         if (*p != L'\t') continue;
-        for (; run != p; ++run) {
-            column += static_cast<std::size_t>(DisplayWidth(*run));
-            *out++ = *run;
-        }
+        for (const wchar_t* unit = run; unit != p; ++unit) column += static_cast<std::size_t>(DisplayWidth(*unit));
+        out.append(run, static_cast<std::size_t>(p - run));
         const std::size_t spaces = tabWidth - column % tabWidth;
-        out = std::fill_n(out, spaces, L' ');
+        out.append(spaces, L' ');
         column += spaces;
         run = p + 1;
     }
-    return std::copy(run, end, out);
+    out.append(run, static_cast<std::size_t>(end - run));
 }
 
 }  // namespace
@@ -205,17 +189,17 @@ void WriteLines(std::wstring_view text, std::vector<LineSpan> spans, const LineW
     // Every TAB of the text, dropped or not, counted in one pass: room for the longest result, so
     // nothing is copied while the result grows, at the price of a little room unused.
     if (tabWidth > 0) total += static_cast<std::size_t>(std::count(text.begin(), text.end(), L'\t')) * (tabWidth - 1);
-    // Built aside: `text` may be the very buffer of `output`.
-    std::wstring joined(total, L'\0');
-    wchar_t* out = joined.data();
+    // Built aside: `text` may be the very buffer of `output`. Reserved, not filled: room that a
+    // TAB dropped by a trim leaves unused is never touched.
+    std::wstring joined;
+    joined.reserve(total);
     for (std::size_t i = 0; i < spans.size(); ++i) {
         PrefetchLine(units, spans, i + kPrefetchDistance);
-        if (i > 0) out = std::copy(how.separator.begin(), how.separator.end(), out);
+        if (i > 0) joined += how.separator;
         const LineSpan span = spans[i];
-        out = tabWidth > 0 ? WriteExpanded(out, units + span.start, span.length, tabWidth)
-                           : std::copy_n(units + span.start, span.length, out);
+        if (tabWidth > 0) AppendExpanded(joined, units + span.start, span.length, tabWidth);
+        else joined.append(units + span.start, span.length);
     }
-    joined.resize(static_cast<std::size_t>(out - joined.data()));
     output = std::move(joined);
 }
 
@@ -266,8 +250,7 @@ void ExpandTabs(LineList& lines, int tabWidth) {
     for (LineSpan& span : lines.spans) {
         const std::wstring_view line = lines.View(span);
         const std::size_t start = expanded.size();
-        if (line.find(L'\t') == std::wstring_view::npos) expanded += line;
-        else AppendExpanded(expanded, line, width);
+        AppendExpanded(expanded, line.data(), line.size(), width);
         span = {start, expanded.size() - start};
     }
     lines.text = std::move(expanded);
