@@ -76,13 +76,19 @@ char32_t ReadCodePoint(std::wstring_view units, std::size_t& i) {
     return kReplacement;
 }
 
-// Most text is ASCII, so eight bytes at a time are tested for a set high bit together.
+// Most text is ASCII, so eight bytes or units at a time are tested for it together.
 constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
 
 bool EightAscii(const char* bytes) {
     std::uint64_t word;
     std::memcpy(&word, bytes, sizeof word);
     return (word & kHighBits) == 0;
+}
+
+bool EightAsciiUnits(const wchar_t* units) {
+    std::uint32_t bits = 0;
+    for (int k = 0; k < 8; ++k) bits |= static_cast<std::uint32_t>(units[k]);
+    return bits < 0x80;
 }
 
 }  // namespace
@@ -134,6 +140,11 @@ std::string EncodeUtf8(std::wstring_view units) {
     // Measured first, so the result is made once at its size.
     std::size_t length = 0;
     for (std::size_t i = 0; i < units.size();) {
+        if (units.size() - i >= 8 && EightAsciiUnits(units.data() + i)) {
+            length += 8;
+            i += 8;
+            continue;
+        }
         if ((static_cast<char32_t>(units[i]) & 0xFFFF) < 0x80) {
             ++length;
             ++i;
@@ -144,6 +155,12 @@ std::string EncodeUtf8(std::wstring_view units) {
     std::string bytes(length, '\0');
     char* out = bytes.data();
     for (std::size_t i = 0; i < units.size();) {
+        if (units.size() - i >= 8 && EightAsciiUnits(units.data() + i)) {
+            for (int k = 0; k < 8; ++k) out[k] = static_cast<char>(units[i + k]);
+            out += 8;
+            i += 8;
+            continue;
+        }
         if ((static_cast<char32_t>(units[i]) & 0xFFFF) < 0x80) {
             *out++ = static_cast<char>(units[i++] & 0x7F);
             continue;
