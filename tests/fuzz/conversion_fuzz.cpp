@@ -47,7 +47,7 @@ std::wstring Units(const std::uint8_t* data, std::size_t size) {
 }
 
 // The position hook is quadratic over a growing text: the comparison is kept to short runs.
-constexpr std::size_t kOracleLength = 512;
+constexpr std::size_t kOracleLength = 256;
 
 void ExpectSameAsByPositions(const std::wstring& name, const std::wstring& input, const std::wstring& converted) {
     if (input.size() > kOracleLength || converted.size() > kOracleLength) return;
