@@ -97,7 +97,21 @@ void PrefetchLine(const wchar_t* units, const std::vector<LineSpan>& spans, std:
 }
 
 bool SameUnits(const wchar_t* units, LineSpan a, LineSpan b) {
-    return a.length == b.length && std::memcmp(units + a.start, units + b.start, a.length * sizeof(wchar_t)) == 0;
+    if (a.length != b.length) return false;
+    // Eight bytes at a time, as UnitsLess does: cheaper than a library call for lines this short.
+    const wchar_t* const x = units + a.start;
+    const wchar_t* const y = units + b.start;
+    constexpr std::size_t kChunkUnits = sizeof(std::uint64_t) / sizeof(wchar_t);
+    std::size_t i = 0;
+    for (; i + kChunkUnits <= a.length; i += kChunkUnits) {
+        std::uint64_t p, q;
+        std::memcpy(&p, x + i, sizeof p);
+        std::memcpy(&q, y + i, sizeof q);
+        if (p != q) return false;
+    }
+    for (; i < a.length; ++i)
+        if (x[i] != y[i]) return false;
+    return true;
 }
 
 // Appends one line, TABs expanded. The columns are only counted for the stretch before a TAB, so a
