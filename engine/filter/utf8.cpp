@@ -37,10 +37,6 @@ wchar_t* WriteCodePoint(wchar_t* out, char32_t code) {
     return out;
 }
 
-std::size_t Utf8Length(char32_t code) {
-    return code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
-}
-
 char* WriteUtf8(char* out, char32_t code) {
     if (code < 0x80) {
         *out++ = static_cast<char>(code);
@@ -136,22 +132,31 @@ bool DecodeUtf8(std::string_view bytes, std::wstring& units, std::size_t& errorO
     return true;
 }
 
+// The size of the UTF-8 form, counted without a branch per unit: one byte, one more from U+0080 and
+// one more from U+0800. A surrogate counts three, as it does alone (U+FFFD); a pair, four bytes in
+// all, is put right afterwards in the rare text that has surrogates at all.
+std::size_t Utf8Size(std::wstring_view units) {
+    std::size_t size = 0, surrogates = 0;
+    for (const wchar_t unit : units) {
+        const std::uint32_t code = static_cast<std::uint32_t>(unit) & 0xFFFF;
+        size += 1 + (code >= 0x80) + (code >= 0x800);
+        surrogates += (code - 0xD800) < 0x800;
+    }
+    if (surrogates == 0) return size;
+    for (std::size_t i = 0; i + 1 < units.size(); ++i) {
+        const std::uint32_t code = static_cast<std::uint32_t>(units[i]) & 0xFFFF;
+        const std::uint32_t next = static_cast<std::uint32_t>(units[i + 1]) & 0xFFFF;
+        if (code >= 0xD800 && code <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+            size -= 2;
+            ++i;
+        }
+    }
+    return size;
+}
+
 std::string EncodeUtf8(std::wstring_view units) {
     // Measured first, so the result is made once at its size.
-    std::size_t length = 0;
-    for (std::size_t i = 0; i < units.size();) {
-        if (units.size() - i >= 8 && EightAsciiUnits(units.data() + i)) {
-            length += 8;
-            i += 8;
-            continue;
-        }
-        if ((static_cast<char32_t>(units[i]) & 0xFFFF) < 0x80) {
-            ++length;
-            ++i;
-            continue;
-        }
-        length += Utf8Length(ReadCodePoint(units, i));
-    }
+    const std::size_t length = Utf8Size(units);
     std::string bytes(length, '\0');
     char* out = bytes.data();
     for (std::size_t i = 0; i < units.size();) {
