@@ -29,8 +29,8 @@ struct LineWriting {
     int tabWidth;           // as ExpandTabs; 0 keeps TABs
     std::wstring_view separator;
 };
-// Uniq, blank-line removal, TAB expansion and joining in one pass into `output`, with the same
-// result as those steps one after the other. `text` may be `output` itself.
+// Uniq and blank-line removal over the spans, then TAB expansion and joining straight into
+// `output`, with the same result as those steps one after the other. `text` may be `output` itself.
 void WriteLines(std::wstring_view text, std::vector<LineSpan> spans, const LineWriting& how, std::wstring& output);
 
 // Columns a unit takes on screen: 1 up to U+00FF and for half-width forms U+FF61-U+FF9F, else 2.

@@ -72,8 +72,8 @@ TEST_F(PipelineTest, LineStageReadsInputHeldInTheOutput) {
     EXPECT_EQ(text, L"a\nb");
 }
 
-// Without a table stage the line stage writes its result in one pass; it must give what the list
-// operations give one after the other, for every mixture of the options that pass covers.
+// Without a table stage the line stage writes its result in one step; it must give what the list
+// operations give one after the other, for every mixture of the options it covers.
 TEST_F(PipelineTest, LineStageAgreesWithTheListOperationsStepByStep) {
     const wchar_t pieces[][3] = {L"a", L"b", L"\t", L" ", L"\r\n", L"\n", L"\r", L"\x3042", L"\xFF71", L"0"};
     std::mt19937 random(11);
