@@ -15,14 +15,21 @@ namespace {
 // Guards against tables that never finish. A reference cycle recurses without end and a
 // replacement that re-creates its pattern (x -> yx) grows the text at every later position.
 // Legitimate tables stay far below these bounds; when one trips, the conversion stops where it is.
-constexpr int kMaxReferenceDepth = 64;                      // nested references at one position
-constexpr std::size_t kMinEntryVisitsPerPosition = 1 << 16;  // plus 4 x the set's entries; stops fan-out too
-constexpr std::size_t kMaxGrowthFactor = 16;                 // converted text at most 16 x the input ...
-constexpr std::size_t kGrowthAllowance = 1 << 16;            // ... plus 64 Ki units, so short texts may grow freely
+// The fuzzing build runs the same guards with allowances 64 times smaller: a fuzzer soon finds tables
+// that trip them, and each such input would otherwise take a million steps to get there.
+#ifdef NUVELA_FUZZ_SMALL_GUARDS
+constexpr int kAllowanceShift = 6;
+#else
+constexpr int kAllowanceShift = 0;
+#endif
+constexpr int kMaxReferenceDepth = 64;                                          // nested references at one position
+constexpr std::size_t kMinEntryVisitsPerPosition = (1 << 16) >> kAllowanceShift;  // plus 4 x the set's entries; stops fan-out too
+constexpr std::size_t kMaxGrowthFactor = 16;                                    // converted text at most 16 x the input ...
+constexpr std::size_t kGrowthAllowance = (1 << 16) >> kAllowanceShift;  // ... plus 64 Ki units, so short texts may grow freely
 // The per-position bounds still allow a table that fans out just below them at every position of a
 // long text to run for hours. The whole run may visit 4 x the set's entries per input unit, or 64 Mi
 // entries when that is more: a fraction of a second, and far beyond what any real table needs.
-constexpr std::size_t kMinEntryVisitsPerRun = std::size_t{1} << 26;
+constexpr std::size_t kMinEntryVisitsPerRun = (std::size_t{1} << 26) >> kAllowanceShift;
 
 enum class StopReason { None, References, Growth, Work };
 enum class Outcome { Applied, NoTable, Stopped };

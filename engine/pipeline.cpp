@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <functional>
 
 #include "command_filter.h"
 #include "conversion.h"
@@ -30,29 +31,50 @@ bool LineStageWanted(const ProcessingOptionsRecord& o) {
            o.FEL_DELBLANKLINE || o.TAB4SPACE || o.TAB8SPACE || o.LC_LF || o.LC_CR || TableStageWanted(o);
 }
 
-void RunLineStage(std::wstring& text) {
+// `text` is the caller's input or `output` itself.
+void RunLineStage(std::wstring_view text, std::wstring& output) {
     const ProcessingOptionsRecord& o = ProcessingOptions;
-    LineList lines = SplitLines(std::move(text));  // the list takes the text over: no copy
-    if (AnyTrimLeft(o)) TrimLeft(lines);
-    if (AnyTrimRight(o)) TrimRight(lines);
-    if (o.FEL_SORTASC) SortAscending(lines);
-    if (o.FEL_SORTDSC) SortDescending(lines);
+    std::vector<LineSpan> spans = SplitSpans(text);
+    if (AnyTrimLeft(o)) TrimLeft(text, spans);
+    if (AnyTrimRight(o)) TrimRight(text, spans);
+    if (o.FEL_SORTASC) SortLines(text, spans, /*descending=*/false);
+    if (o.FEL_SORTDSC) SortLines(text, spans, /*descending=*/true);
+    const int tabWidth = o.TAB4SPACE ? 4 : o.TAB8SPACE ? 8 : 0;
+    if (!TableStageWanted(o)) {
+        WriteLines(text, std::move(spans), {o.FEL_UNIQ, o.FEL_DELBLANKLINE, tabWidth, LineSeparator()}, output);
+        return;
+    }
+    LineList lines;
+    lines.text = text.data() == output.data() ? std::move(output) : std::wstring(text);
+    lines.spans = std::move(spans);
     if (o.FEL_UNIQ) RemoveConsecutiveDuplicates(lines);
     if (o.FEL_DELBLANKLINE) RemoveEmptyLines(lines);
-    if (TableStageWanted(o)) ApplyTableStage(lines);
-    if (o.TAB4SPACE || o.TAB8SPACE) ExpandTabs(lines, o.TAB4SPACE ? 4 : 8);
-    JoinLines(lines, text);
+    ApplyTableStage(lines);
+    if (tabWidth > 0) ExpandTabs(lines, tabWidth);
+    JoinLines(lines, output);
+}
+
+bool Overlaps(const wchar_t* input, const std::wstring& output) {
+    const std::less<const wchar_t*> before;
+    return !before(input, output.data()) && before(input, output.data() + output.capacity() + 1);
 }
 
 }  // namespace
 
 void ProcessText(const wchar_t* conversionName, const wchar_t* input, std::wstring& output) {
-    output.assign(input);
     const ProcessingOptionsRecord& o = ProcessingOptions;
-    if (conversionName && *conversionName && !output.empty()) ApplyConversion(conversionName, output);
-    if (o.DelSpace || o.DelEnter || o.DelTab) DeleteCharacters(output);
-    if (o.REP_REP) ApplyRegexReplacement(output);
-    if (LineStageWanted(o)) RunLineStage(output);
+    const bool earlierStages = (conversionName && *conversionName) || o.DelSpace || o.DelEnter || o.DelTab || o.REP_REP;
+    if (!earlierStages && LineStageWanted(o) && !Overlaps(input, output)) {
+        // The line stage comes first, so it reads the input where it is: a copy would cost a pass
+        // over the text and as much memory again.
+        RunLineStage(input, output);
+    } else {
+        output.assign(input);
+        if (conversionName && *conversionName && !output.empty()) ApplyConversion(conversionName, output);
+        if (o.DelSpace || o.DelEnter || o.DelTab) DeleteCharacters(output);
+        if (o.REP_REP) ApplyRegexReplacement(output);
+        if (LineStageWanted(o)) RunLineStage(output, output);
+    }
     if (o.USE_CMDLINE) RunCommandFilter(output);
 }
 
@@ -63,22 +85,29 @@ void DeleteCharacters(std::wstring& text) {
     });
 }
 
-LineList SplitLines(std::wstring text) {
-    LineList lines;
-    lines.spans.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), L'\n')) + 1);
+std::vector<LineSpan> SplitSpans(std::wstring_view text) {
+    std::vector<LineSpan> spans;
+    spans.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), L'\n')) + 1);
+    const wchar_t* const units = text.data();
     const std::size_t size = text.size();
     std::size_t lineStart = 0;
     for (std::size_t i = 0; i < size; ++i) {
-        const wchar_t c = text[i];
-        if (c != L'\r' && c != L'\n') continue;
-        if (c == L'\n' && i > 0 && text[i - 1] == L'\r') {  // second half of CR LF
+        const wchar_t c = units[i];
+        if (c > L'\r' || (c != L'\r' && c != L'\n')) continue;  // the first test settles almost every unit
+        if (c == L'\n' && i > 0 && units[i - 1] == L'\r') {  // second half of CR LF
             lineStart = i + 1;
             continue;
         }
-        lines.spans.push_back({lineStart, i - lineStart});
+        spans.push_back({lineStart, i - lineStart});
         lineStart = i + 1;
     }
-    lines.spans.push_back({lineStart, size - lineStart});
+    spans.push_back({lineStart, size - lineStart});
+    return spans;
+}
+
+LineList SplitLines(std::wstring text) {
+    LineList lines;
+    lines.spans = SplitSpans(text);
     lines.text = std::move(text);
     return lines;
 }

@@ -36,6 +36,8 @@ void DeleteCharacters(std::wstring& text);
 
 // CR, LF and CR LF are each one break; LF CR is two. The list keeps `text` as its buffer.
 LineList SplitLines(std::wstring text);
+// The same lines as spans of a text that stays where it is.
+std::vector<LineSpan> SplitSpans(std::wstring_view text);
 // CR LF unless exactly one of LC_LF / LC_CR is on.
 std::wstring_view LineSeparator();
 void JoinLines(const LineList& lines, std::wstring& text);

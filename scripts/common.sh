@@ -84,7 +84,7 @@ match_window_management() {
             "$WINE" reg add "$key" /v Managed /d N /f >/dev/null 2>&1
         done
     else
-        "$WINE" reg query "$last" /v Managed >/dev/null 2>&1 || return
+        "$WINE" reg query "$last" /v Managed >/dev/null 2>&1 || return 0  # nothing to undo; not a failure
         for program in "${UNMANAGED_PROGRAMS[@]}"; do
             key='HKCU\Software\Wine\AppDefaults\'"$program"'\X11 Driver'
             "$WINE" reg delete "$key" /v Managed /f >/dev/null 2>&1

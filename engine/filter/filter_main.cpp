@@ -15,6 +15,16 @@ namespace {
 
 std::string ReadAll(std::FILE* stream) {
     std::string bytes;
+    // A file's size is known beforehand, so its bytes are read without the copies of a growing
+    // string; a pipe has none and grows as it comes.
+    // The file may have been read partly before this program started: it goes on from there.
+    const long start = std::ftell(stream);
+    if (start >= 0 && std::fseek(stream, 0, SEEK_END) == 0) {
+        const long end = std::ftell(stream);
+        if (end > start) bytes.reserve(static_cast<std::size_t>(end - start));
+        std::fseek(stream, start, SEEK_SET);
+    }
+    std::clearerr(stream);
     char buffer[1 << 16];
     std::size_t got = 0;
     while ((got = std::fread(buffer, 1, sizeof buffer, stream)) > 0) bytes.append(buffer, got);

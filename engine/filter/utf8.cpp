@@ -1,5 +1,8 @@
 #include "utf8.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
@@ -22,43 +25,88 @@ LeadByte ClassifyLead(unsigned char lead) {
     return {0, 0, 0};
 }
 
-void AppendCodePoint(std::wstring& units, char32_t code) {
+// Writes one code point as UTF-16 units; returns the end of what it wrote.
+wchar_t* WriteCodePoint(wchar_t* out, char32_t code) {
     if (code < 0x10000) {
-        units += static_cast<wchar_t>(code);
+        *out++ = static_cast<wchar_t>(code);
     } else {
         code -= 0x10000;
-        units += static_cast<wchar_t>(0xD800 + (code >> 10));
-        units += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
+        *out++ = static_cast<wchar_t>(0xD800 + (code >> 10));
+        *out++ = static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
     }
+    return out;
 }
 
-void AppendUtf8(std::string& bytes, char32_t code) {
+char* WriteUtf8(char* out, char32_t code) {
     if (code < 0x80) {
-        bytes += static_cast<char>(code);
+        *out++ = static_cast<char>(code);
     } else if (code < 0x800) {
-        bytes += static_cast<char>(0xC0 | (code >> 6));
-        bytes += static_cast<char>(0x80 | (code & 0x3F));
+        *out++ = static_cast<char>(0xC0 | (code >> 6));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
     } else if (code < 0x10000) {
-        bytes += static_cast<char>(0xE0 | (code >> 12));
-        bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        bytes += static_cast<char>(0x80 | (code & 0x3F));
+        *out++ = static_cast<char>(0xE0 | (code >> 12));
+        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
     } else {
-        bytes += static_cast<char>(0xF0 | (code >> 18));
-        bytes += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        bytes += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        bytes += static_cast<char>(0x80 | (code & 0x3F));
+        *out++ = static_cast<char>(0xF0 | (code >> 18));
+        *out++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
     }
+    return out;
+}
+
+// The code point that units[i] starts, with a surrogate that has no partner as U+FFFD, since UTF-8
+// cannot carry it; `i` moves past what was read.
+char32_t ReadCodePoint(std::wstring_view units, std::size_t& i) {
+    constexpr char32_t kReplacement = 0xFFFD;
+    const char32_t unit = static_cast<char32_t>(units[i++]) & 0xFFFF;
+    if (unit < 0xD800 || unit > 0xDFFF) return unit;
+    if (unit <= 0xDBFF && i < units.size()) {
+        const char32_t next = static_cast<char32_t>(units[i]) & 0xFFFF;
+        if (next >= 0xDC00 && next <= 0xDFFF) {
+            ++i;
+            return 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00);
+        }
+    }
+    return kReplacement;
+}
+
+// Most text is ASCII, so eight bytes or units at a time are tested for it together.
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+
+bool EightAscii(const char* bytes) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    return (word & kHighBits) == 0;
+}
+
+bool EightAsciiUnits(const wchar_t* units) {
+    std::uint32_t bits = 0;
+    for (int k = 0; k < 8; ++k) bits |= static_cast<std::uint32_t>(units[k]);
+    return bits < 0x80;
 }
 
 }  // namespace
 
 bool DecodeUtf8(std::string_view bytes, std::wstring& units, std::size_t& errorOffset) {
-    units.reserve(units.size() + bytes.size());
+    // Never more units than bytes: the room is made once and trimmed to what was written.
+    const std::size_t before = units.size();
+    units.resize(before + bytes.size());
+    wchar_t* const start = units.data() + before;
+    wchar_t* out = start;
+    const char* const data = bytes.data();
     std::size_t i = 0;
     while (i < bytes.size()) {
+        if (bytes.size() - i >= 8 && EightAscii(data + i)) {
+            for (std::size_t k = 0; k < 8; ++k) out[k] = static_cast<wchar_t>(data[i + k]);
+            out += 8;
+            i += 8;
+            continue;
+        }
         const unsigned char lead = static_cast<unsigned char>(bytes[i]);
         if (lead < 0x80) {
-            units += static_cast<wchar_t>(lead);
+            *out++ = static_cast<wchar_t>(lead);
             ++i;
             continue;
         }
@@ -71,34 +119,58 @@ bool DecodeUtf8(std::string_view bytes, std::wstring& units, std::size_t& errorO
             for (std::size_t k = 2; valid && k < length; ++k) valid = IsContinuation(static_cast<unsigned char>(bytes[i + k]));
         }
         if (!valid) {
+            units.resize(before);
             errorOffset = i;
             return false;
         }
         char32_t code = lead & (0xFF >> (length + 1));
         for (std::size_t k = 1; k < length; ++k) code = (code << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
-        AppendCodePoint(units, code);
+        out = WriteCodePoint(out, code);
         i += length;
     }
+    units.resize(before + static_cast<std::size_t>(out - start));
     return true;
 }
 
-std::string EncodeUtf8(std::wstring_view units) {
-    constexpr char32_t kReplacement = 0xFFFD;
-    std::string bytes;
-    bytes.reserve(units.size() + units.size() / 2);
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const char32_t unit = static_cast<char32_t>(units[i]) & 0xFFFF;
-        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
-        const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
-        if (high && i + 1 < units.size()) {
-            const char32_t next = static_cast<char32_t>(units[i + 1]) & 0xFFFF;
-            if (next >= 0xDC00 && next <= 0xDFFF) {
-                AppendUtf8(bytes, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
-                ++i;
-                continue;
-            }
+// The size of the UTF-8 form, counted without a branch per unit: one byte, one more from U+0080 and
+// one more from U+0800. A surrogate counts three, as it does alone (U+FFFD); a pair, four bytes in
+// all, is put right afterwards in the rare text that has surrogates at all.
+std::size_t Utf8Size(std::wstring_view units) {
+    std::size_t size = 0, surrogates = 0;
+    for (const wchar_t unit : units) {
+        const std::uint32_t code = static_cast<std::uint32_t>(unit) & 0xFFFF;
+        size += 1 + (code >= 0x80) + (code >= 0x800);
+        surrogates += (code - 0xD800) < 0x800;
+    }
+    if (surrogates == 0) return size;
+    for (std::size_t i = 0; i + 1 < units.size(); ++i) {
+        const std::uint32_t code = static_cast<std::uint32_t>(units[i]) & 0xFFFF;
+        const std::uint32_t next = static_cast<std::uint32_t>(units[i + 1]) & 0xFFFF;
+        if (code >= 0xD800 && code <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+            size -= 2;
+            ++i;
         }
-        AppendUtf8(bytes, high || low ? kReplacement : unit);
+    }
+    return size;
+}
+
+std::string EncodeUtf8(std::wstring_view units) {
+    // Measured first, so the result is made once at its size.
+    const std::size_t length = Utf8Size(units);
+    std::string bytes(length, '\0');
+    char* out = bytes.data();
+    for (std::size_t i = 0; i < units.size();) {
+        if (units.size() - i >= 8 && EightAsciiUnits(units.data() + i)) {
+            for (int k = 0; k < 8; ++k) out[k] = static_cast<char>(units[i + k]);
+            out += 8;
+            i += 8;
+            continue;
+        }
+        if ((static_cast<char32_t>(units[i]) & 0xFFFF) < 0x80) {
+            *out++ = static_cast<char>(units[i++] & 0x7F);
+            continue;
+        }
+        out = WriteUtf8(out, ReadCodePoint(units, i));
     }
     return bytes;
 }

@@ -57,6 +57,26 @@ TEST(Utf8, DecodesStrictly) {
     }
 }
 
+// ASCII is read eight bytes at a time: a multi-byte or a bad sequence at every place around those
+// groups is still decoded in order, or reported at its own offset.
+TEST(Utf8, SequencesAtEveryPlaceAroundAsciiRuns) {
+    for (std::size_t run = 0; run <= 17; ++run) {
+        SCOPED_TRACE(run);
+        const std::string ascii(run, 'a');
+        const std::wstring wide(run, L'a');
+        std::wstring units = L"kept";
+        std::size_t offset = 99;
+        ASSERT_TRUE(DecodeUtf8(ascii + "\xE3\x81\x82" + ascii + "\xF0\x9F\x98\x80", units, offset));
+        EXPECT_EQ(units, L"kept" + wide + L"\x3042" + wide + L"\xD83D\xDE00");
+        EXPECT_EQ(EncodeUtf8(units.substr(4)), ascii + "\xE3\x81\x82" + ascii + "\xF0\x9F\x98\x80");
+        units.clear();
+        EXPECT_FALSE(DecodeUtf8(ascii + "\x80" + ascii, units, offset));
+        EXPECT_EQ(offset, run);
+        EXPECT_FALSE(DecodeUtf8(ascii + ascii + "\xE3\x81", units, offset));
+        EXPECT_EQ(offset, 2 * run);
+    }
+}
+
 TEST(Utf8, EncodesPairsAndReplacesLoneSurrogates) {
     EXPECT_EQ(EncodeUtf8(L"a\x3042\xFF71"), "a\xE3\x81\x82\xEF\xBD\xB1");
     EXPECT_EQ(EncodeUtf8(L"\xD83D\xDE00"), "\xF0\x9F\x98\x80");
@@ -184,8 +204,9 @@ TEST_F(FilterTest, ProgramRunsOverStandardStreams) {
     std::filesystem::create_directories(folder);
     const auto in = folder / "in.txt", out = folder / "out.txt", err = folder / "err.txt";
     std::ofstream(in, std::ios::binary) << "\xEF\xBB\xBF" "b\r\n\xE3\x81\x82\r\na\r\n";
-    const auto run = [&](const std::string& arguments) {
-        const std::string command = std::string("\"") + NUVELA_FILTER_PROGRAM + "\" " + arguments + " < \"" +
+    // `before` runs first on the same standard input, as in a script that reads a header itself.
+    const auto run = [&](const std::string& arguments, const std::string& before = "") {
+        const std::string command = "{ " + before + " \"" + NUVELA_FILTER_PROGRAM + "\" " + arguments + "; } < \"" +
                                     in.string() + "\" > \"" + out.string() + "\" 2> \"" + err.string() + "\"";
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -198,6 +219,9 @@ TEST_F(FilterTest, ProgramRunsOverStandardStreams) {
     EXPECT_EQ(run("--set FEL_SORTDSC=1 --set LC_LF=1"), 0);
     EXPECT_EQ(read(out), "\xE3\x81\x82\nb\na\n");
     EXPECT_EQ(read(err), "");
+    // The filter reads on from where the input stands, not from the start of the file.
+    EXPECT_EQ(run("--set FEL_SORTDSC=1 --set LC_LF=1", "dd bs=1 count=5 status=none > /dev/null;"), 0);
+    EXPECT_EQ(read(out), "\xE3\x81\x82\na\n\n");
     EXPECT_EQ(run("--set FEL_SORTDSC=maybe"), 2);
     EXPECT_EQ(read(out), "");
     EXPECT_EQ(read(err), "nuvela-filter: FEL_SORTDSC takes 0 or 1, not \"maybe\"\n");

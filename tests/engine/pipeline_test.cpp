@@ -3,7 +3,10 @@
 #include "engine_test.h"
 
 #include <functional>
+#include <iterator>
+#include <random>
 
+#include "line_ops.h"
 #include "options.h"
 #include "pending_notification.h"
 #include "pipeline.h"
@@ -57,6 +60,54 @@ TEST_F(PipelineTest, InputEndsAtFirstNul) {
 TEST_F(PipelineTest, OutputIsReplacedNotAppended) {
     EXPECT_EQ(Run(L"x"), L"x");
     EXPECT_EQ(Run(L""), L"");
+}
+
+TEST_F(PipelineTest, LineStageReadsInputHeldInTheOutput) {
+    ProcessingOptions.FEL_SORTASC = ProcessingOptions.LC_LF = true;
+    std::wstring text = L"b\r\na\r\n";
+    ProcessText(L"", text.c_str(), text);
+    EXPECT_EQ(text, L"\na\nb");
+    text = L"xx b\na";
+    ProcessText(L"", text.c_str() + 3, text);  // from inside the buffer, not its start
+    EXPECT_EQ(text, L"a\nb");
+}
+
+// Without a table stage the line stage writes its result in one step; it must give what the list
+// operations give one after the other, for every mixture of the options it covers.
+TEST_F(PipelineTest, LineStageAgreesWithTheListOperationsStepByStep) {
+    const wchar_t pieces[][3] = {L"a", L"b", L"\t", L" ", L"\r\n", L"\n", L"\r", L"\x3042", L"\xFF71", L"0"};
+    std::mt19937 random(11);
+    for (int round = 0; round < 400; ++round) {
+        std::wstring input;
+        const int length = static_cast<int>(random() % 40);
+        for (int i = 0; i < length; ++i) input += pieces[random() % std::size(pieces)];
+        const unsigned bits = static_cast<unsigned>(random());
+        ProcessingOptions = {};
+        ProcessingOptionsRecord& o = ProcessingOptions;
+        o.FEL_TRIMLEFT = bits & 1;
+        o.FEL_TRIMRIGHT_TAB = bits & 2;
+        o.FEL_SORTASC = bits & 4;
+        o.FEL_SORTDSC = bits & 8;
+        o.FEL_UNIQ = bits & 16;
+        o.FEL_DELBLANKLINE = bits & 32;
+        o.TAB4SPACE = bits & 64;
+        o.TAB8SPACE = bits & 128;
+        o.LC_LF = bits & 256;
+        o.LC_CR = bits & 512;
+        if (!(bits & 1023)) o.LC_LF = true;  // keeps the stage on
+
+        LineList lines = SplitLines(input);
+        if (o.FEL_TRIMLEFT) TrimLeft(lines);
+        if (o.FEL_TRIMRIGHT_TAB) TrimRight(lines);
+        if (o.FEL_SORTASC) SortAscending(lines);
+        if (o.FEL_SORTDSC) SortDescending(lines);
+        if (o.FEL_UNIQ) RemoveConsecutiveDuplicates(lines);
+        if (o.FEL_DELBLANKLINE) RemoveEmptyLines(lines);
+        if (o.TAB4SPACE || o.TAB8SPACE) ExpandTabs(lines, o.TAB4SPACE ? 4 : 8);
+        std::wstring expected;
+        JoinLines(lines, expected);
+        ASSERT_EQ(Run(input), expected) << "round " << round << ", options " << bits;
+    }
 }
 
 struct SplitCase {

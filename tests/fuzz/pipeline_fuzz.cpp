@@ -29,8 +29,11 @@ const wchar_t* const kFactors[] = {L"2", L"0", L"1.0", L"0.5", L"007", L".", L"1
 
 void LoadTables() {
     ConversionSet = {
+        // "\r\n" -> "\r" rather than -> "\n": run backwards inside "Mixed", that pair would turn each LF
+        // into CR LF and meet the LF again at the next position, growing every text with a line
+        // break to the conversion's limit and making each such run thousands of times slower.
         {L"Wide", L"全角", {ConversionPair{L"a", L"\xFF41"}, ConversionPair{L"1", L"\xFF11"}, ConversionPair{L"ab", L"X"},
-                            ConversionPair{L",", L"\t"}, ConversionPair{L"\r\n", L"\n"}}},
+                            ConversionPair{L",", L"\t"}, ConversionPair{L"\r\n", L"\r"}}},
         {L"Mixed", L"混合", {ConversionReference{L"Wide"}, ConversionReference{L"!Wide"}, ConversionPair{L" ", L""}}},
     };
 }
