@@ -23,21 +23,9 @@ end_nuvela() {
 }
 trap 'end_nuvela; rm -rf "$folder"' EXIT
 
-# Copies $1 as an X11 program does: xclip keeps serving it until someone else owns the clipboard.
-x_copy() { printf '%s' "$1" | xclip -i -selection clipboard; }
-x_paste() { xclip -o -selection clipboard 2>/dev/null || true; }
-
-# Waits until the X11 side reads $1; the deadline is generous for a cold Wine start.
-expect_clipboard() {
-    local expected=$1 deadline=$((SECONDS + 40)) seen=
-    while ((SECONDS < deadline)); do
-        seen=$(x_paste)
-        [[ $seen == "$expected" ]] && return 0
-        sleep 0.2
-    done
-    echo "expected clipboard '$expected', read '$seen'" >&2
-    return 1
-}
+source "$(dirname "$0")/lib/x_clipboard.sh"
+# The deadline is generous for a cold Wine start.
+expect_clipboard() { wait_for_x_clipboard "$1" 40; }
 
 cp "$WIN_BUILD/Nuvela.exe" "$folder/Nuvela_o.exe"
 {

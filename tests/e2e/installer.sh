@@ -61,19 +61,9 @@ installed_files=(Nuvela.exe Convert.def Nuvela.chm nuvela-filter.exe README-ja.t
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Nuvela'
 settings_key='HKCU\Software\Tavernel\Nuvela\CurrentVersion'
 
-x_copy() { printf '%s' "$1" | xclip -i -selection clipboard; }
-x_paste() { xclip -o -selection clipboard 2>/dev/null || true; }
-
-# Waits until the X11 side reads $1; the deadline is generous for a cold Wine start.
-expect_clipboard() {
-    local expected=$1 deadline=$((SECONDS + 60)) seen=
-    while ((SECONDS < deadline)); do
-        seen=$(x_paste)
-        [[ $seen == "$expected" ]] && return 0
-        sleep 0.2
-    done
-    fail "expected clipboard '$expected', read '$seen'"
-}
+source "$(dirname "$0")/lib/x_clipboard.sh"
+# The deadline is generous for a cold Wine start.
+expect_clipboard() { wait_for_x_clipboard "$1" 60 || fail "the installed Nuvela did not process '$1'"; }
 
 start_installed_nuvela() {
     (cd "$install_dir" && NUVELA_LANG=EN exec "$WINE" ./Nuvela.exe) &
