@@ -93,31 +93,31 @@ bool ApplySetting(ProcessingOptionsRecord& record, std::wstring_view assignment,
     return StoreSettingValue(record, *field, assignment.substr(equals + 1), error);
 }
 
-std::string FilterUsage() {
-    std::string text =
-        "Usage: nuvela-filter [--def PATH] [--set KEY=VALUE]... < input > output\n"
-        "Runs Nuvela's text processing over standard input (UTF-8) and writes the result in UTF-8.\n"
-        "  --def PATH       load the conversions of this Convert.def; StrConvID selects one\n"
-        "  --set KEY=VALUE  set one option as the settings store it; others keep their defaults\n"
-        "  --help           show this text\n"
-        "Lone surrogates in the result are written as U+FFFD. Exit status: 0 done (stage messages\n"
-        "on standard error), 1 out of memory, 2 bad arguments or invalid input.\n"
-        "Keys (default in brackets):\n";
+std::wstring FilterUsage() {
+    std::wstring text =
+        L"Usage: nuvela-filter [--def PATH] [--set KEY=VALUE]... < input > output\n"
+        L"Runs Nuvela's text processing over standard input (UTF-8) and writes the result in UTF-8.\n"
+        L"  --def PATH       load the conversions of this Convert.def; StrConvID selects one\n"
+        L"  --set KEY=VALUE  set one option as the settings store it; others keep their defaults\n"
+        L"  --help           show this text\n"
+        L"Lone surrogates in the result are written as U+FFFD. Exit status: 0 done (stage messages\n"
+        L"on standard error), 1 out of memory, 2 bad arguments or invalid input.\n"
+        L"Keys (default in brackets):\n";
     for (const OptionField& field : OptionFields()) {
-        text += "  " + EncodeUtf8(field.key) + "  ";
+        text += L"  " + std::wstring(field.key) + L"  ";
         switch (field.kind) {
-        case OptionKind::Flag: text += "0|1"; break;
-        case OptionKind::Integer: text += "integer"; break;
-        case OptionKind::Byte: text += "0-255"; break;
-        case OptionKind::Text: text += "text"; break;
+        case OptionKind::Flag: text += L"0|1"; break;
+        case OptionKind::Integer: text += L"integer"; break;
+        case OptionKind::Byte: text += L"0-255"; break;
+        case OptionKind::Text: text += L"text"; break;
         }
-        text += field.kind == OptionKind::Text ? " [\"" + EncodeUtf8(field.defaultText) + "\"]\n"
-                                               : " [" + std::to_string(field.defaultInteger) + "]\n";
+        text += field.kind == OptionKind::Text ? L" [\"" + std::wstring(field.defaultText) + L"\"]\n"
+                                               : L" [" + std::to_wstring(field.defaultInteger) + L"]\n";
     }
     return text;
 }
 
-FilterResult RunFilter(const std::vector<std::wstring>& arguments, std::string_view input) {
+FilterResult RunFilter(const std::vector<std::wstring>& arguments, std::string input) {
     ChooseLanguage();
     ProcessingOptionsRecord options;
     std::optional<std::wstring> definitionFile;
@@ -134,11 +134,13 @@ FilterResult RunFilter(const std::vector<std::wstring>& arguments, std::string_v
     }
 
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    if (input.starts_with(kByteOrderMark)) input.remove_prefix(kByteOrderMark.size());
+    std::string_view bytes = input;
+    if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
     std::wstring text;
     std::size_t errorOffset = 0;
-    if (!DecodeUtf8(input, text, errorOffset))
+    if (!DecodeUtf8(bytes, text, errorOffset))
         return Usage("invalid UTF-8 in the input at byte " + std::to_string(errorOffset));
+    std::string().swap(input);  // the processing needs its room more than the bytes
     // ProcessText ends at the first NUL, so a NUL would silently cut the text short.
     if (const std::size_t nul = text.find(L'\0'); nul != std::wstring::npos)
         return Usage("the input contains a NUL character (text unit " + std::to_string(nul) + ")");
@@ -151,9 +153,7 @@ FilterResult RunFilter(const std::vector<std::wstring>& arguments, std::string_v
     PendingNotification::Clear();
     FilterResult result;
     try {
-        std::wstring output;
-        ProcessText(ProcessingOptions.StrConvID.c_str(), text.c_str(), output);
-        result.output = EncodeUtf8(output);
+        ProcessText(ProcessingOptions.StrConvID.c_str(), text.c_str(), result.output);
     } catch (const std::bad_alloc&) {
         return {.status = kFilterFailed, .output = {}, .errors = std::string(kProgram) + "out of memory\n"};
     }

@@ -12,15 +12,16 @@ enum FilterStatus { kFilterDone = 0, kFilterFailed = 1, kFilterUsage = 2 };
 
 struct FilterResult {
     int status = kFilterDone;
-    std::string output;  // written to standard output only when status is kFilterDone
+    std::wstring output;  // written to standard output in UTF-8 only when status is kFilterDone
     std::string errors;  // written to standard error
 };
 
-// Runs the whole program on its arguments (without the program name, as UTF-16) and its input.
-FilterResult RunFilter(const std::vector<std::wstring>& arguments, std::string_view input);
+// Runs the whole program on its arguments (without the program name, as UTF-16) and its input,
+// whose room is given back once it is decoded.
+FilterResult RunFilter(const std::vector<std::wstring>& arguments, std::string input);
 
 // Stores VALUE as the settings would store it under KEY; false with a one-line reason when the
 // key is unknown or the value has the wrong form for it.
 [[nodiscard]] bool ApplySetting(ProcessingOptionsRecord& record, std::wstring_view assignment, std::string& error);
 
-std::string FilterUsage();
+std::wstring FilterUsage();

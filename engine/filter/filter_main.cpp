@@ -35,8 +35,7 @@ int Run(const std::vector<std::wstring>& arguments) {
     const FilterResult result = RunFilter(arguments, ReadAll(stdin));
     std::fwrite(result.errors.data(), 1, result.errors.size(), stderr);
     if (result.status != kFilterDone) return result.status;
-    if (std::fwrite(result.output.data(), 1, result.output.size(), stdout) != result.output.size() ||
-        std::fflush(stdout) != 0) {
+    if (!WriteUtf8(stdout, result.output) || std::fflush(stdout) != 0) {
         std::fputs("nuvela-filter: cannot write the output\n", stderr);
         return kFilterFailed;
     }

@@ -37,7 +37,7 @@ wchar_t* WriteCodePoint(wchar_t* out, char32_t code) {
     return out;
 }
 
-char* WriteUtf8(char* out, char32_t code) {
+char* WriteUtf8CodePoint(char* out, char32_t code) {
     if (code < 0x80) {
         *out++ = static_cast<char>(code);
     } else if (code < 0x800) {
@@ -98,10 +98,14 @@ bool DecodeUtf8(std::string_view bytes, std::wstring& units, std::size_t& errorO
     const char* const data = bytes.data();
     std::size_t i = 0;
     while (i < bytes.size()) {
-        if (bytes.size() - i >= 8 && EightAscii(data + i)) {
-            for (std::size_t k = 0; k < 8; ++k) out[k] = static_cast<wchar_t>(data[i + k]);
-            out += 8;
-            i += 8;
+        if (bytes.size() - i >= 16 && EightAscii(data + i) && EightAscii(data + i + 8)) {
+            // Widened from a copy: the input's bytes could alias the output as far as the compiler
+            // knows, which would keep it from widening them together.
+            unsigned char ascii[16];
+            std::memcpy(ascii, data + i, sizeof ascii);
+            for (std::size_t k = 0; k < 16; ++k) out[k] = static_cast<wchar_t>(ascii[k]);
+            out += 16;
+            i += 16;
             continue;
         }
         const unsigned char lead = static_cast<unsigned char>(bytes[i]);
@@ -132,6 +136,8 @@ bool DecodeUtf8(std::string_view bytes, std::wstring& units, std::size_t& errorO
     return true;
 }
 
+namespace {
+
 // The size of the UTF-8 form, counted without a branch per unit: one byte, one more from U+0080 and
 // one more from U+0800. A surrogate counts three, as it does alone (U+FFFD); a pair, four bytes in
 // all, is put right afterwards in the rare text that has surrogates at all.
@@ -154,12 +160,14 @@ std::size_t Utf8Size(std::wstring_view units) {
     return size;
 }
 
-std::string EncodeUtf8(std::wstring_view units) {
-    // Measured first, so the result is made once at its size.
-    const std::size_t length = Utf8Size(units);
-    std::string bytes(length, '\0');
-    char* out = bytes.data();
-    for (std::size_t i = 0; i < units.size();) {
+constexpr std::size_t kPieceSize = 1 << 16;
+
+// Encodes from units[i] on until the piece has less room than eight ASCII units or one code point
+// need; returns the bytes written and leaves `i` at the first unit not encoded.
+std::size_t EncodePiece(std::wstring_view units, std::size_t& i, char* piece) {
+    char* out = piece;
+    const char* const last = piece + kPieceSize - 8;
+    while (i < units.size() && out <= last) {
         if (units.size() - i >= 8 && EightAsciiUnits(units.data() + i)) {
             for (int k = 0; k < 8; ++k) out[k] = static_cast<char>(units[i + k]);
             out += 8;
@@ -170,7 +178,35 @@ std::string EncodeUtf8(std::wstring_view units) {
             *out++ = static_cast<char>(units[i++] & 0x7F);
             continue;
         }
-        out = WriteUtf8(out, ReadCodePoint(units, i));
+        out = WriteUtf8CodePoint(out, ReadCodePoint(units, i));
     }
+    return static_cast<std::size_t>(out - piece);
+}
+
+// Hands the UTF-8 form to `take(bytes, count)` a piece at a time; stops when it returns false.
+template <typename Take>
+bool EncodeInPieces(std::wstring_view units, Take take) {
+    char piece[kPieceSize];
+    for (std::size_t i = 0; i < units.size();)
+        if (!take(piece, EncodePiece(units, i, piece))) return false;
+    return true;
+}
+
+}  // namespace
+
+std::string EncodeUtf8(std::wstring_view units) {
+    // Measured first, so the result is made once at its size.
+    std::string bytes;
+    bytes.reserve(Utf8Size(units));
+    EncodeInPieces(units, [&bytes](const char* piece, std::size_t count) {
+        bytes.append(piece, count);
+        return true;
+    });
     return bytes;
+}
+
+bool WriteUtf8(std::FILE* stream, std::wstring_view units) {
+    return EncodeInPieces(units, [stream](const char* piece, std::size_t count) {
+        return std::fwrite(piece, 1, count, stream) == count;
+    });
 }

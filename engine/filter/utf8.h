@@ -1,6 +1,7 @@
 #pragma once
 // Strict UTF-8 <-> UTF-16 for the command-line filter. wstring elements hold UTF-16 code units.
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -12,3 +13,7 @@
 // Encodes UTF-16 code units; a surrogate without its partner becomes U+FFFD, since UTF-8 cannot
 // carry it.
 std::string EncodeUtf8(std::wstring_view units);
+
+// Writes the UTF-8 form of `units` to `stream` a piece at a time, so it is never held whole; false
+// when the stream refuses a write.
+[[nodiscard]] bool WriteUtf8(std::FILE* stream, std::wstring_view units);
