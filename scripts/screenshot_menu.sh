@@ -142,7 +142,9 @@ mkdir -p "$images"
 for name in "${README_PICTURES[@]}"; do
     for lang in ja en; do
         [[ -f $out/${name}_$lang.png ]] || continue
-        convert "$out/${name}_$lang.png" -trim +repage "$images/${name}_$lang.png"
+        # Without the time stamps, a picture that looks the same stays the same file.
+        convert "$out/${name}_$lang.png" -trim +repage -strip -define png:exclude-chunks=date,time \
+            "$images/${name}_$lang.png"
         echo "screenshot: $images/${name}_$lang.png"
     done
 done
