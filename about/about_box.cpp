@@ -165,12 +165,6 @@ const TooltipEntry kTooltipsEn[] = {
     {IDC_ABOUT_FEEDBACK, L"Opens feedback page."},
 };
 
-std::wstring ProgramFile() {
-    wchar_t path[1024] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, 1024);
-    return length > 0 && length < 1024 ? std::wstring(path, length) : std::wstring();
-}
-
 std::wstring WindowText(HWND window) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
@@ -193,7 +187,7 @@ void ShowContactBlock(HWND contact, const AboutBoxParams& params) {
 
 // Without a readable version resource both boxes keep their placeholder.
 void ShowVersionAndContact(HWND dialog, const AboutBoxParams& params) {
-    const std::optional<VersionStrings> strings = ReadVersionStrings(ProgramFile());
+    const std::optional<VersionStrings> strings = ReadVersionStrings(ProgramFilePath());
     if (!strings) return;
     SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, VersionBoxText(*strings, params.productName, params.japanese).c_str());
     if (HWND contact = GetDlgItem(dialog, IDC_ABOUT_CONTACT)) ShowContactBlock(contact, params);

@@ -8,7 +8,6 @@
 
 namespace {
 
-using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOEXW*);
 using GetProductInfoFunction = BOOL(WINAPI*)(DWORD, DWORD, DWORD, DWORD, DWORD*);
 
 constexpr wchar_t kPolicyKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
@@ -26,20 +25,8 @@ Function ProcedureOf(HMODULE module, const char* name) {
     return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
-// RtlGetVersion tells the truth to a program without a manifest entry for the running version;
-// GetVersionExW is the fallback.
 OSVERSIONINFOEXW ReadVersionRecord() {
-    OSVERSIONINFOEXW version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    UniqueModule ntdll(LoadSystemLibrary(L"ntdll.dll"));
-    if (const auto rtlGetVersion = ProcedureOf<RtlGetVersionFunction>(ntdll.get(), "RtlGetVersion")) {
-        rtlGetVersion(&version);
-    } else {
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-        GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&version));
-#pragma GCC diagnostic pop
-    }
+    OSVERSIONINFOEXW version = WindowsVersionRecord();
     NormaliseVersionRecord(version);
     return version;
 }

@@ -6,14 +6,16 @@
 
 namespace {
 
-using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOEXW*);
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+
+}  // namespace
 
 // GetVersionExW lies to programs without a manifest entry for the running version;
 // RtlGetVersion does not.
-OSVERSIONINFOW QueryVersion() {
-    OSVERSIONINFOW info = {};
-    info.dwOSVersionInfoSize = sizeof info;  // 276 bytes: the wide-character record
+OSVERSIONINFOEXW WindowsVersionRecord() {
+    OSVERSIONINFOEXW info = {};
+    info.dwOSVersionInfoSize = sizeof info;
     UniqueModule ntdll(LoadSystemLibrary(L"ntdll.dll"));
     const auto rtlGetVersion =
         ntdll ? reinterpret_cast<RtlGetVersionFunction>(
@@ -24,13 +26,11 @@ OSVERSIONINFOW QueryVersion() {
     } else {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-        GetVersionExW(&info);
+        GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info));
 #pragma GCC diagnostic pop
     }
     return info;
 }
-
-}  // namespace
 
 const std::wstring& SystemDirectory() {
     static const std::wstring directory = [] {
@@ -41,8 +41,14 @@ const std::wstring& SystemDirectory() {
     return directory;
 }
 
+std::wstring ProgramFilePath() {
+    wchar_t path[1024] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, 1024);
+    return length > 0 && length < 1024 ? std::wstring(path, length) : std::wstring();
+}
+
 int OsVersionNumber() {
-    const OSVERSIONINFOW info = QueryVersion();
+    const OSVERSIONINFOEXW info = WindowsVersionRecord();
     if (info.dwPlatformId == VER_PLATFORM_WIN32_NT)
         return static_cast<int>(info.dwMajorVersion * 100 + info.dwMinorVersion);
     if (info.dwBuildNumber < 0x10000) return 400;

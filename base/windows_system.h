@@ -3,11 +3,18 @@
 #include <string>
 #include <windows.h>
 
+// The running Windows' version record, service pack and product type included.
+OSVERSIONINFOEXW WindowsVersionRecord();
+
 // The Windows version as major * 100 + minor (601 for 7, 1000 for 10 and 11).
 int OsVersionNumber();
 
 // The system directory (C:\Windows\system32 as a rule); empty when it cannot be read.
 const std::wstring& SystemDirectory();
+
+// The full path of the running program; empty when it cannot be read whole, since a cut path
+// would name another file.
+std::wstring ProgramFilePath();
 
 // Loads `name` from the system directory only; the current directory is restored afterwards.
 HMODULE LoadSystemLibrary(const wchar_t* name);

@@ -81,15 +81,13 @@ bool RunOneShotOption(const wchar_t* commandLine) {
     return true;
 }
 
-
 void ChooseSettingsStore(const wchar_t* commandLine) {
     if (IsOption(commandLine, L"/O")) {
         IniMode = true;
         (void)EnsureIniFile();  // loading copes with a missing file
     }
-    wchar_t path[520] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, 520);
-    if (length > 0 && length < 520 && IsIniProgramName(std::wstring(path, length))) IniMode = true;
+    const std::wstring program = ProgramFilePath();
+    if (!program.empty() && IsIniProgramName(program)) IniMode = true;
 }
 
 // "/P", "/P0", "/P1", "/R" and the monitoring part of "/C..." once the main window exists.
@@ -147,10 +145,9 @@ int RunFirstInstance(HINSTANCE instance, const wchar_t* commandLine) {
 }  // namespace
 
 void MakeProgramFolderCurrent() {
-    wchar_t path[260] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, 260);
-    if (length == 0 || length >= 260) return;  // a cut path would name the wrong folder
-    const std::wstring folder = ProgramFolderOf(std::wstring(path, length));
+    const std::wstring program = ProgramFilePath();
+    if (program.empty()) return;
+    const std::wstring folder = ProgramFolderOf(program);
     if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
 }
 

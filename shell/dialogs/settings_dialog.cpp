@@ -299,15 +299,9 @@ std::wstring FeedbackAddress() {
     return page + (page.find(L'?') == std::wstring::npos ? L"?NUVELA" : L"&NUVELA");
 }
 
-std::wstring SystemDirectoryPath() {
-    wchar_t path[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
-}
-
 void OpenFeedbackPage(HWND dialog) {
     const std::wstring address = FeedbackAddress();
-    const std::wstring systemDirectory = SystemDirectoryPath();
+    const std::wstring& systemDirectory = SystemDirectory();
     // The browser starts in the system directory, so it holds no lock on the program's folder.
     SetCurrentDirectoryW(systemDirectory.c_str());
     if (webPageOpener(dialog, address, systemDirectory) <= 32) {
@@ -325,12 +319,6 @@ void ShowInputError(const wchar_t* text, const wchar_t* caption) {
     ShowMessageBox(nullptr, text, caption, MB_OK | MB_ICONERROR);
 }
 
-std::wstring ProgramPath() {
-    wchar_t path[520] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, 520);
-    return length > 0 && length < 520 ? std::wstring(path, length) : std::wstring();
-}
-
 void ShowShortcutFailure(const wchar_t* text, const std::wstring& path) {
     std::wstring message = text;
     message.replace(message.find(L"%s"), 2, path);
@@ -341,7 +329,7 @@ void ShowShortcutFailure(const wchar_t* text, const std::wstring& path) {
 void MatchStartupShortcut(HWND dialog, const std::wstring& path) {
     const bool wanted = IsChecked(dialog, IDC_SETTINGS_STARTUP);
     const bool exists = StartupShortcutExists(path);
-    if (wanted && !exists && !CreateStartupShortcut(path, ProgramPath()))
+    if (wanted && !exists && !CreateStartupShortcut(path, ProgramFilePath()))
         ShowShortcutFailure(Tr(L"ショートカットの作成に失敗しました。\n\n%s", L"Cannot create a shortcut file.\n\n%s"), path);
     else if (!wanted && exists && !DeleteStartupShortcut(path))
         ShowShortcutFailure(Tr(L"ショートカットの削除に失敗しました。\n\n%s", L"Cannot delete a shortcut file.\n\n%s"), path);
