@@ -26,13 +26,14 @@ write_ini() {
     { printf '\377\376'; printf '[Zelmora]\r\nNoOpeningDlg=1\r\n' | iconv -f UTF-8 -t UTF-16LE; } > "$1/Nuvela.ini"
 }
 
+# Waits for a visible window that `xdotool search` finds with the given arguments; prints its id.
 wait_for_window() {
     local i
     for i in $(seq 1 100); do
-        xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 | grep . && return 0
+        xdotool search --onlyvisible "$@" 2>/dev/null | head -1 | grep . && return 0
         sleep 0.1
     done
-    echo "screenshot: window '$1' did not appear" >&2
+    echo "screenshot: no window for '$*' appeared" >&2
     return 1
 }
 
@@ -44,40 +45,35 @@ park_pointer() {
     xdotool mousemove 0 $((height - 1))
 }
 
-# Opens one dialog with the preview program and takes its picture from the screen, cut to what is
-# not the empty black background; the preview is ended afterwards.
-shoot_dialog() {
-    local lang=$1 name=$2 caption=$3 picture=$out/dialog_${2}_$1.png
+# Opens one window with the preview program, waits for it (the remaining arguments find it), and
+# takes its picture from the screen, cut to what is not the empty black background unless `trim`
+# is 0; the preview is ended afterwards.
+shoot_preview() {
+    local lang=$1 name=$2 picture=$3 trim=$4
+    shift 4
     park_pointer
     (cd "$work/$lang" && NUVELA_LANG=$lang exec "$WINE" "$WIN_BUILD/tests/nuvela_dialog_preview.exe" "$name") &
     local preview=$!
     started_pids+=("$preview")
-    wait_for_window "^$caption\$" >/dev/null
+    wait_for_window "$@" >/dev/null
     sleep 1  # drawn after it is mapped
     import -window root "$picture"
-    if [[ $name != *-big ]]; then mogrify -trim +repage "$picture"; fi
+    if ((trim)); then mogrify -trim +repage "$picture"; fi
     kill "$preview" 2>/dev/null || true
     wait "$preview" 2>/dev/null || true
     echo "screenshot: $picture"
 }
 
+# A dialog is found by its caption; an enlarged one is kept at the full screen's size.
+shoot_dialog() {
+    local lang=$1 name=$2 caption=$3
+    shoot_preview "$lang" "$name" "$out/dialog_${name}_$lang.png" "$([[ $name == *-big ]] && echo 0 || echo 1)" \
+        --name "^$caption\$"
+}
+
 # The floating button has no caption to find it by: it is the preview program's visible window.
 shoot_floating() {
-    local lang=$1 name=$2 picture=$out/${2}_$1.png i
-    park_pointer
-    (cd "$work/$lang" && NUVELA_LANG=$lang exec "$WINE" "$WIN_BUILD/tests/nuvela_dialog_preview.exe" "$name") &
-    local preview=$!
-    started_pids+=("$preview")
-    for i in $(seq 1 100); do
-        xdotool search --onlyvisible --classname '^nuvela_dialog_preview\.exe$' >/dev/null 2>&1 && break
-        sleep 0.1
-    done
-    sleep 1  # drawn after it is mapped
-    import -window root "$picture"
-    mogrify -trim +repage "$picture"
-    kill "$preview" 2>/dev/null || true
-    wait "$preview" 2>/dev/null || true
-    echo "screenshot: $picture"
+    shoot_preview "$1" "$2" "$out/${2}_$1.png" 1 --classname '^nuvela_dialog_preview\.exe$'
 }
 
 for lang in ja en; do
@@ -88,7 +84,7 @@ for lang in ja en; do
     (cd "$folder" && NUVELA_LANG=$lang exec "$WINE" ./Nuvela_o.exe) &
     nuvela=$!
     started_pids+=("$nuvela")
-    tray=$(wait_for_window "Wine System Tray")
+    tray=$(wait_for_window --name "Wine System Tray")
     sleep 1  # the icon is drawn into the tray window after it appears
     # The icon sits at the left of the window's lowest row, below the caption Wine may draw.
     eval "$(xdotool getwindowgeometry --shell "$tray")"
@@ -100,7 +96,7 @@ for lang in ja en; do
     (cd "$folder" && NUVELA_LANG=$lang exec "$WINE" ./Nuvela_o.exe) &
     second=$!
     started_pids+=("$second")
-    dialog=$(wait_for_window "^$( [[ $lang == ja ]] && echo ヌベラ || echo Nuvela )\$")
+    dialog=$(wait_for_window --name "^$( [[ $lang == ja ]] && echo ヌベラ || echo Nuvela )\$")
     sleep 1
     import -window root "$out/already_running_$lang.png"
     xdotool key --window "$dialog" Escape  # Cancel; sent to the window, as no window manager gives focus
