@@ -1,6 +1,7 @@
 ﻿; Per-user installer of Nuvela: no administrator rights, everything under the user's own profile.
-; scripts/package.sh runs makensis with VERSION (the project's version), STAGE (the folder holding
-; the files to install), ICON and OUTFILE defined.
+; scripts/package.sh runs makensis with VERSION (the project's version), COMPANY and COPYRIGHT (the
+; maker's name and copyright line), STAGE (the folder holding the files to install), ICON and OUTFILE
+; defined.
 Unicode true
 Target amd64-unicode  ; Nuvela is x64 only, and a 32-bit installer would not even start on Wine64
 
@@ -10,6 +11,8 @@ Target amd64-unicode  ; Nuvela is x64 only, and a 32-bit installer would not eve
   !endif
 !macroend
 !insertmacro REQUIRE_DEFINE VERSION
+!insertmacro REQUIRE_DEFINE COMPANY
+!insertmacro REQUIRE_DEFINE COPYRIGHT
 !insertmacro REQUIRE_DEFINE STAGE
 !insertmacro REQUIRE_DEFINE ICON
 !insertmacro REQUIRE_DEFINE OUTFILE
@@ -33,8 +36,8 @@ ShowUninstDetails nevershow
 
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=1033 "ProductName" "Nuvela"
-VIAddVersionKey /LANG=1033 "CompanyName" "Tavernel"
-VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 Tavernel"
+VIAddVersionKey /LANG=1033 "CompanyName" "${COMPANY}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "${COPYRIGHT}"
 VIAddVersionKey /LANG=1033 "FileDescription" "Nuvela ${VERSION} setup"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}.0"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}.0"
@@ -113,7 +116,7 @@ Section "Nuvela"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Nuvela"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "Tavernel"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${COMPANY}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Nuvela.exe"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'

@@ -26,7 +26,7 @@ cmake -S "$NUVELA_ROOT" -B "$tree" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$NUVELA_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
 cmake --build "$tree" -j "$JOBS" --target Nuvela nuvela-filter nuvela_help nuvela_convert_def
 
-version=$(<"$tree/version.txt")
+source "$tree/release_facts.sh"  # version, company, copyright
 stage=$tree/release-stage
 rm -rf "$stage"
 mkdir -p "$stage" "$out"
@@ -36,9 +36,11 @@ for program in Nuvela.exe engine/filter/nuvela-filter.exe; do
     x86_64-w64-mingw32-strip -o "$stage/$(basename "$program")" "$tree/$program"
 done
 cp "$tree/Convert.def" "$tree/Nuvela.chm" "$stage/"
-# Texts for Notepad: UTF-8 with a byte-order mark and CR LF line ends, the version filled in.
+# Texts for Notepad: UTF-8 with a byte-order mark and CR LF line ends, the version and the copyright
+# line filled in.
 for text in README-ja.txt README-en.txt LICENSE.txt; do
-    { printf '\xef\xbb\xbf'; sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$NUVELA_ROOT/packaging/$text"; } >"$stage/$text"
+    { printf '\xef\xbb\xbf'; sed -e "s/@VERSION@/$version/g" -e "s/@COPYRIGHT@/$copyright/g" -e 's/$/\r/' \
+        "$NUVELA_ROOT/packaging/$text"; } >"$stage/$text"
 done
 
 zip_file=$out/Nuvela-$version-x64.zip
@@ -49,6 +51,6 @@ echo "package: $zip_file"
 
 setup_file=$out/Nuvela-$version-setup.exe
 rm -f "$setup_file"
-makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DICON="$NUVELA_ROOT/resources/icons/program.ico" \
-    -DOUTFILE="$setup_file" "$NUVELA_ROOT/packaging/nuvela.nsi"
+makensis -V2 -DVERSION="$version" -DCOMPANY="$company" -DCOPYRIGHT="$copyright" -DSTAGE="$stage" \
+    -DICON="$NUVELA_ROOT/resources/icons/program.ico" -DOUTFILE="$setup_file" "$NUVELA_ROOT/packaging/nuvela.nsi"
 echo "package: $setup_file"

@@ -32,7 +32,7 @@ done
 for text in README-ja.txt README-en.txt LICENSE.txt; do
     [[ $(head -c 3 "$folder/$text" | od -An -tx1 | tr -d ' ') == efbbbf ]] || fail "$text has no UTF-8 byte-order mark"
     (($(grep -c $'\r$' "$folder/$text") == $(wc -l <"$folder/$text"))) || fail "$text has a line without CR LF"
-    ! grep -q '@VERSION@' "$folder/$text" || fail "$text still has the version placeholder"
+    ! grep -qE '@[A-Z]+@' "$folder/$text" || fail "$text still has a placeholder: $(grep -oE '@[A-Z]+@' "$folder/$text" | head -1)"
 done
 for text in README-ja.txt README-en.txt; do
     grep -q "$version" "$folder/$text" || fail "$text does not name version $version"
