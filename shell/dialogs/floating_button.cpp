@@ -2,7 +2,6 @@
 
 #include <windowsx.h>
 
-#include <iterator>
 #include <memory>
 
 #include "anchor_layout.h"

@@ -1,6 +1,5 @@
 #include "settings_dialog.h"
 
-#include <iterator>
 #include <utility>
 
 #include <cderr.h>
