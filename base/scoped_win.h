@@ -60,6 +60,7 @@ using UniqueFileHandle = ScopedHandle<FileHandleTraits>;
 using UniqueKey = ScopedHandle<NullIsInvalid<HKEY, RegCloseKey>>;
 using UniqueMenu = ScopedHandle<NullIsInvalid<HMENU, DestroyMenu>>;
 using UniqueGdiObject = ScopedHandle<NullIsInvalid<HGDIOBJ, DeleteObject>>;
+using UniqueIcon = ScopedHandle<NullIsInvalid<HICON, DestroyIcon>>;  // a non-shared icon only
 using UniqueModule = ScopedHandle<NullIsInvalid<HMODULE, FreeLibrary>>;
 using UniqueWindow = ScopedHandle<NullIsInvalid<HWND, DestroyWindow>>;
 using UniqueGlobal = ScopedHandle<NullIsInvalid<HGLOBAL, GlobalFree>>;  // until the clipboard takes it

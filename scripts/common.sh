@@ -67,6 +67,25 @@ ensure_wine_prefix() {
     match_window_management
 }
 
+# Switches WINEPREFIX to a prefix of its own at $1 DPI (120, 144, 192), copied once from the
+# private prefix. Wine reads LogPixels when a program starts and never changes the DPI while one
+# runs, so a DPI is a prefix. The private prefix's wineserver is waited for first, so the copy is
+# whole; cleanup_started then ends the new prefix's server.
+use_wine_prefix_at_dpi() {
+    local dpi=$1 prefix=$BUILD_ROOT/wine-prefix-${1}dpi
+    ensure_wine_prefix
+    "$WINESERVER" -w
+    if [[ ! -f $prefix/system.reg ]]; then
+        rm -rf "$prefix"
+        cp -a "$WINEPREFIX" "$prefix"
+    fi
+    export WINEPREFIX=$prefix
+    "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    "$WINE" reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+        /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    "$WINESERVER" -w
+}
+
 # No window manager runs on our own Xvfb, yet Wine waits up to 2 s for one each time it maps or
 # hides a managed window. There, Wine's tray (explorer.exe) and the programs that drive dialogs and
 # the main window in-process run with unmanaged windows; Nuvela.exe and the end-to-end programs

@@ -65,6 +65,14 @@ for program in "$WIN_BUILD"/tests/nuvela_*_tests.exe; do
     run_gtest_suite "windows-${name#nuvela_}" "$WINE" "$program"
 done
 
+# The floating button's stored size at 200 %, in a prefix of its own at 192 DPI.
+private_prefix=$WINEPREFIX
+use_wine_prefix_at_dpi 192
+NUVELA_EXPECTED_DPI=192 run_gtest_suite windows-shell-192dpi "$WINE" "$WIN_BUILD/tests/nuvela_shell_tests.exe" \
+    --gtest_filter='FloatingButtonTest.StoredSizeKeepsItsMeaningAtTheDpiOfItsMonitor'
+"$WINESERVER" -k 2>/dev/null || true
+export WINEPREFIX=$private_prefix
+
 # The release files for the zip and installer checks, made from the Windows tree just built (optimised
 # and without sanitizers like the release tree), so the suite does not compile everything twice.
 TEST_DIST=$BUILD_ROOT/test-dist

@@ -12,6 +12,7 @@
 #include "scoped_win.h"
 
 bool IniMode = false;
+bool StoredSettingsFound = false;
 
 namespace {
 
@@ -204,7 +205,19 @@ bool IniSaveCopy::Commit() {
     return committed_;
 }
 
+namespace {
+
+// Asked before loading, since loading in ini mode creates the file.
+bool SettingsStored() {
+    if (IniMode) return GetFileAttributesW(kIniFileName) != INVALID_FILE_ATTRIBUTES;
+    REGW registry;
+    return registry.OpenKey(REGW::kReadOnly) && registry.CloseKey();
+}
+
+}  // namespace
+
 void LoadSettings() {
+    StoredSettingsFound = SettingsStored();
     if (IniMode) (void)EnsureIniFile();
     for (const OptionField& field : OptionFields()) {
         if (field.kind == OptionKind::Text) {

@@ -9,6 +9,8 @@ inline constexpr wchar_t kIniSection[] = L"Zelmora";
 inline constexpr wchar_t kRegistrySubkey[] = L"Software\\Tavernel\\Nuvela\\CurrentVersion";
 
 extern bool IniMode;  // true: the ini file; false: the registry. Chosen by start-up.
+// Whether the last LoadSettings found settings an earlier run had stored (false on a first start).
+extern bool StoredSettingsFound;
 
 // Creates the ini file as UTF-16LE (mark and CR LF) only when it does not exist.
 [[nodiscard]] bool EnsureIniFile();

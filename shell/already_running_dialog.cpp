@@ -2,11 +2,14 @@
 
 #include "commands.h"
 #include "dialog_host.h"
+#include "dialog_pictures.h"
 #include "messages.h"
 #include "resource.h"
 #include "startup.h"
 
 namespace {
+
+DialogPictures runningPictures;  // while the dialog is open
 
 // False: the focus is set here, on Cancel, so an Enter pressed by accident ends nothing.
 BOOL OnInitDialog(HWND dialog) {
@@ -14,6 +17,7 @@ BOOL OnInitDialog(HWND dialog) {
     MessageBeep(0);
     SendDlgItemMessageW(dialog, IDC_WARNING_PICTURE, STM_SETICON,
                         reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_WARNING)), 0);
+    runningPictures = ScaleDialogPictures(dialog);
     SetFocus(GetDlgItem(dialog, IDCANCEL));
     return FALSE;
 }
@@ -56,6 +60,7 @@ INT_PTR CALLBACK AlreadyRunningDlgProc(HWND dialog, UINT message, WPARAM wParam,
 
 INT_PTR RunAlreadyRunningDialog() {
     const INT_PTR result = RunModalDialog(nullptr, IDD_ALREADY_RUNNING_JA, IDD_ALREADY_RUNNING_EN, AlreadyRunningDlgProc);
+    runningPictures.clear();
     if (result == IDM_SETTINGS) OpenRunningSettings();
     return result;
 }

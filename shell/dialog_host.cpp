@@ -5,6 +5,7 @@
 #include "app_state.h"
 #include "exception_guard.h"
 #include "language.h"
+#include "work_area.h"
 
 bool DialogBusy = false;
 
@@ -36,6 +37,9 @@ INT_PTR CALLBACK GuardedDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     if (!procedure) return FALSE;
     const INT_PTR result =
         CallGuarded(dialog, INT_PTR{FALSE}, [&] { return procedure(dialog, message, wParam, lParam); });
+    // Whatever placed it (the template's centring, a rule of its own, a stored position), a dialog
+    // opens inside the work area of its monitor.
+    if (message == WM_INITDIALOG) MoveInsideWorkArea(dialog);
     if (message == WM_NCDESTROY) RemovePropW(dialog, kProcedureProperty);
     return result;
 }

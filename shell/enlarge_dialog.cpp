@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "work_area.h"
+
 EnlargeState HotkeyEnlargeState, RegexEnlargeState, MultiplyEnlargeState, SettingsEnlargeState,
     OpeningEnlargeState, AboutEnlargeState;
 
@@ -63,7 +65,11 @@ void ScaleChild(EnlargeState& state, HWND dialog, HWND child) {
     if (state.createdFont) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(state.createdFont.get()), TRUE);
 }
 
-void Place(HWND dialog, int placement, const RECT& workArea) {
+}  // namespace
+
+// A dialog larger than the work area (one at a high DPI on a small screen, or one that cannot
+// shrink as far as asked) keeps its title bar on the screen.
+void PlaceDialog(HWND dialog, int placement, const RECT& workArea) {
     RECT rect;
     GetWindowRect(dialog, &rect);
     const int w = Width(rect), h = Height(rect);
@@ -78,10 +84,9 @@ void Place(HWND dialog, int placement, const RECT& workArea) {
         break;
     default: return;
     }
-    SetWindowPos(dialog, nullptr, to.x, to.y, 0, 0, SWP_NOSIZE | kKeepOrder);
+    const RECT inside = PlaceInsideWorkArea({to.x, to.y, to.x + w, to.y + h}, workArea);
+    SetWindowPos(dialog, nullptr, inside.left, inside.top, 0, 0, SWP_NOSIZE | kKeepOrder);
 }
-
-}  // namespace
 
 bool EnlargeDialog(EnlargeState& state, HWND dialog, int placement) {
     RECT rect;
@@ -103,7 +108,7 @@ bool EnlargeDialogInWorkArea(EnlargeState& state, HWND dialog, int placement, co
     SetWindowPos(dialog, nullptr, 0, 0, Scaled(Width(rect), state.scale), Scaled(Height(rect), state.scale),
                  SWP_NOMOVE | kKeepOrder);
     for (HWND child : DirectChildren(dialog)) ScaleChild(state, dialog, child);
-    Place(dialog, placement, workArea);
+    PlaceDialog(dialog, placement, workArea);
     return true;
 }
 

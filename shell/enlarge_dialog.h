@@ -25,6 +25,9 @@ enum EnlargePlacement {
 bool EnlargeDialog(EnlargeState& state, HWND dialog, int placement);
 // The same on a given work area (screen coordinates).
 bool EnlargeDialogInWorkArea(EnlargeState& state, HWND dialog, int placement, const RECT& workArea);
+// Moves the dialog, unchanged in size, to the placement's corner or centre of the work area, and
+// keeps it inside; any other placement value leaves it where it is.
+void PlaceDialog(HWND dialog, int placement, const RECT& workArea);
 // Gives the previous font back to every control, releases the created font and clears the record.
 void UndoEnlargeDialog(EnlargeState& state);
 

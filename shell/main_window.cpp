@@ -57,6 +57,16 @@ void AcknowledgeWrite(HWND window) {
     FlashFloatingButton();
 }
 
+// The opening dialog is Japanese only: on an English first start the tray icon says it instead.
+void TellWhereTheProgramRuns() {
+    PendingNotification::AppendAndShow(
+        Tr(L"ヌベラは通知領域で動いています。アイコンを右クリックするとメニューが開きます。アイコンが見えない場合は、"
+           L"通知領域の ∧ をクリックして下さい。",
+           L"Nuvela is running here in the notification area. Right-click its icon to open its menu. If the icon is "
+           L"hidden, click the arrow (^) beside the notification area first."),
+        SeverityInfo);
+}
+
 LRESULT OnCreate(HWND window) {
     MainWindow = window;
     destroyed = false;
@@ -75,6 +85,7 @@ LRESULT OnCreate(HWND window) {
     RegisterHotkeys(window);
     StartChainRefreshInViewerMode(window);
     if (LanguageMode == Language::Japanese && !ProcessingOptions.NoOpeningDlg) OpenOpeningDialog(window);
+    else if (LanguageMode == Language::English && !StoredSettingsFound) TellWhereTheProgramRuns();
     return 0;
 }
 

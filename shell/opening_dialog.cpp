@@ -1,6 +1,7 @@
 #include "opening_dialog.h"
 
 #include "dialog_host.h"
+#include "dialog_pictures.h"
 #include "enlarge_dialog.h"
 #include "options.h"
 #include "resource.h"
@@ -9,6 +10,7 @@
 namespace {
 
 HWND openingDialog = nullptr;
+DialogPictures openingPictures;
 
 void OnClose(HWND dialog) {
     if (IsDlgButtonChecked(dialog, IDC_NO_OPENING_DLG) == BST_CHECKED) {
@@ -21,6 +23,7 @@ void OnClose(HWND dialog) {
 INT_PTR CALLBACK OpeningDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
+        openingPictures = ScaleDialogPictures(dialog);
         if (ProcessingOptions.BIGDIALOG) EnlargeDialog(OpeningEnlargeState, dialog, PlaceCentre);
         ShowWindow(dialog, SW_SHOW);
         SetForegroundWindow(dialog);
@@ -31,6 +34,7 @@ INT_PTR CALLBACK OpeningDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
         if (OpeningEnlargeState.scale != 0) UndoEnlargeDialog(OpeningEnlargeState);
         if (openingDialog == dialog) openingDialog = nullptr;
+        openingPictures.clear();
         return TRUE;
     default:
         return FALSE;

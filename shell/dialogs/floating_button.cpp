@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "anchor_layout.h"
@@ -9,13 +10,16 @@
 #include "commands.h"
 #include "dialog_controls.h"
 #include "dialog_host.h"
+#include "dpi.h"
 #include "floating_preview.h"
 #include "language.h"
 #include "message_box.h"
 #include "messages.h"
 #include "options.h"
 #include "resource.h"
+#include "scoped_win.h"
 #include "settings.h"
+#include "work_area.h"
 
 namespace {
 
@@ -29,6 +33,9 @@ struct FloatingButtonState {
     bool confirmingClose = false;
     bool hoverAwake = false;  // the hover timer is running
     std::unique_ptr<AnchorLayout> layout;
+    UINT dpi = kBaseDpi;        // the DPI of the monitor the button is on, as last told
+    UniqueIcon icon, flashIcon;  // the program icon and the flash, sized for the button at that DPI
+    UniqueGdiObject font;        // the template's font at that DPI, once the DPI has changed
 };
 FloatingButtonState floating;
 
@@ -40,16 +47,39 @@ void ShowButtonImage(HWND window, HICON icon) {
     SendDlgItemMessageW(window, IDM_PROCESS_NOW, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
 }
 
+// As large as the button holds whole inside its edge, and no larger than 32 at 96 DPI.
+int IconSizeFor(HWND button, UINT dpi) {
+    RECT client = {};
+    GetClientRect(button, &client);
+    const int room = std::min(client.right, client.bottom) - ScaleForDpi(8, dpi);
+    return std::max(1, std::min(room, ScaleForDpi(32, dpi)));
+}
+
+// Loaded at the wanted size, so the icon is drawn from its nearest larger image, never stretched.
+HICON LoadIconSized(int resource, int size) {
+    return static_cast<HICON>(LoadImageW(ProgramInstance, MAKEINTRESOURCEW(resource), IMAGE_ICON, size, size, 0));
+}
+
+void LoadButtonIcons(HWND window) {
+    const int size = IconSizeFor(GetDlgItem(window, IDM_PROCESS_NOW), floating.dpi);
+    floating.icon.reset(LoadIconSized(IDI_PROGRAM, size));
+    floating.flashIcon.reset(LoadIconSized(IDI_TRAY_DONE, size));
+}
+
+HICON ProgramImage() { return floating.icon ? floating.icon.get() : ProgramIcons.program; }
+HICON FlashImage() { return floating.flashIcon ? floating.flashIcon.get() : ProgramIcons.trayDone32; }
+
 struct CornerSearch {
     POINT corner;
     bool found = false;
 };
 
-// Edges count as inside: a corner placed exactly on the right or bottom edge stays where it was.
+// A monitor's right and bottom edges lie outside it: a corner there would put the whole button
+// on no screen at all.
 BOOL CALLBACK FindMonitorHoldingCorner(HMONITOR, HDC, LPRECT monitor, LPARAM data) {
     auto* search = reinterpret_cast<CornerSearch*>(data);
     const POINT p = search->corner;
-    if (p.x < monitor->left || p.x > monitor->right || p.y < monitor->top || p.y > monitor->bottom) return TRUE;
+    if (p.x < monitor->left || p.x >= monitor->right || p.y < monitor->top || p.y >= monitor->bottom) return TRUE;
     search->found = true;
     return FALSE;
 }
@@ -123,11 +153,12 @@ void SetUpLayout(HWND window) {
     floating.layout->minTrackWidth = floating.layout->openingWidth - Width(preview);
 }
 
-// A stored size smaller than the smallest one is not used.
+// The stored size is in 96-DPI units, so the widened button keeps its look at every DPI. One
+// smaller than the smallest size is not used.
 void SizeToStoredSize(HWND window) {
     const AnchorLayout& layout = *floating.layout;
-    int width = ProcessingOptions.WIDTH_FLOATING;
-    int height = ProcessingOptions.HEIGHT_FLOATING;
+    int width = ScaleForDpi(ProcessingOptions.WIDTH_FLOATING, floating.dpi);
+    int height = ScaleForDpi(ProcessingOptions.HEIGHT_FLOATING, floating.dpi);
     if (width < layout.minTrackWidth || height < layout.openingHeight) {
         width = layout.minTrackWidth;
         height = layout.openingHeight;
@@ -137,9 +168,11 @@ void SizeToStoredSize(HWND window) {
 
 BOOL OnInitDialog(HWND window) {
     FloatingWindow = window;
-    ShowButtonImage(window, ProgramIcons.program);
+    floating.dpi = DpiOf(window);
     SetAlpha(window, ProcessingOptions.ALPHA_FLOATING);
-    MoveToStoredCorner(window);
+    MoveToStoredCorner(window);  // a monitor of another DPI rescales the button on the way
+    LoadButtonIcons(window);
+    ShowButtonImage(window, ProgramImage());
     SubclassButton(window);
     WakeHover(window);
     FloatingPreview = GetDlgItem(window, IDC_FLOATING_PREVIEW);
@@ -147,6 +180,7 @@ BOOL OnInitDialog(HWND window) {
     RefreshFloatingPreview();
     SetUpLayout(window);
     SizeToStoredSize(window);
+    MoveInsideWorkArea(window);
     return FALSE;  // no control takes the keyboard focus from the program the user works in
 }
 
@@ -193,7 +227,7 @@ void GiveForegroundBack(HWND window) {
 
 void EndFlash(HWND window) {
     KillTimer(window, IDT_FLOATING_FLASH);
-    ShowButtonImage(window, ProgramIcons.program);
+    ShowButtonImage(window, ProgramImage());
 }
 
 void OnTimer(HWND window, UINT_PTR timer) {
@@ -207,7 +241,7 @@ void OnTimer(HWND window, UINT_PTR timer) {
 
 // The clipboard has just been rewritten.
 void Flash(HWND window) {
-    ShowButtonImage(window, ProgramIcons.trayDone32);
+    ShowButtonImage(window, FlashImage());
     SetTimer(window, IDT_FLOATING_FLASH, kFloatingFollowUpMs, nullptr);
 }
 
@@ -284,8 +318,8 @@ void StorePlacement(HWND window) {
     const RECT& r = placement.rcNormalPosition;
     ProcessingOptions.LEFT_FLOATING = r.left;
     ProcessingOptions.TOP_FLOATING = r.top;
-    ProcessingOptions.WIDTH_FLOATING = r.right - r.left;
-    ProcessingOptions.HEIGHT_FLOATING = r.bottom - r.top;
+    ProcessingOptions.WIDTH_FLOATING = MulDiv(r.right - r.left, kBaseDpi, static_cast<int>(floating.dpi));
+    ProcessingOptions.HEIGHT_FLOATING = MulDiv(r.bottom - r.top, kBaseDpi, static_cast<int>(floating.dpi));
 }
 
 void OnDestroy(HWND window) {
@@ -295,6 +329,72 @@ void OnDestroy(HWND window) {
     StorePlacement(window);
     SaveSettings();
     floating.layout.reset();
+    floating.icon.reset();
+    floating.flashIcon.reset();
+    floating.font.reset();
+}
+
+// The template's font (or the last one made here) at the new DPI, for the button and the preview.
+void RescaleFont(HWND window, UINT from, UINT to) {
+    LOGFONTW logFont = {};
+    const auto current = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+    if (!current || GetObjectW(current, sizeof logFont, &logFont) != sizeof logFont) return;
+    logFont.lfHeight = MulDiv(logFont.lfHeight, static_cast<int>(to), static_cast<int>(from));
+    UniqueGdiObject font(CreateFontIndirectW(&logFont));
+    if (!font) return;
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+    for (int id : {IDM_PROCESS_NOW, IDC_FLOATING_PREVIEW})
+        SendDlgItemMessageW(window, id, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    floating.font = std::move(font);  // the previous one is released only now that nobody uses it
+}
+
+RECT ChildRect(HWND window, int id) {
+    RECT rect = {};
+    GetWindowRect(GetDlgItem(window, id), &rect);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// The button keeps its place at the left, scaled; the preview takes the rest of the window.
+void RescaleChildren(HWND window, UINT from, UINT to) {
+    const auto scale = [&](LONG value) { return MulDiv(value, static_cast<int>(to), static_cast<int>(from)); };
+    const RECT button = ChildRect(window, IDM_PROCESS_NOW);
+    RECT client = {};
+    GetClientRect(window, &client);
+    const int buttonWidth = scale(button.right - button.left);
+    SetWindowPos(GetDlgItem(window, IDM_PROCESS_NOW), nullptr, scale(button.left), scale(button.top), buttonWidth,
+                 scale(button.bottom - button.top), SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(GetDlgItem(window, IDC_FLOATING_PREVIEW), nullptr, buttonWidth, 0,
+                 std::max(0L, client.right - buttonWidth), client.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The smallest size at the new DPI is the old one scaled; the layout is recorded again from the
+// controls as they now stand.
+void RescaleLayout(HWND window, UINT from, UINT to) {
+    if (!floating.layout) return;  // still opening: the layout is set up at the new DPI afterwards
+    const AnchorLayout old = *floating.layout;
+    SetUpLayout(window);
+    floating.layout->minTrackWidth = MulDiv(old.minTrackWidth, static_cast<int>(to), static_cast<int>(from));
+    floating.layout->minTrackHeight = MulDiv(old.minTrackHeight, static_cast<int>(to), static_cast<int>(from));
+    floating.layout->openingHeight = MulDiv(old.openingHeight, static_cast<int>(to), static_cast<int>(from));
+}
+
+// Moved to a monitor of another DPI (or its DPI changed): the suggested rectangle as it comes, and
+// fonts, controls and icons made again for the new DPI. What is stored stays in 96-DPI units.
+void OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+    const UINT from = floating.dpi, to = HIWORD(wParam);
+    if (to == 0 || to == from) return;
+    floating.dpi = to;
+    std::unique_ptr<AnchorLayout> layout = std::move(floating.layout);  // WM_SIZE must not apply the old one
+    const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RescaleFont(window, from, to);
+    RescaleChildren(window, from, to);
+    floating.layout = std::move(layout);
+    RescaleLayout(window, from, to);
+    LoadButtonIcons(window);
+    ShowButtonImage(window, ProgramImage());
 }
 
 void OnSize() {
@@ -317,6 +417,7 @@ INT_PTR CALLBACK FloatingDlgProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_CONTEXTMENU: OnContextMenu(window, lParam); return TRUE;
     case WM_SIZE: OnSize(); return FALSE;
     case WM_GETMINMAXINFO: OnGetMinMaxInfo(lParam); return TRUE;
+    case WM_DPICHANGED: OnDpiChanged(window, wParam, lParam); return TRUE;
     case WM_DESTROY: OnDestroy(window); return FALSE;
     default: return FALSE;
     }
@@ -342,3 +443,5 @@ void SetFloatingOpacity(int alpha) {
 void WakeFloatingHover() {
     if (FloatingWindow) WakeHover(FloatingWindow);
 }
+
+HICON FloatingButtonImage(bool flash) { return flash ? FlashImage() : ProgramImage(); }

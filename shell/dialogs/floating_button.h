@@ -24,3 +24,6 @@ void SetFloatingOpacity(int alpha);
 // The opacity the button fades toward has changed from outside (the settings dialog's preview):
 // its hover timer, asleep once the fade is done, runs again until the new target is reached.
 void WakeFloatingHover();
+
+// The button's images at the DPI of its monitor: the program icon, or the flash shown after a write.
+HICON FloatingButtonImage(bool flash);

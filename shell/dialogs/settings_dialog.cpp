@@ -231,10 +231,7 @@ void Load(HWND dialog, const SettingsDialogState& state) {
 // Without the dialog's size changing, its lower right corner meets that of the primary work area.
 void MoveToWorkAreaCorner(HWND dialog) {
     RECT workArea = {};
-    RECT window = {};
-    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0) || !GetWindowRect(dialog, &window)) return;
-    SetWindowPos(dialog, nullptr, workArea.right - (window.right - window.left),
-                 workArea.bottom - (window.bottom - window.top), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0)) PlaceDialog(dialog, PlaceLowerRight, workArea);
 }
 
 void HideFeedbackWithoutAddress(HWND dialog) {

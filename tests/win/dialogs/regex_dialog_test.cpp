@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 #include <windows.h>
 
 #include "dialog_fixture.h"
+#include "enlarge_dialog.h"
 #include "options.h"
 #include "regex_dialog.h"
 #include "resource.h"
@@ -228,6 +230,33 @@ TEST_F(RegexDialogTest, WideningStretchesTheTextsAndTheHeightCannotChange) {
         EXPECT_EQ(resized.bottom - resized.top, height);
         Press(dialog, IDCANCEL);
     });
+}
+
+// A work area smaller than the dialog, as a high DPI on a small screen gives: each placement rule
+// (the settings dialog's lower right, the opening dialog's centre, the enlarged mode, where this
+// dialog cannot shrink below its opening size) puts the top left corner on the work area's.
+TEST_F(RegexDialogTest, EveryPlacementRuleKeepsATooLargeDialogsTitleBarOnTheScreen) {
+    const RECT small = {100, 80, 260, 200};
+    const struct {
+        const char* rule;
+        std::function<void(HWND)> place;
+    } rules[] = {
+        {"lower right", [&](HWND dialog) { PlaceDialog(dialog, PlaceLowerRight, small); }},
+        {"centred", [&](HWND dialog) { PlaceDialog(dialog, PlaceCentre, small); }},
+        {"enlarged", [&](HWND dialog) { EXPECT_TRUE(EnlargeDialogInWorkArea(RegexEnlargeState, dialog, PlaceLowerRight, small)); }},
+    };
+    for (const auto& r : rules) {
+        SCOPED_TRACE(r.rule);
+        Drive(RunRegexDialogWithoutOwner, [&](HWND dialog) {
+            r.place(dialog);
+            RECT placed = {};
+            GetWindowRect(dialog, &placed);
+            EXPECT_GT(placed.bottom - placed.top, small.bottom - small.top) << "too large for the work area";
+            EXPECT_EQ(placed.left, small.left);
+            EXPECT_EQ(placed.top, small.top);
+            Press(dialog, IDCANCEL);
+        });
+    }
 }
 
 TEST_F(RegexDialogTest, HelpOpensTheRegexPageAndKeepsTheDialogOpen) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <utility>
@@ -10,6 +11,7 @@
 #include "app_state.h"
 #include "commands.h"
 #include "dialog_host.h"
+#include "dpi.h"
 #include "floating_button.h"
 #include "language.h"
 #include "main_window.h"
@@ -242,7 +244,7 @@ TEST_F(FloatingButtonTest, DefaultOptionsOpenCentredAtTheSmallestSizeAndOpaque) 
         EXPECT_EQ(Width(FrameOf(FloatingPreview)), 0) << "only the button shows";
         EXPECT_EQ(AlphaOf(button), 255);
         EXPECT_EQ(FloatingPreview, GetDlgItem(button, IDC_FLOATING_PREVIEW));
-        EXPECT_EQ(ButtonImage(button), ProgramIcons.program);
+        EXPECT_EQ(ButtonImage(button), FloatingButtonImage(false));
         const LONG_PTR extended = GetWindowLongPtrW(button, GWL_EXSTYLE);
         EXPECT_TRUE(extended & WS_EX_TOPMOST);
         EXPECT_TRUE(extended & WS_EX_TOOLWINDOW);
@@ -447,8 +449,10 @@ TEST_F(FloatingButtonTest, StoredCornerIsUsedOnlyWhenAMonitorHoldsIt) {
         bool used;
     } cases[] = {
         {monitor.left, monitor.top, true},
-        {monitor.right, monitor.bottom, true},  // exactly on the right and bottom edges
-        {monitor.left + 10, monitor.bottom, true},
+        {monitor.left + 10, monitor.top + 20, true},
+        {monitor.right, monitor.bottom, false},  // the right and bottom edges lie outside the monitor
+        {monitor.left + 10, monitor.bottom, false},
+        {monitor.right, monitor.top, false},
         {monitor.right + 1, monitor.top, false},
         {monitor.left, monitor.bottom + 1, false},
         {-32000, -32000, false},  // none stored
@@ -464,6 +468,44 @@ TEST_F(FloatingButtonTest, StoredCornerIsUsedOnlyWhenAMonitorHoldsIt) {
             EXPECT_EQ(frame.top, c.used ? c.top : opening.frame.top);
         });
     }
+}
+
+// A corner stored just inside the monitor's lower right edge: the button moves back inside the work
+// area, whole.
+TEST_F(FloatingButtonTest, StoredCornerNearTheEdgeKeepsTheWholeButtonOnTheScreen) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor));
+    const RECT area = monitor.rcWork;
+    ProcessingOptions.LEFT_FLOATING = monitor.rcMonitor.right - 1;
+    ProcessingOptions.TOP_FLOATING = monitor.rcMonitor.bottom - 1;
+    DriveButton([&](HWND button) {
+        const RECT frame = FrameOf(button);
+        EXPECT_EQ(frame.right, area.right);
+        EXPECT_EQ(frame.bottom, area.bottom);
+    });
+}
+
+// Sizes are stored in 96-DPI units: the widened 300 x 110 button stays widened, with its preview,
+// at the DPI of its monitor. scripts/test.sh runs this again in a prefix at 192 DPI and says so in
+// NUVELA_EXPECTED_DPI.
+TEST_F(FloatingButtonTest, StoredSizeKeepsItsMeaningAtTheDpiOfItsMonitor) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    ProcessingOptions.WIDTH_FLOATING = 300;
+    ProcessingOptions.HEIGHT_FLOATING = 110;
+    DriveButton([](HWND button) {
+        const int dpi = static_cast<int>(DpiOf(button));
+        if (const char* expected = std::getenv("NUVELA_EXPECTED_DPI")) {
+            EXPECT_EQ(dpi, std::atoi(expected)) << "the prefix's DPI";
+        }
+        const RECT frame = FrameOf(button);
+        EXPECT_EQ(Width(frame), 300 * dpi / 96);
+        EXPECT_EQ(Height(frame), 110 * dpi / 96);
+        EXPECT_GT(Width(FrameOf(FloatingPreview)), 0) << "widened, with its preview";
+    });
+    EXPECT_EQ(ProcessingOptions.WIDTH_FLOATING, 300) << "stored back in 96-DPI units";
+    EXPECT_EQ(ProcessingOptions.HEIGHT_FLOATING, 110);
 }
 
 TEST_F(FloatingButtonTest, StoredSizeBelowTheSmallestGivesTheSmallest) {
@@ -660,9 +702,9 @@ TEST_F(FloatingButtonTest, ClickProcessesTheClipboardAndFlashesTheIcon) {
         EXPECT_EQ(ClipboardProcessingCount(), before + 1);
         EXPECT_EQ(ClipboardText(), L"abc");
         EXPECT_EQ(GetClipboardOwner(), window_);
-        EXPECT_EQ(ButtonImage(button), ProgramIcons.trayDone32);
+        EXPECT_EQ(ButtonImage(button), FloatingButtonImage(true));
         EXPECT_EQ(PreviewText(), L"abc") << "refreshed at the end of the run";
-        EXPECT_TRUE(PumpUntil([&] { return ButtonImage(button) == ProgramIcons.program; }));
+        EXPECT_TRUE(PumpUntil([&] { return ButtonImage(button) == FloatingButtonImage(false); }));
     });
 }
 
@@ -689,8 +731,8 @@ TEST_F(FloatingButtonTest, FlashMessageShowsTheFlashImageUntilItsTimer) {
     ASSERT_TRUE(CreateWindowUnderTest());
     DriveButton([&](HWND button) {
         SendMessageW(button, WM_APP_TRAY, 0, 0);
-        EXPECT_EQ(ButtonImage(button), ProgramIcons.trayDone32);
-        EXPECT_TRUE(PumpUntil([&] { return ButtonImage(button) == ProgramIcons.program; }));
+        EXPECT_EQ(ButtonImage(button), FloatingButtonImage(true));
+        EXPECT_TRUE(PumpUntil([&] { return ButtonImage(button) == FloatingButtonImage(false); }));
     });
 }
 
@@ -707,6 +749,62 @@ TEST_F(FloatingButtonTest, PreviewShowsEveryCopyAndTheProcessedResult) {
         CopyText(helper_, L"x y z");
         EXPECT_TRUE(PumpUntil([] { return PreviewText() == L"xyz"; })) << PreviewText();
     });
+}
+
+int IconWidth(HICON icon) {
+    ICONINFO info = {};
+    if (!GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap = {};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
+int FontHeight(HWND window) {
+    LOGFONTW font = {};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font.lfHeight;
+}
+
+// Wine does not change the DPI while a program runs: the message is sent as Windows would send it
+// when the button is dragged to a monitor at twice the DPI.
+TEST_F(FloatingButtonTest, DpiChangeTakesTheSuggestedRectangleAndRescalesEverything) {
+    ASSERT_TRUE(CreateWindowUnderTest());
+    ProcessingOptions.WIDTH_FLOATING = 300;
+    ProcessingOptions.HEIGHT_FLOATING = 110;
+    DriveButton([&](HWND button) {
+        const int dpi = static_cast<int>(DpiOf(button));
+        HWND process = GetDlgItem(button, IDM_PROCESS_NOW);
+        const RECT frame = FrameOf(button), processBefore = FrameOf(process);
+        const int fontBefore = FontHeight(FloatingPreview), iconBefore = IconWidth(ButtonImage(button));
+        MINMAXINFO limitsBefore = {};
+        SendMessageW(button, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limitsBefore));
+
+        RECT suggested = {40, 30, 40 + 2 * Width(frame), 30 + 2 * Height(frame)};
+        SendMessageW(button, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
+        const RECT now = FrameOf(button);
+        EXPECT_EQ(now.left, suggested.left);
+        EXPECT_EQ(now.top, suggested.top);
+        EXPECT_EQ(Width(now), Width(suggested));
+        EXPECT_EQ(Height(now), Height(suggested));
+        EXPECT_EQ(FontHeight(FloatingPreview), 2 * fontBefore);
+        EXPECT_EQ(Width(FrameOf(process)), 2 * Width(processBefore));
+        EXPECT_EQ(Height(FrameOf(process)), 2 * Height(processBefore));
+        RECT client = {};
+        GetClientRect(button, &client);
+        EXPECT_EQ(Width(FrameOf(FloatingPreview)), client.right - Width(FrameOf(process))) << "the rest is preview";
+        EXPECT_EQ(IconWidth(ButtonImage(button)), 2 * iconBefore);
+        RECT inside = {};
+        GetClientRect(process, &inside);
+        EXPECT_LT(IconWidth(ButtonImage(button)), std::min(inside.right, inside.bottom)) << "the icon whole";
+        MINMAXINFO limits = {};
+        SendMessageW(button, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        EXPECT_EQ(limits.ptMinTrackSize.x, 2 * limitsBefore.ptMinTrackSize.x);
+        EXPECT_EQ(limits.ptMinTrackSize.y, 2 * limitsBefore.ptMinTrackSize.y);
+    });
+    EXPECT_EQ(ProcessingOptions.WIDTH_FLOATING, 300) << "what the user stored keeps its 96-DPI meaning";
+    EXPECT_EQ(ProcessingOptions.HEIGHT_FLOATING, 110);
 }
 
 TEST_F(FloatingButtonTest, DestructionStoresPlaceAndSizeAndSaves) {

@@ -277,6 +277,41 @@ TEST_F(MainWindowTest, BalloonShowsTheFirst255CharactersUnderTheProgramName) {
     EXPECT_TRUE(balloon.accepted);
 }
 
+// The opening dialog is Japanese only: an English first start (nothing stored yet) tells where
+// Nuvela runs from the tray icon instead, once; later starts and Japanese ones do not.
+TEST_F(MainWindowTest, OnlyAnEnglishFirstStartSaysWhereNuvelaRuns) {
+    LoadSettings();  // the test's fresh folder holds no Nuvela.ini yet
+    EXPECT_FALSE(StoredSettingsFound);
+    ProcessingOptions.NoOpeningDlg = true;
+    const std::wstring told =
+        L"Nuvela is running here in the notification area. Right-click its icon to open its menu. If the icon is "
+        L"hidden, click the arrow (^) beside the notification area first.";
+    const struct {
+        Language language;
+        bool stored;
+        std::wstring balloon;
+    } cases[] = {
+        {Language::English, false, told},
+        {Language::English, true, L""},
+        {Language::Japanese, false, L""},
+    };
+    for (const auto& c : cases) {
+        SetLanguage(c.language);
+        StoredSettingsFound = c.stored;
+        ForgetTrayRecord();
+        ASSERT_TRUE(CreateWindowUnderTest());
+        EXPECT_EQ(LastTrayBalloon().text, c.balloon);
+        if (!c.balloon.empty()) {
+            EXPECT_EQ(LastTrayBalloon().iconFlags, static_cast<DWORD>(NIIF_INFO));
+            EXPECT_TRUE(LastTrayBalloon().accepted);
+        }
+        DestroyWindowUnderTest();
+    }
+    ASSERT_TRUE(SaveSettings());
+    LoadSettings();
+    EXPECT_TRUE(StoredSettingsFound) << "the next start is not a first one";
+}
+
 TEST_F(MainWindowTest, TaskbarRestartAddsTheIconOfTheCurrentState) {
     ASSERT_TRUE(CreateWindowUnderTest());
     SendMessageW(window_, WM_APP_COMMAND, IDM_WATCH_OFF, 0);

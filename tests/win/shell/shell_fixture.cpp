@@ -48,6 +48,7 @@ void ShellTest::SetUp() {
     IniMode = true;
     ProcessingOptions = ProcessingOptionsRecord{};
     ProcessingOptions.NoOpeningDlg = true;
+    StoredSettingsFound = true;  // not a first start unless a test says so
     ConversionSet.clear();
     DialogBusy = false;
     ProgramInstance = GetModuleHandleW(nullptr);

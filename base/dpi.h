@@ -1,0 +1,13 @@
+#pragma once
+// The DPI a window is shown at, and sizes the program invents in 96-DPI units scaled to it.
+// Dialog templates scale by themselves; what the code draws or sizes itself goes through here.
+#include <windows.h>
+
+inline constexpr UINT kBaseDpi = 96;
+
+// The window's DPI (its monitor's, for a per-monitor aware program); where the system lacks the
+// per-window call (before Windows 10 1607), the screen's.
+UINT DpiOf(HWND window);
+
+// A size or distance given in 96-DPI units, at `dpi`.
+int ScaleForDpi(int value96, UINT dpi);
