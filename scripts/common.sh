@@ -67,7 +67,7 @@ ensure_wine_prefix() {
     match_window_management
 }
 
-# Switches WINEPREFIX to a prefix of its own at $1 DPI (120, 144, 192), copied once from the
+# Switches WINEPREFIX to a prefix of its own at $1 DPI (120, 144, 192), made once from the
 # private prefix. Wine reads LogPixels when a program starts and never changes the DPI while one
 # runs, so a DPI is a prefix. The private prefix's wineserver is waited for first, so the copy is
 # whole; cleanup_started then ends the new prefix's server.
@@ -76,8 +76,10 @@ use_wine_prefix_at_dpi() {
     ensure_wine_prefix
     "$WINESERVER" -w
     if [[ ! -f $prefix/system.reg ]]; then
+        # Hard links: the prefix's 700 MB of system files are shared, its registry is its own.
         rm -rf "$prefix"
-        cp -a "$WINEPREFIX" "$prefix"
+        cp -al "$WINEPREFIX" "$prefix"
+        cp --remove-destination "$WINEPREFIX"/*.reg "$prefix/"
     fi
     export WINEPREFIX=$prefix
     "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
