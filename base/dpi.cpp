@@ -3,15 +3,17 @@
 namespace {
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+using SetDialogDpiChangeBehaviorFunction = BOOL(WINAPI*)(HWND, DIALOG_DPI_CHANGE_BEHAVIORS, DIALOG_DPI_CHANGE_BEHAVIORS);
 
-// Looked up at run time: a Windows without the call would otherwise refuse to start the program.
+// Looked up at run time: a Windows without these calls would otherwise refuse to start the program.
+template <typename Function>
+Function User32Call(const char* name) {
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+}
+
 GetDpiForWindowFunction PerWindowDpiCall() {
-    static const auto call = [] {
-        const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-        return user32 ? reinterpret_cast<GetDpiForWindowFunction>(
-                            reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")))
-                      : nullptr;
-    }();
+    static const auto call = User32Call<GetDpiForWindowFunction>("GetDpiForWindow");
     return call;
 }
 
@@ -45,3 +47,8 @@ UINT DpiOf(HWND window) {
 }
 
 int ScaleForDpi(int value96, UINT dpi) { return MulDiv(value96, static_cast<int>(dpi), kBaseDpi); }
+
+void TakeOverDialogDpiChanges(HWND dialog) {
+    static const auto call = User32Call<SetDialogDpiChangeBehaviorFunction>("SetDialogDpiChangeBehavior");
+    if (call) call(dialog, DDC_DISABLE_ALL, DDC_DISABLE_ALL);
+}

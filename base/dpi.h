@@ -11,3 +11,7 @@ UINT DpiOf(HWND window);
 
 // A size or distance given in 96-DPI units, at `dpi`.
 int ScaleForDpi(int value96, UINT dpi);
+
+// For a dialog that handles WM_DPICHANGED itself: the dialog manager then neither resizes it nor
+// changes its fonts or layout on its own (Windows 10 1703 and later; elsewhere nothing to do).
+void TakeOverDialogDpiChanges(HWND dialog);

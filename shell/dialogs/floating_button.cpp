@@ -169,6 +169,7 @@ void SizeToStoredSize(HWND window) {
 BOOL OnInitDialog(HWND window) {
     FloatingWindow = window;
     floating.dpi = DpiOf(window);
+    TakeOverDialogDpiChanges(window);
     SetAlpha(window, ProcessingOptions.ALPHA_FLOATING);
     MoveToStoredCorner(window);  // a monitor of another DPI rescales the button on the way
     LoadButtonIcons(window);
@@ -393,6 +394,7 @@ void OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     RescaleChildren(window, from, to);
     floating.layout = std::move(layout);
     RescaleLayout(window, from, to);
+    const UniqueIcon shown = std::move(floating.icon), shownFlash = std::move(floating.flashIcon);  // until replaced
     LoadButtonIcons(window);
     ShowButtonImage(window, ProgramImage());
 }
