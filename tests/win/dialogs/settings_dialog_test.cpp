@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 #include <windows.h>
 
@@ -575,6 +576,48 @@ TEST_F(SettingsDialogTest, OnlyAChangeOfTheEnlargedDialogBoxIsTold) {
     }
 }
 
+// The box OK shows has no owner, so the dialog and the floating button still take clicks under it.
+TEST_F(SettingsDialogTest, WhileOkShowsItsBoxFurtherOkAndCancelAreIgnoredAndOnlyItsOwnChangesAreKept) {
+    const struct {
+        const char* name;
+        std::function<void(HWND dialog)> meanwhile;
+        bool floating;
+    } cases[] = {
+        {"OK again", [](HWND dialog) { Press(dialog, IDOK); }, true},
+        {"Cancel", [](HWND dialog) { Press(dialog, IDCANCEL); }, true},
+        {"floating button closed",  // as its close box does: the option off, the dialog told
+         [](HWND dialog) {
+             ProcessingOptions.SHOW_FLOATING = false;
+             CheckDlgButton(dialog, IDC_SHOW_FLOATING, BST_UNCHECKED);
+             SendMessageW(dialog, WM_COMMAND, IDC_SHOW_FLOATING, 0);
+         },
+         false},
+    };
+    SetLanguage(Language::Japanese);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        recorder_->Clear();
+        ProcessingOptions = ProcessingOptionsRecord{};
+        ProcessingOptions.SHOW_FLOATING = true;
+        HWND shown = nullptr;
+        recorder_->onBox = [&](const test_support::RecordedBox&) {
+            if (HWND dialog = std::exchange(shown, nullptr)) c.meanwhile(dialog);  // under the first box only
+        };
+        const bool confirmed = Drive(RunSettingsDialogWithoutOwner, [&](HWND dialog) {
+            Click(dialog, IDC_SETTINGS_BALLOON);
+            Click(dialog, IDC_SETTINGS_BIGDIALOG);  // OK tells of it in a box
+            shown = dialog;
+            Press(dialog, IDOK);
+        });
+        recorder_->onBox = nullptr;
+        EXPECT_TRUE(confirmed);
+        EXPECT_EQ(boxes().size(), 1u) << "OK ran once";
+        EXPECT_TRUE(ProcessingOptions.SHOW_BALLOON);
+        EXPECT_TRUE(ProcessingOptions.BIGDIALOG);
+        EXPECT_EQ(ProcessingOptions.SHOW_FLOATING, c.floating);
+    }
+}
+
 TEST_F(SettingsDialogTest, WithoutAFeedbackAddressTheButtonIsHidden) {
     Drive(RunSettingsDialogWithoutOwner, [](HWND dialog) {
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_SETTINGS_FEEDBACK)));
@@ -601,6 +644,8 @@ TEST_F(SettingsDialogTest, FeedbackOpensTheAddressFromTheSystemDirectoryAndComes
          L"ブラウザを開けません。\nブラウザが正しくインストールされているかを確認してください。\nまたは、"
          L"https://feedback.example.invalid/?NUVELAを直接開いて下さい。"},
     };
+    std::wstring whileTold;
+    recorder_->onBox = [&](const test_support::RecordedBox&) { whileTold = CurrentDirectory(); };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.opened);
         SetLanguage(c.language);
@@ -629,6 +674,7 @@ TEST_F(SettingsDialogTest, FeedbackOpensTheAddressFromTheSystemDirectoryAndComes
         EXPECT_EQ(boxes()[0].text, c.failureText);
         EXPECT_EQ(boxes()[0].caption, Tr(L"フィードバックページを表示", L"Browse"));
         EXPECT_EQ(boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+        EXPECT_EQ(whileTold, programFolder) << "put back before the box, while the tray can still save";
     }
 }
 
