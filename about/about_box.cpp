@@ -240,14 +240,16 @@ void OpenMakerPage(HWND dialog, const std::wstring& address) {
     LockButtons(dialog);
     const std::wstring previous = CurrentDirectory();
     SetCurrentDirectoryW(SystemDirectory().c_str());
-    if (shellOpen(dialog, address, SystemDirectory()) <= 32) {
-        const AboutBoxParams& params = StateOf(dialog).params;
-        ShowMessageBox(nullptr,
-                       params.japanese ? address + L"を開けませんでした。\n上記のファイルまたはURLを直接開いて下さい。"
-                                       : L"Cannot open " + address + L".",
-                       params.productName, MB_OK | MB_ICONERROR);
-    }
+    const INT_PTR opened = shellOpen(dialog, address, SystemDirectory());
+    // Back before any box: the tray and hotkeys stay live under an unowned box, and a save made
+    // meanwhile addresses the ini file relative to the current directory.
     if (!previous.empty()) SetCurrentDirectoryW(previous.c_str());
+    if (opened > 32) return;
+    const AboutBoxParams& params = StateOf(dialog).params;
+    ShowMessageBox(nullptr,
+                   params.japanese ? address + L"を開けませんでした。\n上記のファイルまたはURLを直接開いて下さい。"
+                                   : L"Cannot open " + address + L".",
+                   params.productName, MB_OK | MB_ICONERROR);
 }
 
 enum class CopyOutcome { CannotOpen, OutOfMemory, CannotLock, CannotEmpty, Refused, Copied };

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <new>
 #include <optional>
+#include <utility>
 
 #include "conversion.h"
 #include "language.h"
@@ -76,6 +77,33 @@ void ChooseLanguage() {
     SetLanguage(japanese ? Language::Japanese : Language::English);
 }
 
+FilterResult FilterInput(const ProcessingOptionsRecord& options, const std::optional<std::wstring>& definitionFile,
+                         std::string input) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    std::string_view bytes = input;
+    if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
+    std::wstring text;
+    std::size_t errorOffset = 0;
+    if (!DecodeUtf8(bytes, text, errorOffset))
+        return Usage("invalid UTF-8 in the input at byte " + std::to_string(errorOffset));
+    std::string().swap(input);  // the processing needs its room more than the bytes
+    // ProcessText ends at the first NUL, so a NUL would silently cut the text short.
+    if (const std::size_t nul = text.find(L'\0'); nul != std::wstring::npos)
+        return Usage("the input contains a NUL character (text unit " + std::to_string(nul) + ")");
+
+    ConversionSet.clear();
+    if (definitionFile && !LoadConversionFile(PathFromArgument(*definitionFile)))
+        return Usage("cannot load the conversion file " + Quoted(*definitionFile));
+
+    ProcessingOptions = options;
+    PendingNotification::Clear();
+    FilterResult result;
+    ProcessText(ProcessingOptions.StrConvID.c_str(), text.c_str(), result.output);
+    if (!PendingNotification::Text().empty()) result.errors = EncodeUtf8(PendingNotification::Text()) + "\n";
+    PendingNotification::Clear();
+    return result;
+}
+
 }  // namespace
 
 bool ApplySetting(ProcessingOptionsRecord& record, std::wstring_view assignment, std::string& error) {
@@ -133,31 +161,10 @@ FilterResult RunFilter(const std::vector<std::wstring>& arguments, std::string i
         else if (!ApplySetting(options, value, error)) return Usage(error);
     }
 
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    std::string_view bytes = input;
-    if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
-    std::wstring text;
-    std::size_t errorOffset = 0;
-    if (!DecodeUtf8(bytes, text, errorOffset))
-        return Usage("invalid UTF-8 in the input at byte " + std::to_string(errorOffset));
-    std::string().swap(input);  // the processing needs its room more than the bytes
-    // ProcessText ends at the first NUL, so a NUL would silently cut the text short.
-    if (const std::size_t nul = text.find(L'\0'); nul != std::wstring::npos)
-        return Usage("the input contains a NUL character (text unit " + std::to_string(nul) + ")");
-
-    ConversionSet.clear();
-    if (definitionFile && !LoadConversionFile(PathFromArgument(*definitionFile)))
-        return Usage("cannot load the conversion file " + Quoted(*definitionFile));
-
-    ProcessingOptions = options;
-    PendingNotification::Clear();
-    FilterResult result;
+    // Decoding makes the text's largest block, so it runs inside the out-of-memory guard as well.
     try {
-        ProcessText(ProcessingOptions.StrConvID.c_str(), text.c_str(), result.output);
+        return FilterInput(options, definitionFile, std::move(input));
     } catch (const std::bad_alloc&) {
         return {.status = kFilterFailed, .output = {}, .errors = std::string(kProgram) + "out of memory\n"};
     }
-    if (!PendingNotification::Text().empty()) result.errors = EncodeUtf8(PendingNotification::Text()) + "\n";
-    PendingNotification::Clear();
-    return result;
 }

@@ -1,6 +1,8 @@
 // nuvela-filter: reads standard input, writes the processed text to standard output.
 #include <cstdio>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "filter.h"
@@ -32,7 +34,14 @@ std::string ReadAll(std::FILE* stream) {
 }
 
 int Run(const std::vector<std::wstring>& arguments) {
-    const FilterResult result = RunFilter(arguments, ReadAll(stdin));
+    std::string input;
+    try {
+        input = ReadAll(stdin);
+    } catch (const std::bad_alloc&) {
+        std::fputs("nuvela-filter: out of memory\n", stderr);
+        return kFilterFailed;
+    }
+    const FilterResult result = RunFilter(arguments, std::move(input));
     std::fwrite(result.errors.data(), 1, result.errors.size(), stderr);
     if (result.status != kFilterDone) return result.status;
     if (!WriteUtf8(stdout, result.output) || std::fflush(stdout) != 0) {

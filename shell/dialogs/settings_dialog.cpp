@@ -93,8 +93,10 @@ struct SettingsDraft {
 };
 
 struct SettingsDialogState {
+    SettingsDraft opened;  // the options as the dialog found them
     SettingsDraft draft;
     std::wstring shortcutPath;  // computed once at opening
+    bool storing = false;       // OK is running, and may be showing a box
 };
 
 SettingsDialogState& StateOf(HWND dialog) {
@@ -108,21 +110,28 @@ SettingsDraft DraftFromOptions() {
             o.CMDLINE,           o.CMDLINE_CHARCODE,  o.BIGDIALOG};
 }
 
-void CommitDraft(const SettingsDraft& draft) {
+template <typename T>
+void CommitIfChanged(T& option, const T& opened, const T& chosen) {
+    if (chosen != opened) option = chosen;
+}
+
+// Only what the dialog changed: an option changed elsewhere while it was open (the floating
+// button's close switches SHOW_FLOATING off) keeps that value.
+void CommitDraft(const SettingsDraft& opened, const SettingsDraft& draft) {
     auto& o = ProcessingOptions;
-    o.SHOW_BALLOON = draft.balloon;
-    o.PLAY_SOUND = draft.sound;
-    o.PLAY_SOUND_FNAME = draft.soundFile;
-    o.SHOW_FLOATING = draft.floating;
-    o.ALPHA_FLOATING = draft.opacity;
-    o.ALPHA_FLOATING2 = draft.mouseOverOpacity;
-    o.CHKCLOSE_FLOATING = draft.confirmClose;
-    o.MultiDivSec = draft.interval;
-    o.Delay1Sec = draft.delay;
-    o.USE_CMDLINE = draft.useCommandLine;
-    o.CMDLINE = draft.commandLine;
-    o.CMDLINE_CHARCODE = draft.charCode;
-    o.BIGDIALOG = draft.bigDialog;
+    CommitIfChanged(o.SHOW_BALLOON, opened.balloon, draft.balloon);
+    CommitIfChanged(o.PLAY_SOUND, opened.sound, draft.sound);
+    CommitIfChanged(o.PLAY_SOUND_FNAME, opened.soundFile, draft.soundFile);
+    CommitIfChanged(o.SHOW_FLOATING, opened.floating, draft.floating);
+    CommitIfChanged(o.ALPHA_FLOATING, opened.opacity, draft.opacity);
+    CommitIfChanged(o.ALPHA_FLOATING2, opened.mouseOverOpacity, draft.mouseOverOpacity);
+    CommitIfChanged(o.CHKCLOSE_FLOATING, opened.confirmClose, draft.confirmClose);
+    CommitIfChanged(o.MultiDivSec, opened.interval, draft.interval);
+    CommitIfChanged(o.Delay1Sec, opened.delay, draft.delay);
+    CommitIfChanged(o.USE_CMDLINE, opened.useCommandLine, draft.useCommandLine);
+    CommitIfChanged(o.CMDLINE, opened.commandLine, draft.commandLine);
+    CommitIfChanged(o.CMDLINE_CHARCODE, opened.charCode, draft.charCode);
+    CommitIfChanged(o.BIGDIALOG, opened.bigDialog, draft.bigDialog);
 }
 
 template <size_t N>
@@ -300,15 +309,17 @@ void OpenFeedbackPage(HWND dialog) {
     const std::wstring& systemDirectory = SystemDirectory();
     // The browser starts in the system directory, so it holds no lock on the program's folder.
     SetCurrentDirectoryW(systemDirectory.c_str());
-    if (webPageOpener(dialog, address, systemDirectory) <= 32) {
-        const std::wstring text =
-            LanguageMode == Language::Japanese
-                ? L"ブラウザを開けません。\nブラウザが正しくインストールされているかを確認してください。\nまたは、" +
-                      address + L"を直接開いて下さい。"
-                : L"Cannot open web page.";
-        ShowMessageBox(nullptr, text, Tr(L"フィードバックページを表示", L"Browse"), MB_OK | MB_ICONERROR);
-    }
-    MakeProgramFolderCurrent();  // the ini file is addressed relative to it
+    const INT_PTR opened = webPageOpener(dialog, address, systemDirectory);
+    // Back before any box: the ini file is addressed relative to the program's folder, and the tray
+    // and hotkeys stay live under an unowned box.
+    MakeProgramFolderCurrent();
+    if (opened > 32) return;
+    const std::wstring text =
+        LanguageMode == Language::Japanese
+            ? L"ブラウザを開けません。\nブラウザが正しくインストールされているかを確認してください。\nまたは、" +
+                  address + L"を直接開いて下さい。"
+            : L"Cannot open web page.";
+    ShowMessageBox(nullptr, text, Tr(L"フィードバックページを表示", L"Browse"), MB_OK | MB_ICONERROR);
 }
 
 void ShowInputError(const wchar_t* text, const wchar_t* caption) {
@@ -388,6 +399,28 @@ void EndSettingsDialog(HWND dialog, int result) {
     EndDialog(dialog, result);
 }
 
+// The boxes OK may show have no owner, so the dialog still takes clicks meanwhile: a second OK or
+// a Cancel then is ignored, and OK ends the dialog as it decides.
+void OnOk(HWND dialog, SettingsDialogState& state) {
+    if (state.storing) return;
+    class StoringScope {
+    public:
+        explicit StoringScope(bool& storing) : storing_(storing) { storing_ = true; }
+        ~StoringScope() { storing_ = false; }
+        StoringScope(const StoringScope&) = delete;
+        StoringScope& operator=(const StoringScope&) = delete;
+
+    private:
+        bool& storing_;
+    };
+    bool stored = false;
+    {
+        StoringScope storing(state.storing);
+        stored = Store(dialog, state);
+    }
+    if (stored) EndSettingsDialog(dialog, IDOK);
+}
+
 void OnCommand(HWND dialog, WORD id) {
     switch (id) {
     case IDC_SETTINGS_SOUND: ApplySoundSwitch(dialog); break;
@@ -398,10 +431,10 @@ void OnCommand(HWND dialog, WORD id) {
     case IDC_SETTINGS_HOTKEYS: AssignHotkeys(dialog); break;
     case IDC_SETTINGS_FEEDBACK: OpenFeedbackPage(dialog); break;
     case IDHELP: OpenHelpTopic(dialog, L"HLP000018.html"); break;
-    case IDOK:
-        if (Store(dialog, StateOf(dialog))) EndSettingsDialog(dialog, IDOK);
+    case IDOK: OnOk(dialog, StateOf(dialog)); break;
+    case IDCANCEL:
+        if (!StateOf(dialog).storing) EndSettingsDialog(dialog, IDCANCEL);
         break;
-    case IDCANCEL: EndSettingsDialog(dialog, IDCANCEL); break;
     default: break;
     }
 }
@@ -427,11 +460,11 @@ bool RunSettingsDialog(HWND owner) {
     const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};  // the trackbars' class
     InitCommonControlsEx(&classes);
     SettingsDialogState state;
-    state.draft = DraftFromOptions();
+    state.opened = state.draft = DraftFromOptions();
     if (RunModalDialog(owner, IDD_SETTINGS_JA, IDD_SETTINGS_EN, SettingsDlgProc, reinterpret_cast<LPARAM>(&state)) !=
         IDOK)
         return false;
-    CommitDraft(state.draft);
+    CommitDraft(state.opened, state.draft);
     return true;
 }
 

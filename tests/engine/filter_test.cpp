@@ -254,6 +254,17 @@ TEST_F(FilterTest, ProgramRunsOverStandardStreams) {
     EXPECT_EQ(run("--set FEL_SORTDSC=maybe"), 2);
     EXPECT_EQ(read(out), "");
     EXPECT_EQ(read(err), "nuvela-filter: FEL_SORTDSC takes 0 or 1, not \"maybe\"\n");
+    // 16 MiB are read whole, but their decoded text (64 MiB) finds no room: status 1, not a crash.
+    std::ofstream(in, std::ios::binary | std::ios::trunc) << std::string(std::size_t{16} << 20, 'x');
+#ifdef __SANITIZE_ADDRESS__
+    const std::string tightMemory =
+        "export ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}allocator_may_return_null=1:max_allocation_size_mb=32\";";
+#else
+    const std::string tightMemory = "ulimit -v 49152;";
+#endif
+    EXPECT_EQ(run("", tightMemory), 1);
+    EXPECT_EQ(read(out), "");
+    EXPECT_TRUE(read(err).ends_with("nuvela-filter: out of memory\n")) << read(err);  // after ASan's warning
     std::filesystem::remove_all(folder);
 }
 #endif

@@ -287,8 +287,11 @@ TEST_F(AboutBoxTest, AnAddressTheShellCannotOpenIsToldWithTheProductAsCaption) {
         {true, kEveryAddress.feedback + L"を開けませんでした。\n上記のファイルまたはURLを直接開いて下さい。", L"ヌベラ"},
         {false, L"Cannot open " + kEveryAddress.feedback + L".", L"Nuvela"},
     };
+    std::wstring whileTold;
+    recorder_->onBox = [&](const test_support::RecordedBox&) { whileTold = CurrentDirectoryNow(); };
     for (const auto& c : cases) {
         recorder_->Clear();
+        whileTold.clear();
         const std::wstring ours = CurrentDirectoryNow();
         Show(Params(c.japanese, kEveryAddress), [&](HWND dialog) {
             Click(dialog, IDC_ABOUT_FEEDBACK);
@@ -298,6 +301,7 @@ TEST_F(AboutBoxTest, AnAddressTheShellCannotOpenIsToldWithTheProductAsCaption) {
         EXPECT_EQ(boxes()[0].text, c.text);
         EXPECT_EQ(boxes()[0].caption, c.caption);
         EXPECT_EQ(boxes()[0].type, UINT{MB_OK | MB_ICONERROR});
+        EXPECT_EQ(whileTold, ours) << "put back before the box, while the tray can still save";
         EXPECT_EQ(CurrentDirectoryNow(), ours);
     }
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -199,6 +200,59 @@ TEST(BuildEnvironmentReport, HereEveryLabelInOrder) {
     }
     EXPECT_EQ(report.back(), L')');
     EXPECT_EQ(report.find(L'\0'), std::wstring::npos);
+}
+
+// Minutes to add to the local time to reach UTC, from the two clocks themselves: summer time
+// included, whatever the zone's records say.
+LONG BiasFromTheClocks() {
+    SYSTEMTIME utc = {}, local = {};
+    GetSystemTime(&utc);
+    GetLocalTime(&local);
+    ULARGE_INTEGER u = {}, l = {};
+    FILETIME file = {};
+    SystemTimeToFileTime(&utc, &file);
+    u.LowPart = file.dwLowDateTime;
+    u.HighPart = file.dwHighDateTime;
+    SystemTimeToFileTime(&local, &file);
+    l.LowPart = file.dwLowDateTime;
+    l.HighPart = file.dwHighDateTime;
+    const double minutes = (static_cast<double>(u.QuadPart) - static_cast<double>(l.QuadPart)) / 600000000.0;
+    return static_cast<LONG>(std::lround(minutes / 15.0) * 15);  // zones are whole quarters of an hour
+}
+
+bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
+
+// The gathered screen, monitors, work area and offset are those the system reports now.
+TEST(GatherEnvironmentFacts, HereTheScreenMonitorsWorkAreaAndOffsetOfThisSystem) {
+    const EnvironmentFacts facts = GatherEnvironmentFacts();
+    MONITORINFO primary = {};
+    primary.cbSize = sizeof primary;
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &primary));
+    EXPECT_EQ(facts.screenWidth, primary.rcMonitor.right - primary.rcMonitor.left);
+    EXPECT_EQ(facts.screenHeight, primary.rcMonitor.bottom - primary.rcMonitor.top);
+    EXPECT_TRUE(SameRect(facts.workArea, primary.rcWork));
+    int count = 0;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR, HDC, LPRECT, LPARAM data) -> BOOL {
+            ++*reinterpret_cast<int*>(data);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    EXPECT_EQ(facts.monitorCount, count);
+    ASSERT_EQ(facts.monitors.size(), static_cast<size_t>(count));
+    RECT everything = {};
+    int primaries = 0;
+    for (const MonitorFacts& monitor : facts.monitors) {
+        UnionRect(&everything, &everything, &monitor.monitor);
+        if (!monitor.primary) continue;
+        ++primaries;
+        EXPECT_TRUE(SameRect(monitor.monitor, primary.rcMonitor));
+        EXPECT_TRUE(SameRect(monitor.work, primary.rcWork));
+    }
+    EXPECT_EQ(primaries, 1);
+    EXPECT_TRUE(SameRect(facts.virtualScreen, everything));
+    EXPECT_EQ(facts.bias, BiasFromTheClocks());
 }
 
 }  // namespace

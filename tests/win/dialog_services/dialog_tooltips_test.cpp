@@ -7,11 +7,13 @@
 #include "dialog_tooltips.h"
 #include "host_window.h"
 #include "language.h"
+#include "resource.h"
+#include "scoped_win.h"
 
 namespace dialog_services_test {
 namespace {
 
-// The tooltip window of a host that has a control for every id of the table.
+// The tooltip window of a host that has a control for every id of a made-up table.
 HWND TooltipsOnControls(HostWindow& host, std::span<const TooltipEntry> table) {
     for (const TooltipEntry& entry : table)
         if (entry.id != 0 && !GetDlgItem(host.get(), entry.id)) host.AddChild(entry.id, L"BUTTON", {0, 0, 10, 10});
@@ -25,24 +27,38 @@ class DialogTooltipsTest : public testing::Test {
     const Language savedLanguage_ = LanguageMode;
 };
 
+INT_PTR CALLBACK InertDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// Checked on the dialog each table belongs to, as its template makes it: an entry for a control the
+// template lacks fails.
 TEST_F(DialogTooltipsTest, EveryEntryBecomesAToolOnItsControlInTableOrder) {
+    const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};  // the settings' trackbars
+    InitCommonControlsEx(&classes);
     struct Case {
         Language language;
         std::span<const TooltipEntry> (*table)();
+        int templateId;
         int tools;  // the Japanese settings table names control 32891 twice: two tools
     } const cases[] = {
-        {Language::Japanese, HotkeyDialogTooltips, 11},   {Language::English, HotkeyDialogTooltips, 9},
-        {Language::Japanese, RegexDialogTooltips, 7},     {Language::English, RegexDialogTooltips, 4},
-        {Language::Japanese, SettingsDialogTooltips, 10}, {Language::English, SettingsDialogTooltips, 3},
+        {Language::Japanese, HotkeyDialogTooltips, IDD_HOTKEYS_JA, 11},
+        {Language::English, HotkeyDialogTooltips, IDD_HOTKEYS_EN, 9},
+        {Language::Japanese, RegexDialogTooltips, IDD_REGEX_JA, 7},
+        {Language::English, RegexDialogTooltips, IDD_REGEX_EN, 4},
+        {Language::Japanese, SettingsDialogTooltips, IDD_SETTINGS_JA, 10},
+        {Language::English, SettingsDialogTooltips, IDD_SETTINGS_EN, 3},
     };
     for (const Case& c : cases) {
         SetLanguage(c.language);
         const std::span<const TooltipEntry> table = c.table();
-        SCOPED_TRACE(testing::PrintToString(std::wstring(table[0].text)));
-        HostWindow host({0, 0, 300, 200});
-        HWND tooltip = TooltipsOnControls(host, table);
+        SCOPED_TRACE(c.templateId);
+        const UniqueWindow dialog(CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(c.templateId), nullptr,
+                                                     InertDlgProc, 0));
+        ASSERT_TRUE(dialog);
+        for (const TooltipEntry& entry : table)
+            EXPECT_NE(GetDlgItem(dialog.get(), entry.id), nullptr) << "no control " << entry.id << " in the template";
+        HWND tooltip = CreateDialogTooltips(dialog.get(), table);
         ASSERT_NE(tooltip, nullptr);
-        EXPECT_EQ(GetWindow(tooltip, GW_OWNER), host.get());
+        EXPECT_EQ(GetWindow(tooltip, GW_OWNER), dialog.get());
         EXPECT_TRUE(GetWindowLongW(tooltip, GWL_STYLE) & TTS_ALWAYSTIP);
         EXPECT_GT(SendMessageW(tooltip, TTM_GETMAXTIPWIDTH, 0, 0), 0);  // long texts wrap
         ASSERT_EQ(ToolCount(tooltip), c.tools);
@@ -52,8 +68,8 @@ TEST_F(DialogTooltipsTest, EveryEntryBecomesAToolOnItsControlInTableOrder) {
             tool.cbSize = TTTOOLINFOW_V2_SIZE;
             tool.lpszText = text;
             ASSERT_TRUE(SendMessageW(tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&tool)));
-            EXPECT_EQ(tool.hwnd, host.get());
-            EXPECT_EQ(reinterpret_cast<HWND>(tool.uId), GetDlgItem(host.get(), table[i].id)) << "tool " << i;
+            EXPECT_EQ(tool.hwnd, dialog.get());
+            EXPECT_EQ(reinterpret_cast<HWND>(tool.uId), GetDlgItem(dialog.get(), table[i].id)) << "tool " << i;
             EXPECT_EQ(tool.uFlags & (TTF_IDISHWND | TTF_SUBCLASS), UINT{TTF_IDISHWND | TTF_SUBCLASS});
             EXPECT_EQ(std::wstring(text), table[i].text) << "tool " << i;
         }

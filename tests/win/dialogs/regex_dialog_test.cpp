@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -9,6 +10,7 @@
 #include "enlarge_dialog.h"
 #include "options.h"
 #include "regex_dialog.h"
+#include "regex_replace.h"
 #include "resource.h"
 #include "settings.h"
 
@@ -83,38 +85,58 @@ TEST_F(RegexDialogTest, ControlsFollowTheBoxAndOkFollowsThePattern) {
     }));
 }
 
-// A template fills both texts and sets the switches the pairs need; the prompt changes nothing.
-TEST_F(RegexDialogTest, TemplatesFillBothTextsAndFlipTheLineSwitches) {
+// Each template, chosen and confirmed, does through the engine what its label says; it sets the
+// line switches its pattern needs, and the prompt changes nothing.
+TEST_F(RegexDialogTest, EveryTemplateDoesWhatItsLabelSays) {
     const struct {
-        int index;
-        const wchar_t* pattern;
-        const wchar_t* format;
+        const wchar_t* label;
+        const wchar_t* text;
+        const wchar_t* result;
     } cases[] = {
-        {1, L"(^.*$)", L"//$1"}, {4, L"(^.*$)", L"\\t$1"}, {5, L"(^.*$)", L" $1"},
-        {10, L"^\\t(.*)$", L"$1"}, {12, L"^>(.*)$", L"$1"},
+        {L"Put one // at the beginning of the line", L"a b\r\n\r\nc", L"//a b\r\n//\r\n//c"},
+        {L"Put one ' at the beginning of the line", L"a b\r\n\r\nc", L"'a b\r\n'\r\n'c"},
+        {L"Put one # at the beginning of the line", L"a b\r\n\r\nc", L"#a b\r\n#\r\n#c"},
+        {L"Put one TAB at the beginning of the line", L"a b\r\n\r\nc", L"\ta b\r\n\t\r\n\tc"},
+        {L"Put one space at the beginning of the line", L"a b\r\n\r\nc", L" a b\r\n \r\n c"},
+        {L"Put one > at the beginning of the line", L"a b\r\n\r\nc", L">a b\r\n>\r\n>c"},
+        {L"Delete one // at the beginning of the line", L"////a//\r\nb\r\n//", L"//a//\r\nb\r\n"},
+        {L"Delete one ' at the beginning of the line", L"''a'\r\nb\r\n'", L"'a'\r\nb\r\n"},
+        {L"Delete one # at the beginning of the line", L"##a#\r\nb\r\n#", L"#a#\r\nb\r\n"},
+        {L"Delete one TAB at the beginning of the line", L"\t\ta\t\r\nb\r\n\t", L"\ta\t\r\nb\r\n"},
+        {L"Delete one space at the beginning of the line", L"  a \r\nb\r\n ", L" a \r\nb\r\n"},
+        {L"Delete one > at the beginning of the line", L">>a>\r\nb\r\n>", L">a>\r\nb\r\n"},
     };
-    ProcessingOptions.REP_REP = true;
-    ProcessingOptions.REP_SINGLELINE = true;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.index);
-        Drive(RunRegexDialogWithoutOwner, [&](HWND dialog) {
-            EXPECT_EQ(ComboItems(dialog, IDC_REGEX_TEMPLATE).size(), 13u);
+    for (int index = 1; index <= static_cast<int>(std::size(cases)); ++index) {
+        const auto& c = cases[index - 1];
+        SCOPED_TRACE(index);
+        ProcessingOptions = {};
+        ProcessingOptions.REP_REP = true;
+        ProcessingOptions.REP_SINGLELINE = true;  // a template turns it off
+        EXPECT_TRUE(Drive(RunRegexDialogWithoutOwner, [&](HWND dialog) {
+            const std::vector<std::wstring> labels = ComboItems(dialog, IDC_REGEX_TEMPLATE);
+            ASSERT_EQ(labels.size(), std::size(cases) + 1);
             EXPECT_EQ(Selection(dialog, IDC_REGEX_TEMPLATE), 0);
+            EXPECT_EQ(labels[static_cast<size_t>(index)], c.label);
             Type(dialog, IDC_REGEX_BEFORE, L"");
-            Choose(dialog, IDC_REGEX_TEMPLATE, c.index);
-            EXPECT_EQ(TextOf(dialog, IDC_REGEX_BEFORE), c.pattern);
-            EXPECT_EQ(TextOf(dialog, IDC_REGEX_AFTER), c.format);
+            Choose(dialog, IDC_REGEX_TEMPLATE, index);
             EXPECT_FALSE(Checked(dialog, IDC_REGEX_SINGLELINE));
             EXPECT_TRUE(Checked(dialog, IDC_REGEX_NOTDOTNEWLINE));
             EXPECT_TRUE(Enabled(dialog, IDOK));
-            EXPECT_EQ(Selection(dialog, IDC_REGEX_TEMPLATE), c.index);
-            Click(dialog, IDC_REGEX_SINGLELINE);
-            Choose(dialog, IDC_REGEX_TEMPLATE, 0);
-            EXPECT_EQ(TextOf(dialog, IDC_REGEX_BEFORE), c.pattern);
-            EXPECT_TRUE(Checked(dialog, IDC_REGEX_SINGLELINE)) << "the prompt leaves the switches alone";
-            Press(dialog, IDCANCEL);
-        });
+            Press(dialog, IDOK);
+        }));
+        std::wstring text = c.text;
+        ApplyRegexReplacement(text);
+        EXPECT_EQ(text, c.result);
     }
+    Drive(RunRegexDialogWithoutOwner, [](HWND dialog) {
+        Choose(dialog, IDC_REGEX_TEMPLATE, 1);
+        const std::wstring pattern = TextOf(dialog, IDC_REGEX_BEFORE);
+        Click(dialog, IDC_REGEX_SINGLELINE);
+        Choose(dialog, IDC_REGEX_TEMPLATE, 0);
+        EXPECT_EQ(TextOf(dialog, IDC_REGEX_BEFORE), pattern) << "the prompt leaves the texts alone";
+        EXPECT_TRUE(Checked(dialog, IDC_REGEX_SINGLELINE)) << "and the switches";
+        Press(dialog, IDCANCEL);
+    });
 }
 
 TEST_F(RegexDialogTest, OkRefusesAnEmptyPatternWhileOnAndABrokenOneAlways) {
@@ -174,14 +196,25 @@ TEST_F(RegexDialogTest, OkWritesTheSixOptionsAndCancelWritesNothing) {
     EXPECT_FALSE(ProcessingOptions.REP_REP);
     EXPECT_EQ(ProcessingOptions.REP_BEFORE, L"");
     EXPECT_TRUE(ListsAtOpening(IDC_REGEX_BEFORE).empty()) << "Cancel leaves the histories alone";
-    EXPECT_TRUE(Drive(RunRegexDialogWithoutOwner, [&](HWND dialog) {
-        enter(dialog);
-        Press(dialog, IDOK);
-    }));
-    const auto& o = ProcessingOptions;
-    EXPECT_TRUE(o.REP_REP && o.REP_ICASE && o.REP_SINGLELINE && o.REP_NOTDOTNEWLINE);
-    EXPECT_EQ(o.REP_BEFORE, L"(\\d+)");
-    EXPECT_EQ(o.REP_AFTER, L"<$1>");
+    // One flag switched on at a time, so no two of them can be crossed.
+    for (int flag : {IDC_REGEX_ICASE, IDC_REGEX_SINGLELINE, IDC_REGEX_NOTDOTNEWLINE}) {
+        SCOPED_TRACE(flag);
+        ProcessingOptions = {};
+        EXPECT_TRUE(Drive(RunRegexDialogWithoutOwner, [&](HWND dialog) {
+            Click(dialog, IDC_REGEX_ON);
+            Type(dialog, IDC_REGEX_BEFORE, L"(\\d+)");
+            Type(dialog, IDC_REGEX_AFTER, L"<$1>");
+            Click(dialog, flag);
+            Press(dialog, IDOK);
+        }));
+        const auto& o = ProcessingOptions;
+        EXPECT_TRUE(o.REP_REP);
+        EXPECT_EQ(o.REP_ICASE, flag == IDC_REGEX_ICASE);
+        EXPECT_EQ(o.REP_SINGLELINE, flag == IDC_REGEX_SINGLELINE);
+        EXPECT_EQ(o.REP_NOTDOTNEWLINE, flag == IDC_REGEX_NOTDOTNEWLINE);
+        EXPECT_EQ(o.REP_BEFORE, L"(\\d+)");
+        EXPECT_EQ(o.REP_AFTER, L"<$1>");
+    }
 }
 
 // The histories live in the settings' store and are read again at each opening.

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 #include <windows.h>
 
@@ -150,9 +151,13 @@ private:
 };
 
 TEST_F(SettingsDialogTest, OpensWithTheStoredOptionsAndOkStoresWhatItShows) {
+    // Each switch has a pattern of its own across the cases, so no two of them can be crossed.
+    struct Switches {
+        bool balloon, sound, floating, confirmClose, useCommandLine;
+    };
     const struct {
         Language language;
-        bool on;  // every switch of the dialog
+        Switches on;
         int interval, delay, charCode, opacity, mouseOverOpacity;
         const wchar_t* intervalText;
         const wchar_t* delayText;
@@ -160,20 +165,25 @@ TEST_F(SettingsDialogTest, OpensWithTheStoredOptionsAndOkStoresWhatItShows) {
         int storedInterval, storedDelay, storedCharCode;
     } cases[] = {
         // values outside the tables fall back to their first choices and are stored as those
-        {Language::English, false, 3000, 300, 5, 255, 255, L"1.0 second", L"Immediately", IDC_SETTINGS_CHARCODE_ANSI,
-         1000, 0, 0},
-        {Language::Japanese, false, 3000, 300, 5, 0, 128, L"1秒間隔", L"即時反応", IDC_SETTINGS_CHARCODE_ANSI, 1000, 0, 0},
-        {Language::English, true, 10000, 700, 1, 30, 200, L"10 seconds", L"0.7 second delay",
-         IDC_SETTINGS_CHARCODE_UTF16, 10000, 700, 1},
-        {Language::Japanese, true, 500, 1000, 2, 100, 7, L"0.5秒間隔", L"1.0秒遅れ", IDC_SETTINGS_CHARCODE_UTF8, 500,
-         1000, 2},
+        {Language::English, {true, false, true, false, true}, 3000, 300, 5, 255, 255, L"1.0 second", L"Immediately",
+         IDC_SETTINGS_CHARCODE_ANSI, 1000, 0, 0},
+        {Language::Japanese, {false, true, true, false, false}, 3000, 300, 5, 0, 128, L"1秒間隔", L"即時反応",
+         IDC_SETTINGS_CHARCODE_ANSI, 1000, 0, 0},
+        {Language::English, {false, false, false, true, true}, 10000, 700, 1, 30, 200, L"10 seconds",
+         L"0.7 second delay", IDC_SETTINGS_CHARCODE_UTF16, 10000, 700, 1},
+        {Language::Japanese, {true, true, true, true, true}, 500, 1000, 2, 100, 7, L"0.5秒間隔", L"1.0秒遅れ",
+         IDC_SETTINGS_CHARCODE_UTF8, 500, 1000, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.intervalText);
         SetLanguage(c.language);
         auto& o = ProcessingOptions;
         o = ProcessingOptionsRecord{};
-        o.SHOW_BALLOON = o.PLAY_SOUND = o.SHOW_FLOATING = o.CHKCLOSE_FLOATING = o.USE_CMDLINE = c.on;
+        o.SHOW_BALLOON = c.on.balloon;
+        o.PLAY_SOUND = c.on.sound;
+        o.SHOW_FLOATING = c.on.floating;
+        o.CHKCLOSE_FLOATING = c.on.confirmClose;
+        o.USE_CMDLINE = c.on.useCommandLine;
         o.PLAY_SOUND_FNAME = L"C:\\sounds\\done.wav";
         o.CMDLINE = L"sort.exe /r";
         o.MultiDivSec = c.interval;
@@ -183,9 +193,11 @@ TEST_F(SettingsDialogTest, OpensWithTheStoredOptionsAndOkStoresWhatItShows) {
         o.ALPHA_FLOATING2 = c.mouseOverOpacity;
         const bool confirmed = Drive(RunSettingsDialogWithoutOwner, [&](HWND dialog) {
             EXPECT_EQ(SettingsDialogWindow, dialog);
-            for (int id : {IDC_SETTINGS_BALLOON, IDC_SETTINGS_SOUND, IDC_SHOW_FLOATING, IDC_SETTINGS_CONFIRM_CLOSE,
-                           IDC_SETTINGS_USE_CMDLINE})
-                EXPECT_EQ(Checked(dialog, id), c.on) << id;
+            EXPECT_EQ(Checked(dialog, IDC_SETTINGS_BALLOON), c.on.balloon);
+            EXPECT_EQ(Checked(dialog, IDC_SETTINGS_SOUND), c.on.sound);
+            EXPECT_EQ(Checked(dialog, IDC_SHOW_FLOATING), c.on.floating);
+            EXPECT_EQ(Checked(dialog, IDC_SETTINGS_CONFIRM_CLOSE), c.on.confirmClose);
+            EXPECT_EQ(Checked(dialog, IDC_SETTINGS_USE_CMDLINE), c.on.useCommandLine);
             EXPECT_FALSE(Checked(dialog, IDC_SETTINGS_STARTUP));
             EXPECT_EQ(TextOf(dialog, IDC_SETTINGS_SOUND_FILE), L"C:\\sounds\\done.wav");
             EXPECT_EQ(TextOf(dialog, IDC_SETTINGS_CMDLINE), L"sort.exe /r");
@@ -209,11 +221,11 @@ TEST_F(SettingsDialogTest, OpensWithTheStoredOptionsAndOkStoresWhatItShows) {
         EXPECT_EQ(o.CMDLINE_CHARCODE, c.storedCharCode);
         EXPECT_EQ(o.ALPHA_FLOATING, c.opacity);
         EXPECT_EQ(o.ALPHA_FLOATING2, c.mouseOverOpacity);
-        EXPECT_EQ(o.SHOW_BALLOON, c.on);
-        EXPECT_EQ(o.PLAY_SOUND, c.on);
-        EXPECT_EQ(o.SHOW_FLOATING, c.on);
-        EXPECT_EQ(o.CHKCLOSE_FLOATING, c.on);
-        EXPECT_EQ(o.USE_CMDLINE, c.on);
+        EXPECT_EQ(o.SHOW_BALLOON, c.on.balloon);
+        EXPECT_EQ(o.PLAY_SOUND, c.on.sound);
+        EXPECT_EQ(o.SHOW_FLOATING, c.on.floating);
+        EXPECT_EQ(o.CHKCLOSE_FLOATING, c.on.confirmClose);
+        EXPECT_EQ(o.USE_CMDLINE, c.on.useCommandLine);
         EXPECT_FALSE(OpacityPreview.on);
         EXPECT_EQ(SettingsDialogWindow, nullptr);
     }
@@ -240,32 +252,47 @@ TEST_F(SettingsDialogTest, TheNotificationBoxNamesWhatTheRunningWindowsShows) {
 }
 
 TEST_F(SettingsDialogTest, OkStoresWhatTheUserChanged) {
+    // The switches clicked differ from case to case, so no two of them can be crossed.
+    const struct {
+        bool balloon, sound, floating, confirmClose, useCommandLine;
+    } cases[] = {{true, false, true, false, true}, {false, true, true, false, false}, {false, false, false, true, true}};
     SetLanguage(Language::Japanese);
-    const bool confirmed = Drive(RunSettingsDialogWithoutOwner, [](HWND dialog) {
-        Click(dialog, IDC_SETTINGS_BALLOON);
-        Click(dialog, IDC_SETTINGS_SOUND);
-        TypeInto(dialog, IDC_SETTINGS_SOUND_FILE, L"ding.wav");
-        Click(dialog, IDC_SHOW_FLOATING);
-        Click(dialog, IDC_SETTINGS_CONFIRM_CLOSE);
-        MoveTrackbar(dialog, IDC_SETTINGS_OPACITY, 90);
-        MoveTrackbar(dialog, IDC_SETTINGS_MOUSEOVER_OPACITY, 180);
-        Choose(dialog, IDC_SETTINGS_INTERVAL, 4);
-        Choose(dialog, IDC_SETTINGS_DELAY, 2);
-        Click(dialog, IDC_SETTINGS_USE_CMDLINE);
-        TypeInto(dialog, IDC_SETTINGS_CMDLINE, L"nkf -w");
-        Click(dialog, IDC_SETTINGS_CHARCODE_UTF8);
-        Press(dialog, IDOK);
-    });
-    EXPECT_TRUE(confirmed);
-    const auto& o = ProcessingOptions;
-    EXPECT_TRUE(o.SHOW_BALLOON && o.PLAY_SOUND && o.SHOW_FLOATING && o.CHKCLOSE_FLOATING && o.USE_CMDLINE);
-    EXPECT_EQ(o.PLAY_SOUND_FNAME, L"ding.wav");
-    EXPECT_EQ(o.ALPHA_FLOATING, 90);
-    EXPECT_EQ(o.ALPHA_FLOATING2, 180);
-    EXPECT_EQ(o.MultiDivSec, 4000);
-    EXPECT_EQ(o.Delay1Sec, 200);
-    EXPECT_EQ(o.CMDLINE, L"nkf -w");
-    EXPECT_EQ(o.CMDLINE_CHARCODE, 2);
+    for (const auto& c : cases) {
+        ProcessingOptions = ProcessingOptionsRecord{};
+        const bool confirmed = Drive(RunSettingsDialogWithoutOwner, [&](HWND dialog) {
+            if (c.balloon) Click(dialog, IDC_SETTINGS_BALLOON);
+            if (c.sound) {
+                Click(dialog, IDC_SETTINGS_SOUND);
+                TypeInto(dialog, IDC_SETTINGS_SOUND_FILE, L"ding.wav");
+            }
+            if (c.floating) Click(dialog, IDC_SHOW_FLOATING);
+            if (c.confirmClose) Click(dialog, IDC_SETTINGS_CONFIRM_CLOSE);
+            MoveTrackbar(dialog, IDC_SETTINGS_OPACITY, 90);
+            MoveTrackbar(dialog, IDC_SETTINGS_MOUSEOVER_OPACITY, 180);
+            Choose(dialog, IDC_SETTINGS_INTERVAL, 4);
+            Choose(dialog, IDC_SETTINGS_DELAY, 2);
+            if (c.useCommandLine) {
+                Click(dialog, IDC_SETTINGS_USE_CMDLINE);
+                TypeInto(dialog, IDC_SETTINGS_CMDLINE, L"nkf -w");
+                Click(dialog, IDC_SETTINGS_CHARCODE_UTF8);
+            }
+            Press(dialog, IDOK);
+        });
+        EXPECT_TRUE(confirmed);
+        const auto& o = ProcessingOptions;
+        EXPECT_EQ(o.SHOW_BALLOON, c.balloon);
+        EXPECT_EQ(o.PLAY_SOUND, c.sound);
+        EXPECT_EQ(o.SHOW_FLOATING, c.floating);
+        EXPECT_EQ(o.CHKCLOSE_FLOATING, c.confirmClose);
+        EXPECT_EQ(o.USE_CMDLINE, c.useCommandLine);
+        EXPECT_EQ(o.PLAY_SOUND_FNAME, c.sound ? L"ding.wav" : L"");
+        EXPECT_EQ(o.ALPHA_FLOATING, 90);
+        EXPECT_EQ(o.ALPHA_FLOATING2, 180);
+        EXPECT_EQ(o.MultiDivSec, 4000);
+        EXPECT_EQ(o.Delay1Sec, 200);
+        EXPECT_EQ(o.CMDLINE, c.useCommandLine ? L"nkf -w" : L"");
+        EXPECT_EQ(o.CMDLINE_CHARCODE, c.useCommandLine ? 2 : 0);
+    }
     EXPECT_EQ(IniInteger(L"SHOW_BALLOON"), -1) << "the dialog itself saves nothing";
 }
 
@@ -351,21 +378,24 @@ TEST_F(SettingsDialogTest, AnEmptyFieldUnderItsSwitchIsRefusedAndNothingIsWritte
         SetLanguage(c.language);
         recorder_->Clear();
         const bool confirmed = Drive(RunSettingsDialogWithoutOwner, [&](HWND dialog) {
-            Click(dialog, IDC_SETTINGS_BALLOON);
+            Click(dialog, IDC_SETTINGS_STARTUP);  // a shortcut OK would make
+            if (c.language == Language::Japanese) Click(dialog, IDC_SETTINGS_BIGDIALOG);  // a box OK would show
             Click(dialog, c.switchId);
             Press(dialog, IDOK);
             EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog stays open";
             EXPECT_TRUE(OpacityPreview.on);
+            EXPECT_TRUE(std::filesystem::is_empty(startupFolder)) << "no shortcut made";
+            Press(dialog, IDOK);  // refused again, the same way
             Press(dialog, IDCANCEL);
         });
         EXPECT_FALSE(confirmed);
-        ASSERT_EQ(boxes().size(), 1u);
-        EXPECT_EQ(boxes()[0].text, c.text);
-        EXPECT_EQ(boxes()[0].caption, c.caption);
-        EXPECT_EQ(boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
-        EXPECT_FALSE(ProcessingOptions.SHOW_BALLOON);
-        EXPECT_FALSE(ProcessingOptions.USE_CMDLINE);
-        EXPECT_FALSE(ProcessingOptions.PLAY_SOUND);
+        ASSERT_EQ(boxes().size(), 2u) << "only the refusals";
+        for (const auto& box : boxes()) {
+            EXPECT_EQ(box.text, c.text);
+            EXPECT_EQ(box.caption, c.caption);
+            EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+        }
+        EXPECT_TRUE(std::filesystem::is_empty(startupFolder));
     }
 }
 
@@ -575,6 +605,48 @@ TEST_F(SettingsDialogTest, OnlyAChangeOfTheEnlargedDialogBoxIsTold) {
     }
 }
 
+// The box OK shows has no owner, so the dialog and the floating button still take clicks under it.
+TEST_F(SettingsDialogTest, WhileOkShowsItsBoxFurtherOkAndCancelAreIgnoredAndOnlyItsOwnChangesAreKept) {
+    const struct {
+        const char* name;
+        std::function<void(HWND dialog)> meanwhile;
+        bool floating;
+    } cases[] = {
+        {"OK again", [](HWND dialog) { Press(dialog, IDOK); }, true},
+        {"Cancel", [](HWND dialog) { Press(dialog, IDCANCEL); }, true},
+        {"floating button closed",  // as its close box does: the option off, the dialog told
+         [](HWND dialog) {
+             ProcessingOptions.SHOW_FLOATING = false;
+             CheckDlgButton(dialog, IDC_SHOW_FLOATING, BST_UNCHECKED);
+             SendMessageW(dialog, WM_COMMAND, IDC_SHOW_FLOATING, 0);
+         },
+         false},
+    };
+    SetLanguage(Language::Japanese);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        recorder_->Clear();
+        ProcessingOptions = ProcessingOptionsRecord{};
+        ProcessingOptions.SHOW_FLOATING = true;
+        HWND shown = nullptr;
+        recorder_->onBox = [&](const test_support::RecordedBox&) {
+            if (HWND dialog = std::exchange(shown, nullptr)) c.meanwhile(dialog);  // under the first box only
+        };
+        const bool confirmed = Drive(RunSettingsDialogWithoutOwner, [&](HWND dialog) {
+            Click(dialog, IDC_SETTINGS_BALLOON);
+            Click(dialog, IDC_SETTINGS_BIGDIALOG);  // OK tells of it in a box
+            shown = dialog;
+            Press(dialog, IDOK);
+        });
+        recorder_->onBox = nullptr;
+        EXPECT_TRUE(confirmed);
+        EXPECT_EQ(boxes().size(), 1u) << "OK ran once";
+        EXPECT_TRUE(ProcessingOptions.SHOW_BALLOON);
+        EXPECT_TRUE(ProcessingOptions.BIGDIALOG);
+        EXPECT_EQ(ProcessingOptions.SHOW_FLOATING, c.floating);
+    }
+}
+
 TEST_F(SettingsDialogTest, WithoutAFeedbackAddressTheButtonIsHidden) {
     Drive(RunSettingsDialogWithoutOwner, [](HWND dialog) {
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_SETTINGS_FEEDBACK)));
@@ -601,6 +673,8 @@ TEST_F(SettingsDialogTest, FeedbackOpensTheAddressFromTheSystemDirectoryAndComes
          L"ブラウザを開けません。\nブラウザが正しくインストールされているかを確認してください。\nまたは、"
          L"https://feedback.example.invalid/?NUVELAを直接開いて下さい。"},
     };
+    std::wstring whileTold;
+    recorder_->onBox = [&](const test_support::RecordedBox&) { whileTold = CurrentDirectory(); };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.opened);
         SetLanguage(c.language);
@@ -629,6 +703,7 @@ TEST_F(SettingsDialogTest, FeedbackOpensTheAddressFromTheSystemDirectoryAndComes
         EXPECT_EQ(boxes()[0].text, c.failureText);
         EXPECT_EQ(boxes()[0].caption, Tr(L"フィードバックページを表示", L"Browse"));
         EXPECT_EQ(boxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+        EXPECT_EQ(whileTold, programFolder) << "put back before the box, while the tray can still save";
     }
 }
 

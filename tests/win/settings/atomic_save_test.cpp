@@ -158,15 +158,19 @@ TEST_F(AtomicSaveTest, HistoryWriteCutShortAtAnyKeyLeavesTheIniAsItWas) {
     queue.Initialise(combobox.get(), L"cbq_before");
     ASSERT_EQ(queue.Entries(), std::vector<std::wstring>{L"history"});
     ASSERT_TRUE(queue.Push(L"b"));
+    ASSERT_TRUE(queue.Push(L"c"));
     const std::vector<BYTE> original = ReadFileBytes(kIniFileName);
 
+    // Each push moves the oldest entry to the front, so every push writes as many keys and each
+    // one, the last included, fails once.
+    const std::size_t keys = queue.Entries().size();
     SetProfileWriteFunction(FailAtOneKey);
-    for (std::size_t i = 0; i < 3; ++i) {
+    for (std::size_t i = 0; i < keys; ++i) {
         SCOPED_TRACE(i);
         failing = FailingWrite();
         failing.failAt = i;
-        EXPECT_FALSE(queue.Push(L"new " + std::to_wstring(i)));
-        EXPECT_EQ(failing.keyWrites, queue.Entries().size());
+        EXPECT_FALSE(queue.Push(queue.Entries().back()));
+        EXPECT_EQ(failing.keyWrites, keys);
         EXPECT_TRUE(failing.copyAtFailure);
         EXPECT_EQ(failing.iniAtFailure, original);
         EXPECT_EQ(ReadFileBytes(kIniFileName), original);
@@ -177,7 +181,7 @@ TEST_F(AtomicSaveTest, HistoryWriteCutShortAtAnyKeyLeavesTheIniAsItWas) {
     EXPECT_TRUE(queue.Push(L"last"));
     EXPECT_FALSE(std::filesystem::exists(kIniSaveCopyName));
     EXPECT_EQ(ReadIniText(L"cbq_before", L"0"), L"last");
-    EXPECT_EQ(ReadIniText(L"cbq_before", L"5"), L"history");
+    EXPECT_EQ(ReadIniText(L"cbq_before", L"3"), L"history");
     EXPECT_EQ(ReadIniText(L"Other", L"Key"), L"𠮷 value");
     EXPECT_EQ(ReadIniText(kIniSection, L"CMDLINE"), L"sort 日本語");
 }

@@ -235,10 +235,13 @@ TEST_F(FloatingButtonTest, DefaultOptionsOpenCentredAtTheSmallestSizeAndOpaque) 
     ASSERT_TRUE(CreateWindowUnderTest());
     const OpeningShape opening = TemplateOpeningShape();
     ASSERT_GT(opening.previewWidth, 0);
+    RECT workArea = {};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0));
     DriveButton([&](HWND button) {
+        // Centred at its full size on the work area, then narrowed to the button from the left.
         const RECT frame = FrameOf(button);
-        EXPECT_EQ(frame.left, opening.frame.left);
-        EXPECT_EQ(frame.top, opening.frame.top);
+        EXPECT_NEAR(frame.left, (workArea.left + workArea.right - Width(opening.frame)) / 2, 1);
+        EXPECT_NEAR(frame.top, (workArea.top + workArea.bottom - Height(opening.frame)) / 2, 1);
         EXPECT_EQ(Width(frame), opening.smallestWidth());
         EXPECT_EQ(Height(frame), Height(opening.frame));
         EXPECT_EQ(Width(FrameOf(FloatingPreview)), 0) << "only the button shows";
