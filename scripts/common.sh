@@ -140,7 +140,9 @@ dpi_prefix() {
     local dpi=$1
     local prefix=$BUILD_ROOT/wine-prefix-dpi$dpi
     if [[ ! -f $prefix/.nuvela-dpi ]]; then
-        "$WINESERVER" -w  # our prefix's registry is on disk before it is copied
+        # our prefix's server ends (a program a test left behind with it) and its registry is on disk
+        "$WINESERVER" -k 2>/dev/null || true
+        "$WINESERVER" -w
         rm -rf "$prefix"
         mkdir -p "$prefix"
         # The 600 MB of Wine's own libraries in the system folder are hard-linked, not copied: Wine
