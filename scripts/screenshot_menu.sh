@@ -111,7 +111,8 @@ for lang in ja en; do
     xdotool mousemove --window "$tray" 10 $((HEIGHT - 12)) click 3
     sleep 1.5
     import -window root "$out/tray_menu_$lang.png"
-    xdotool mousemove $((1000 * dpi / 96)) $((700 * dpi / 96)) click 1  # a click beside the menu closes it, wherever the focus is
+    # a click beside the menu closes it, wherever the focus is
+    xdotool mousemove $((1000 * dpi / 96)) $((700 * dpi / 96)) click 1
 
     (cd "$folder" && NUVELA_LANG=$lang exec "$WINE" ./Nuvela_o.exe) &
     second=$!
@@ -151,19 +152,24 @@ done
 
 # The pictures the README shows are refreshed in docs/images/ and committed from there; the tray
 # menu is cut out of its full-screen picture. A name added here is picked up once the loop above
-# makes <name>.png.
-README_PICTURES=(tray_menu_ja tray_menu_en dialog_regex_ja dialog_regex_en dialog_settings_ja dialog_settings_en
-    floating-wide_ja floating-wide_en dialog_about_ja dialog_about_en)
+# makes <name>_<lang>.png.
+README_PICTURES=(tray_menu dialog_regex dialog_settings floating-wide dialog_about)
+languages=(ja en)
 suffix=
 if ((dpi != 96)); then
-    README_PICTURES=(dialog_settings_ja)  # beside the one at 100 %
+    # only the Japanese settings dialog, shown beside the one at 100 %
+    README_PICTURES=(dialog_settings)
+    languages=(ja)
     suffix=_$((dpi * 100 / 96))
 fi
 images=$NUVELA_ROOT/docs/images
 mkdir -p "$images"
 for name in "${README_PICTURES[@]}"; do
-    [[ -f $out/$name.png ]] || continue
-    # Without the time stamps, a picture that looks the same stays the same file.
-    convert "$out/$name.png" -trim +repage -strip -define png:exclude-chunks=date,time "$images/$name$suffix.png"
-    echo "screenshot: $images/$name$suffix.png"
+    for lang in "${languages[@]}"; do
+        [[ -f $out/${name}_$lang.png ]] || continue
+        # Without the time stamps, a picture that looks the same stays the same file.
+        convert "$out/${name}_$lang.png" -trim +repage -strip -define png:exclude-chunks=date,time \
+            "$images/${name}_$lang$suffix.png"
+        echo "screenshot: $images/${name}_$lang$suffix.png"
+    done
 done
