@@ -22,7 +22,6 @@ namespace {
 constexpr size_t kTemplateBytes = 2048;
 constexpr DWORD kAboutStyle = 0x80C808C0;  // popup, caption, system menu, modal frame, centred, own font
 constexpr short kAboutWidth = 239;
-constexpr short kAboutHeight = 261;
 constexpr LONG kLinkLimit = 2048;               // a link this long or longer is not opened
 constexpr UINT kLinkLockMilliseconds = 1000;
 constexpr size_t kClipboardBytes = 16384;       // the report is cut to what fits, 8191 characters
@@ -58,25 +57,58 @@ struct ControlSpec {
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kPushButton = kChild | WS_TABSTOP | BS_PUSHBUTTON;
 
+// The box is built in rows, top to bottom, in dialog units. A row with nothing to show (no maker
+// addresses for the contact block, no address for either link button) is left out, so what follows
+// moves up and the box is shorter instead of keeping an empty band.
+constexpr short kHeaderRowTop = 7;
+constexpr short kContactRowTop = 46;
+constexpr short kContactRowHeight = 91;  // the block and the gap below it
+constexpr short kLinkRowHeight = 19;     // the buttons and the gap below them
+constexpr short kNoticeHeight = 80;
+constexpr short kNoticeGap = 4;
+constexpr short kBottomRowHeight = 14;
+constexpr short kMargin = 7;
+
+struct AboutRows {
+    bool contactShown;
+    short contact, links, notice, bottom, height;
+};
+
+AboutRows RowsOf(const AboutBoxParams& params, bool withRichEdit) {
+    const bool contact = withRichEdit && !(params.webSite.empty() && params.contact.empty());
+    const bool links = !(params.contributionUrl.empty() && params.feedbackUrl.empty());
+    AboutRows rows = {};
+    rows.contactShown = contact;
+    rows.contact = kContactRowTop;
+    rows.links = static_cast<short>(rows.contact + (contact ? kContactRowHeight : 0));
+    rows.notice = static_cast<short>(rows.links + (links ? kLinkRowHeight : 0));
+    rows.bottom = static_cast<short>(rows.notice + kNoticeHeight + kNoticeGap);
+    rows.height = static_cast<short>(rows.bottom + kBottomRowHeight + kMargin);
+    return rows;
+}
+
 std::vector<ControlSpec> AboutControls(const AboutBoxParams& params, bool withRichEdit) {
     const bool ja = params.japanese;
+    const AboutRows rows = RowsOf(params, withRichEdit);
     std::vector<ControlSpec> controls = {
-        {IDC_ABOUT_CONTRIBUTION, kButtonAtom, nullptr, 119, 137, 110, 14, kPushButton, 0,
+        {IDC_ABOUT_CONTRIBUTION, kButtonAtom, nullptr, 119, rows.links, 110, 14, kPushButton, 0,
          Pick(ja, L"開発支援金の受付について(&K)", L"Contribution(&K)")},
-        {IDC_ABOUT_NOTICE, kEditAtom, nullptr, 7, 156, 225, 80,
+        {IDC_ABOUT_NOTICE, kEditAtom, nullptr, 7, rows.notice, 225, kNoticeHeight,
          kChild | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY, WS_EX_CLIENTEDGE, L"(NULL)"},
-        {IDCANCEL, kButtonAtom, nullptr, 7, 240, 50, 14, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
-         Pick(ja, L"閉じる(&C)", L"&Close")},
-        {IDC_ABOUT_ENVIRONMENT, kButtonAtom, nullptr, 60, 240, 172, 14, kPushButton, 0,
+        {IDCANCEL, kButtonAtom, nullptr, 7, rows.bottom, 50, kBottomRowHeight, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON,
+         0, Pick(ja, L"閉じる(&C)", L"&Close")},
+        {IDC_ABOUT_ENVIRONMENT, kButtonAtom, nullptr, 60, rows.bottom, 172, kBottomRowHeight, kPushButton, 0,
          Pick(ja, L"環境情報の表示(問合せの際にご活用下さい)(&E)", L"&Environment Information")},
-        {IDC_ABOUT_ICON, kStaticAtom, nullptr, 7, 7, 32, 32, kChild | SS_ICON, 0, L"#" + std::to_wstring(params.iconId)},
-        {IDC_ABOUT_VERSION, kEditAtom, nullptr, 35, 7, 197, 37, kChild | WS_TABSTOP | ES_MULTILINE | ES_READONLY, 0,
-         L"(NULL)"},
+        {IDC_ABOUT_ICON, kStaticAtom, nullptr, 7, kHeaderRowTop, 32, 32, kChild | SS_ICON, 0,
+         L"#" + std::to_wstring(params.iconId)},
+        {IDC_ABOUT_VERSION, kEditAtom, nullptr, 35, kHeaderRowTop, 197, 37,
+         kChild | WS_TABSTOP | ES_MULTILINE | ES_READONLY, 0, L"(NULL)"},
     };
+    const DWORD contactShown = rows.contactShown ? WS_VISIBLE : 0;
     if (withRichEdit)
-        controls.push_back({IDC_ABOUT_CONTACT, 0, RICHEDIT_CLASSW, 7, 46, 225, 90,
-                            kChild | WS_TABSTOP | ES_MULTILINE | ES_READONLY, 0, L"(NULL)"});
-    controls.push_back({IDC_ABOUT_FEEDBACK, kButtonAtom, nullptr, 7, 137, 110, 14, kPushButton, 0,
+        controls.push_back({IDC_ABOUT_CONTACT, 0, RICHEDIT_CLASSW, 7, rows.contact, 225, kContactRowHeight - 1,
+                            WS_CHILD | contactShown | WS_TABSTOP | ES_MULTILINE | ES_READONLY, 0, L"(NULL)"});
+    controls.push_back({IDC_ABOUT_FEEDBACK, kButtonAtom, nullptr, 7, rows.links, 110, 14, kPushButton, 0,
                         Pick(ja, L"フィードバック受付(&F)", L"&Feedback")});
     return controls;
 }
@@ -116,7 +148,7 @@ bool WriteAboutTemplate(BYTE* block, size_t size, const AboutBoxParams& params, 
     header.style = kAboutStyle;
     header.cdit = static_cast<WORD>(controls.size());
     header.cx = kAboutWidth;
-    header.cy = kAboutHeight;
+    header.cy = RowsOf(params, withRichEdit).height;
     out.Put(&header, sizeof header);
     out.Word(0);  // no menu
     out.Word(0);  // the standard dialog class

@@ -19,6 +19,10 @@ own_display=0  # 1 once ensure_display started our own Xvfb
 cleanup_started() {
     if ((wine_started)); then
         "$WINESERVER" -k 2>/dev/null || true
+        local prefix
+        for prefix in "$BUILD_ROOT"/wine-prefix-dpi*; do
+            [[ -d $prefix ]] && WINEPREFIX=$prefix "$WINESERVER" -k 2>/dev/null || true
+        done
         wine_started=0
     fi
     for pid in "${started_pids[@]}"; do
@@ -36,7 +40,7 @@ ensure_display() {
         [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]] && continue
         # -noreset: by default Xvfb resets when its last client leaves and refuses connections for a
         # moment, so a program started just after another one ended could not open the display.
-        Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+        Xvfb ":$display" -screen 0 "${XVFB_SCREEN:-1280x800x24}" -nolisten tcp -noreset >/dev/null 2>&1 &
         local pid=$!
         started_pids+=("$pid")
         export DISPLAY=":$display"
@@ -65,27 +69,6 @@ ensure_wine_prefix() {
     fi
     link_cjk_font
     match_window_management
-}
-
-# Switches WINEPREFIX to a prefix of its own at $1 DPI (120, 144, 192), made once from the
-# private prefix. Wine reads LogPixels when a program starts and never changes the DPI while one
-# runs, so a DPI is a prefix. The private prefix's wineserver is waited for first, so the copy is
-# whole; cleanup_started then ends the new prefix's server.
-use_wine_prefix_at_dpi() {
-    local dpi=$1 prefix=$BUILD_ROOT/wine-prefix-${1}dpi
-    ensure_wine_prefix
-    "$WINESERVER" -w
-    if [[ ! -f $prefix/system.reg ]]; then
-        # Hard links: the prefix's 700 MB of system files are shared, its registry is its own.
-        rm -rf "$prefix"
-        cp -al "$WINEPREFIX" "$prefix"
-        cp --remove-destination "$WINEPREFIX"/*.reg "$prefix/"
-    fi
-    export WINEPREFIX=$prefix
-    "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-    "$WINE" reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
-        /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-    "$WINESERVER" -w
 }
 
 # No window manager runs on our own Xvfb, yet Wine waits up to 2 s for one each time it maps or
@@ -146,6 +129,41 @@ cjk_links_complete() {
         [[ $face == *[^\ -~]* ]] && continue
         grep -qxF "    $face    REG_MULTI_SZ    $CJK_LINK" <<<"$1" || return 1
     done
+}
+
+# A prefix whose screen has `$1` DPI (120, 144, 192), for the layout checks and the screenshots at
+# that size: a copy of our prefix with LogPixels set, made the first time and kept beside it (a copy
+# takes seconds, a new prefix a minute or more). Wine reads LogPixels when its server starts, so the copy
+# has a server of its own. Call ensure_wine_prefix first. Prints the prefix's path; end its server
+# with `WINEPREFIX=<path> wineserver -k`.
+dpi_prefix() {
+    local dpi=$1
+    local prefix=$BUILD_ROOT/wine-prefix-dpi$dpi
+    if [[ ! -f $prefix/.nuvela-dpi ]]; then
+        # our prefix's server ends (a program a test left behind with it) and its registry is on disk
+        "$WINESERVER" -k 2>/dev/null || true
+        "$WINESERVER" -w
+        rm -rf "$prefix"
+        mkdir -p "$prefix"
+        # The 600 MB of Wine's own libraries in the system folder are hard-linked, not copied: Wine
+        # writes them only when it updates a prefix to a new version, and then writes the same files.
+        tar -C "$WINEPREFIX" --exclude=./drive_c/windows/system32 -cf - . | tar -C "$prefix" -xf -
+        cp -a --link "$WINEPREFIX/drive_c/windows/system32" "$prefix/drive_c/windows/"
+        local key
+        for key in 'HKCU\Control Panel\Desktop' \
+            'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+            WINEPREFIX=$prefix "$WINE" reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+        done
+        WINEPREFIX=$prefix "$WINESERVER" -w
+        touch "$prefix/.nuvela-dpi"
+    fi
+    # the checks every start of our own prefix makes, in the copy's registry
+    (
+        export WINEPREFIX=$prefix
+        link_cjk_font
+        match_window_management
+    ) >&2
+    echo "$prefix"
 }
 
 configure_and_build() {

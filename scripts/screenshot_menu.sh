@@ -5,8 +5,22 @@
 # README shows into docs/images/. The menu is opened the way a user opens it: a right click on the
 # icon in Wine's system tray; the dialogs are opened one by one by the preview program, which runs
 # them as the program does, the regular-expression and settings dialogs also enlarged.
+#
+#     scripts/screenshot_menu.sh [--dpi 120|144|192]
+#
+# With --dpi the pictures are taken in a Wine prefix of that DPI on a screen as much larger as the
+# DPI is (1920x1200 at 144 DPI, 150 %), into build/screenshots/dpi<N>/; of those, the Japanese
+# settings dialog goes into docs/images/ as dialog_settings_ja_<percent>.png.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
+dpi=96
+if [[ ${1:-} == --dpi ]]; then
+    dpi=${2:?"--dpi needs a number: 120, 144 or 192"}
+    [[ $dpi =~ ^[0-9]+$ ]] && ((dpi >= 96 && dpi <= 480)) || { echo "--dpi $dpi: not a DPI" >&2; exit 2; }
+elif (($#)); then
+    echo "usage: $0 [--dpi 120|144|192]" >&2
+    exit 2
+fi
 "$NUVELA_ROOT/scripts/setup.sh"
 cmake -S "$NUVELA_ROOT" -B "$WIN_BUILD" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$NUVELA_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
@@ -16,9 +30,15 @@ work=$(mktemp -d)
 trap 'cleanup_started; rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM
 unset DISPLAY  # always a display of our own, so nothing else is on the pictures
+export XVFB_SCREEN="$((1280 * dpi / 96))x$((800 * dpi / 96))x24"
 ensure_display
 ensure_wine_prefix
 out=$BUILD_ROOT/screenshots
+if ((dpi != 96)); then
+    WINEPREFIX=$(dpi_prefix "$dpi")
+    export WINEPREFIX
+    out=$out/dpi$dpi
+fi
 mkdir -p "$out"
 
 # An ini file (UTF-16LE) that keeps the opening dialog away from the menu picture.
@@ -91,7 +111,8 @@ for lang in ja en; do
     xdotool mousemove --window "$tray" 10 $((HEIGHT - 12)) click 3
     sleep 1.5
     import -window root "$out/tray_menu_$lang.png"
-    xdotool mousemove 1000 700 click 1  # a click beside the menu closes it, wherever the focus is
+    # a click beside the menu closes it, wherever the focus is
+    xdotool mousemove $((1000 * dpi / 96)) $((700 * dpi / 96)) click 1
 
     (cd "$folder" && NUVELA_LANG=$lang exec "$WINE" ./Nuvela_o.exe) &
     second=$!
@@ -133,14 +154,22 @@ done
 # menu is cut out of its full-screen picture. A name added here is picked up once the loop above
 # makes <name>_<lang>.png.
 README_PICTURES=(tray_menu dialog_regex dialog_settings floating-wide dialog_about)
+languages=(ja en)
+suffix=
+if ((dpi != 96)); then
+    # only the Japanese settings dialog, shown beside the one at 100 %
+    README_PICTURES=(dialog_settings)
+    languages=(ja)
+    suffix=_$((dpi * 100 / 96))
+fi
 images=$NUVELA_ROOT/docs/images
 mkdir -p "$images"
 for name in "${README_PICTURES[@]}"; do
-    for lang in ja en; do
+    for lang in "${languages[@]}"; do
         [[ -f $out/${name}_$lang.png ]] || continue
         # Without the time stamps, a picture that looks the same stays the same file.
         convert "$out/${name}_$lang.png" -trim +repage -strip -define png:exclude-chunks=date,time \
-            "$images/${name}_$lang.png"
-        echo "screenshot: $images/${name}_$lang.png"
+            "$images/${name}_$lang$suffix.png"
+        echo "screenshot: $images/${name}_$lang$suffix.png"
     done
 done

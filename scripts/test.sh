@@ -65,13 +65,22 @@ for program in "$WIN_BUILD"/tests/nuvela_*_tests.exe; do
     run_gtest_suite "windows-${name#nuvela_}" "$WINE" "$program"
 done
 
-# The floating button's stored size at 200 %, in a prefix of its own at 192 DPI.
-private_prefix=$WINEPREFIX
-use_wine_prefix_at_dpi 192
-NUVELA_EXPECTED_DPI=192 run_gtest_suite windows-shell-192dpi "$WINE" "$WIN_BUILD/tests/nuvela_shell_tests.exe" \
-    --gtest_filter='FloatingButtonTest.StoredSizeKeepsItsMeaningAtTheDpiOfItsMonitor'
-"$WINESERVER" -k 2>/dev/null || true
-export WINEPREFIX=$private_prefix
+# The dialogs' layout checks (texts whole, no missing glyphs, trackbars whole, no empty band in the
+# About box) once more at 125 %, 150 % and 200 %, each in a prefix of that DPI; at 200 % also the
+# floating button's stored size.
+for dpi in 120 144 192; do
+    prefix=$(dpi_prefix "$dpi")
+    run_gtest_suite "windows-dialogs-dpi$dpi" env WINEPREFIX="$prefix" NUVELA_TEST_DPI="$dpi" \
+        "$WINE" "$WIN_BUILD/tests/nuvela_dialogs_tests.exe" --gtest_filter='DialogTexts.*'
+    run_gtest_suite "windows-about-dpi$dpi" env WINEPREFIX="$prefix" NUVELA_TEST_DPI="$dpi" \
+        "$WINE" "$WIN_BUILD/tests/nuvela_about_tests.exe" --gtest_filter='AboutBoxTest.RowsWithNothingToShow*'
+    if ((dpi == 192)); then
+        run_gtest_suite "windows-shell-dpi$dpi" env WINEPREFIX="$prefix" NUVELA_EXPECTED_DPI="$dpi" \
+            "$WINE" "$WIN_BUILD/tests/nuvela_shell_tests.exe" \
+            --gtest_filter='FloatingButtonTest.StoredSizeKeepsItsMeaningAtTheDpiOfItsMonitor:FloatingButtonTest.DpiChange*'
+    fi
+    WINEPREFIX=$prefix "$WINESERVER" -k 2>/dev/null || true
+done
 
 # The release files for the zip and installer checks, made from the Windows tree just built (optimised
 # and without sanitizers like the release tree), so the suite does not compile everything twice.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 #include <windows.h>
 #include <commctrl.h>
@@ -244,6 +245,51 @@ TEST_F(AboutBoxTest, ButtonsWithoutAddressAreHiddenAndCloseHasTheFocus) {
             EXPECT_EQ(GetFocus(), GetDlgItem(dialog, c.focus));
             Press(dialog, IDCANCEL);
         }));
+    }
+}
+
+// The tallest stretch of the box, from its top to its bottom, that no shown control covers.
+LONG LargestEmptyBand(HWND dialog) {
+    std::vector<std::pair<LONG, LONG>> spans;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child)) continue;
+        RECT placed = {};
+        GetWindowRect(child, &placed);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&placed), 2);
+        spans.emplace_back(placed.top, placed.bottom);
+    }
+    std::sort(spans.begin(), spans.end());
+    RECT client = {};
+    GetClientRect(dialog, &client);
+    LONG reached = 0, largest = 0;
+    for (const auto& [top, bottom] : spans) {
+        largest = std::max(largest, top - reached);
+        reached = std::max(reached, bottom);
+    }
+    return std::max(largest, client.bottom - reached);
+}
+
+TEST_F(AboutBoxTest, RowsWithNothingToShowLeaveNoEmptyBand) {
+    const struct {
+        const char* name;
+        MakerAddresses addresses;
+    } cases[] = {
+        {"none", {}},
+        {"link buttons only", {L"", L"", L"https://example.org/contribute", L"https://example.org/feedback"}},
+        {"contact block only", {L"https://example.org/", L"help@example.org", L"", L""}},
+        {"every", kEveryAddress},
+    };
+    for (const auto& c : cases) {
+        for (bool japanese : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (japanese ? " ja" : " en"));
+            EXPECT_TRUE(Show(Params(japanese, c.addresses), [&](HWND dialog) {
+                RECT margin = {0, 0, 0, 7};  // the box's margin, the widest gap between two rows
+                MapDialogRect(dialog, &margin);
+                // each control's top and height are rounded to pixels on their own
+                EXPECT_LE(LargestEmptyBand(dialog), margin.bottom + 1);
+                Press(dialog, IDCANCEL);
+            }));
+        }
     }
 }
 

@@ -1,9 +1,13 @@
 // Every text of the dialog templates shows whole in the font the dialog gets here: it fits its
 // control, so no label, check box or group caption is cut off, and no character of it draws as the
-// empty box of a glyph that neither the font nor a font linked to it has.
+// empty box of a glyph that neither the font nor a font linked to it has; and every trackbar's thumb
+// shows whole. The About box, built in memory, is checked as the program opens it. scripts/test.sh runs
+// these checks once more at 120, 144 and 192 DPI, in a Wine prefix of each DPI.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cwchar>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -11,6 +15,10 @@
 
 #include <commctrl.h>
 
+#include "about_dialog.h"
+#include "dialog_fixture.h"
+#include "language.h"
+#include "product_facts.h"
 #include "resource.h"
 #include "scoped_win.h"
 
@@ -77,38 +85,48 @@ std::vector<std::wstring> CutTexts(HWND dialog) {
         GetClientRect(child, &client);
         const int width = client.right, height = client.bottom;
         const std::wstring className = ClassOf(child);
-        bool fits = true;
+        SIZE room = {width, height}, needed = {};
         if (lstrcmpiW(className.c_str(), L"Static") == 0) {
             const LONG kind = style & SS_TYPEMASK;
             if (kind != SS_LEFT && kind != SS_RIGHT && kind != SS_CENTER) continue;
-            const SIZE needed = NeededSize(child, text, width, true);
-            fits = needed.cx <= width && needed.cy <= height;
+            needed = NeededSize(child, text, width, true);
         } else if (lstrcmpiW(className.c_str(), L"Button") == 0) {
             const LONG kind = style & BS_TYPEMASK;
             if (kind == BS_GROUPBOX) {
                 // the caption starts and ends a character's width in from the frame
                 const int inset = NeededSize(child, L"0", width, false).cx;
-                fits = NeededSize(child, text, width, false).cx + 2 * inset <= width;
+                needed = {NeededSize(child, text, width, false).cx + 2 * inset, 0};
             } else if (kind == BS_CHECKBOX || kind == BS_AUTOCHECKBOX || kind == BS_RADIOBUTTON ||
                        kind == BS_AUTORADIOBUTTON || kind == BS_3STATE || kind == BS_AUTO3STATE) {
-                const int room = width - BoxAllowance(child);
-                const SIZE needed = NeededSize(child, text, room, (style & BS_MULTILINE) != 0);
-                fits = needed.cx <= room && needed.cy <= height;
+                room.cx = width - BoxAllowance(child);
+                needed = NeededSize(child, text, room.cx, (style & BS_MULTILINE) != 0);
             } else {
-                fits = NeededSize(child, text, width, false).cx < width;
+                room.cx = width - 1;  // a push button's text keeps clear of its frame
+                needed = {NeededSize(child, text, width, false).cx, 0};
             }
+        } else if (lstrcmpiW(className.c_str(), L"Edit") == 0) {
+            // a read-only box of several lines without a scroll bar shows all it holds at once
+            if ((style & (ES_MULTILINE | ES_READONLY)) != (ES_MULTILINE | ES_READONLY) || (style & WS_VSCROLL)) continue;
+            RECT shown = {};
+            SendMessageW(child, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&shown));
+            room = {shown.right - shown.left, shown.bottom - shown.top};
+            needed = NeededSize(child, text, room.cx, true);
         } else {
             continue;
         }
-        if (!fits) cut.push_back(std::to_wstring(GetDlgCtrlID(child)) + L" \"" + text + L"\"");
+        if (needed.cx <= room.cx && needed.cy <= room.cy) continue;
+        cut.push_back(std::to_wstring(GetDlgCtrlID(child)) + L" \"" + text + L"\" needs " +
+                      std::to_wstring(needed.cx) + L"x" + std::to_wstring(needed.cy) + L" px, has " +
+                      std::to_wstring(room.cx) + L"x" + std::to_wstring(room.cy));
     }
     return cut;
 }
 
-// Text statics and buttons; a picture static's "text" is its resource's number.
+// Text statics, buttons and read-only edit boxes; a picture static's "text" is its resource's number.
 bool IsLabel(HWND control) {
     const std::wstring className = ClassOf(control);
     if (lstrcmpiW(className.c_str(), L"Button") == 0) return true;
+    if (lstrcmpiW(className.c_str(), L"Edit") == 0) return (GetWindowLongW(control, GWL_STYLE) & ES_READONLY) != 0;
     const LONG kind = GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK;
     return lstrcmpiW(className.c_str(), L"Static") == 0 && (kind == SS_LEFT || kind == SS_RIGHT || kind == SS_CENTER);
 }
@@ -178,24 +196,82 @@ UniqueWindow CreateInertDialog(int templateId) {
         CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), nullptr, InertDlgProc, 0));
 }
 
-TEST(DialogTexts, EveryTemplateTextFitsItsControl) {
-    for (int templateId : kTemplates) {
-        const UniqueWindow dialog = CreateInertDialog(templateId);
-        ASSERT_TRUE(dialog) << templateId;
-        const auto cut = CutTexts(dialog.get());
-        std::wstring list;
-        for (const auto& entry : cut) list += L"\n  " + entry;
-        EXPECT_TRUE(cut.empty()) << "template " << templateId << ":" << list;
-    }
+using DialogCheck = std::function<void(const std::string& name, HWND dialog)>;
+
+// The About box as the menu opens it, with stand-in addresses so that every button of it shows.
+void CheckAboutBox(Language language, const DialogCheck& check) {
+    SetLanguage(language);
+    const MakerAddresses previous =
+        SetMakerAddresses({L"https://nuvela.example/", L"support@nuvela.example", L"https://nuvela.example/contribution",
+                           L"https://nuvela.example/feedback"});
+    Drive([] { return RunAboutDialog(nullptr); },
+          [&](HWND dialog) { check(language == Language::Japanese ? "About ja" : "About en", dialog); });
+    SetMakerAddresses(previous);
 }
 
-TEST(DialogTexts, NoCharacterOfATemplateDrawsAsAnEmptyBox) {
+// Runs `check` on every template, created with a dialog procedure that does nothing, and on the About box.
+void ForEachDialog(const DialogCheck& check) {
     for (int templateId : kTemplates) {
         const UniqueWindow dialog = CreateInertDialog(templateId);
         ASSERT_TRUE(dialog) << templateId;
-        const std::wstring boxed = BoxedCharacters(dialog.get());
-        EXPECT_TRUE(boxed.empty()) << "template " << templateId << ":" << boxed;
+        check("template " + std::to_string(templateId), dialog.get());
     }
+    for (Language language : {Language::Japanese, Language::English}) CheckAboutBox(language, check);
+}
+
+// Opens each dialog as the dialog tests do (language, icons, program instance).
+class DialogTexts : public DialogTest {};
+
+TEST_F(DialogTexts, EveryTemplateTextFitsItsControl) {
+    int checked = 0;
+    ForEachDialog([&](const std::string& name, HWND dialog) {
+        ++checked;
+        const auto cut = CutTexts(dialog);
+        std::wstring list;
+        for (const auto& entry : cut) list += L"\n  " + entry;
+        RECT hundred = {0, 0, 100, 100};  // to turn the pixels into dialog units
+        MapDialogRect(dialog, &hundred);
+        EXPECT_TRUE(cut.empty()) << name << " (100x100 DU = " << hundred.right << "x" << hundred.bottom << " px):" << list;
+    });
+    EXPECT_EQ(checked, static_cast<int>(std::size(kTemplates)) + 2);
+}
+
+TEST_F(DialogTexts, NoCharacterOfATemplateDrawsAsAnEmptyBox) {
+    int checked = 0;
+    ForEachDialog([&](const std::string& name, HWND dialog) {
+        ++checked;
+        const std::wstring boxed = BoxedCharacters(dialog);
+        EXPECT_TRUE(boxed.empty()) << name << ":" << boxed;
+    });
+    EXPECT_EQ(checked, static_cast<int>(std::size(kTemplates)) + 2);
+}
+
+TEST_F(DialogTexts, EveryTrackbarThumbShowsWhole) {
+    int trackbars = 0;
+    ForEachDialog([&](const std::string& name, HWND dialog) {
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (lstrcmpiW(ClassOf(child).c_str(), TRACKBAR_CLASSW) != 0) continue;
+            ++trackbars;
+            RECT client = {}, thumb = {};
+            GetClientRect(child, &client);
+            SendMessageW(child, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+            EXPECT_TRUE(thumb.top >= 0 && thumb.bottom <= client.bottom)
+                << name << ", control " << GetDlgCtrlID(child) << ": thumb " << thumb.top << ".." << thumb.bottom
+                << " in " << client.bottom;
+        }
+    });
+    EXPECT_EQ(trackbars, 4) << "the settings' two, in either language";
+}
+
+// The run at another DPI (NUVELA_TEST_DPI, set by scripts/test.sh) only means something when the
+// prefix it runs in has that DPI.
+TEST_F(DialogTexts, TheScreenHasTheDpiTheRunAsksFor) {
+    const char* asked = std::getenv("NUVELA_TEST_DPI");
+    if (!asked) GTEST_SKIP() << "the ordinary run, at the prefix's DPI";
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(dpi, std::atoi(asked));
 }
 
 }  // namespace
