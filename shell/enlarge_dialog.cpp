@@ -5,6 +5,7 @@
 
 EnlargeState HotkeyEnlargeState, RegexEnlargeState, MultiplyEnlargeState, SettingsEnlargeState,
     OpeningEnlargeState, AboutEnlargeState;
+EnlargeState AppRulesEnlargeState;
 
 namespace {
 
