@@ -291,7 +291,9 @@ TEST_F(ClipboardE2eTest, ProgramRulesLeaveOrProcessAnotherProgramsCopy) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "rule " << c.rule << " list " << testing::PrintToString(std::wstring(c.list)));
-        StartedNuvela& nuvela = Start({{L"DelSpace", L"1"}, {L"APP_RULE", c.rule}, {L"APP_LIST", c.list}});
+        // At start the test's own copy is there; only rule 1 has Nuvela take it over.
+        const bool takesTheTestsCopy = std::wstring(c.rule) == L"1";
+        StartedNuvela& nuvela = Start({{L"DelSpace", L"1"}, {L"APP_RULE", c.rule}, {L"APP_LIST", c.list}}, takesTheTestsCopy);
         ASSERT_TRUE(nuvelaWindow);
         const auto copier = CopyFromRichCopier(L"r u l e");
         if (c.processed) {
