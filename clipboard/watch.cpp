@@ -187,6 +187,11 @@ bool ProcessFilesOnClipboard(bool force, const PrivacyMarkers& markers, Written&
 bool ProcessOpenedClipboard(HWND window, bool force, DWORD& sequence) {
     ClipboardSession session;
     sequence = GetClipboardSequenceNumber();
+    if (!force && LeaveCopyAlone(window)) {
+        StopMultiDiv(window);  // the re-copy would otherwise write over the copy left alone
+        // a copy left alone: the kept original is dropped here once restore lands
+        return true;
+    }
     if (!OpenForProcessing(session, window)) return false;
     Written written;
     bool show = true;
@@ -330,11 +335,6 @@ void OnChainRefreshTimer(HWND window) {
 
 bool ProcessClipboard(HWND window, bool force) {
     if (WatchBusy) return true;
-    if (!force && LeaveCopyAlone(window)) {
-        StopMultiDiv(window);  // the re-copy would otherwise write over the copy left alone
-        // a copy left alone: the kept original is dropped here once restore lands
-        return true;
-    }
     bool opened = false;
     DWORD sequence = 0;
     std::exception_ptr failure;

@@ -332,7 +332,8 @@ TEST_F(ClipboardE2eTest, SecondStartWithNLeavesExactlyTheNextCopyAlone) {
     EXPECT_TRUE(ClipboardHas(L"HTML Format"));
     EXPECT_TRUE(nuvelaWrites.empty());
 
-    ASSERT_TRUE(RunSecond(L"/P1", exitCode));  // switched on, the clipboard is processed as asked
+    DWORD_PTR ignored = 0;  // switched on, the clipboard is processed as asked
+    ASSERT_TRUE(SendMessageTimeoutW(nuvelaWindow, WM_APP_COMMAND, IDM_WATCH_ON, 0, SMTO_ABORTIFHUNG, 10000, &ignored));
     ASSERT_TRUE(WaitForNuvelaText(L"left"));
     CopyText(copier_, L"a f t e r");
     EXPECT_TRUE(WaitForNuvelaText(L"after")) << "the skip is used up";
