@@ -54,6 +54,8 @@ protected:
         EXPECT_TRUE(nuvelaWindow) << "Nuvela did not start";
         if (nuvelaWindow && takesTheClipboard) {
             EXPECT_TRUE(PumpUntil([&] { return ClipboardOwner() == nuvelaWindow; }, 10000));
+            // ... and the test's window has counted that write, so it is not counted as a later one.
+            EXPECT_TRUE(PumpUntil([&] { return nuvelaWrites.contains(GetClipboardSequenceNumber()); }, 10000));
         }
         nuvelaWrites.clear();
         return nuvela;
@@ -80,12 +82,13 @@ protected:
     // RichCopier.exe, a program of a name of its own, copies `text` with an HTML format and stays
     // the clipboard's owner; returns once the test's window has been told of the copy.
     std::unique_ptr<test_support::ChildProcess> CopyFromRichCopier(const std::wstring& text) {
-        const int before = updates;
         test_support::ProcessOptions options;
         options.program = test_support::ProgramFolder() / L"RichCopier.exe";
         auto copier = std::make_unique<test_support::ChildProcess>(L"RichCopier.exe \"" + text + L"\"", options);
         EXPECT_TRUE(copier->started());
-        EXPECT_TRUE(PumpUntil([&] { return updates > before; }, 20000)) << "RichCopier.exe did not copy";
+        // Its copy was announced (Nuvela's notification is queued with ours), or Nuvela already wrote.
+        EXPECT_TRUE(PumpUntil([&] { return ProcessOf(lastNotifiedOwner) == copier->id() || !nuvelaWrites.empty(); }, 20000))
+            << "RichCopier.exe did not copy";
         return copier;
     }
 
@@ -93,6 +96,7 @@ protected:
         // A write counts once however many notifications show it, and only once it is complete.
         if (message == WM_CLIPBOARDUPDATE) {
             ++updates;
+            lastNotifiedOwner = GetClipboardOwner();
             if (!GetOpenClipboardWindow() && GetClipboardOwner() == nuvelaWindow && nuvelaWindow)
                 nuvelaWrites.insert(GetClipboardSequenceNumber());
         }
@@ -102,6 +106,13 @@ protected:
     static inline HWND nuvelaWindow = nullptr;
     static inline std::set<DWORD> nuvelaWrites;  // clipboard sequence numbers of Nuvela's writes
     static inline int updates = 0;               // clipboard notifications of the test's window
+    static inline HWND lastNotifiedOwner = nullptr;  // the clipboard's owner at the latest of them
+
+    static DWORD ProcessOf(HWND window) {
+        DWORD processId = 0;
+        if (window) GetWindowThreadProcessId(window, &processId);
+        return processId;
+    }
     HWND copier_ = nullptr;
 };
 
@@ -293,7 +304,10 @@ TEST_F(ClipboardE2eTest, ProgramRulesLeaveOrProcessAnotherProgramsCopy) {
         SCOPED_TRACE(testing::Message() << "rule " << c.rule << " list " << testing::PrintToString(std::wstring(c.list)));
         // At start the test's own copy is there; only rule 1 has Nuvela take it over.
         const bool takesTheTestsCopy = std::wstring(c.rule) == L"1";
-        StartedNuvela& nuvela = Start({{L"DelSpace", L"1"}, {L"APP_RULE", c.rule}, {L"APP_LIST", c.list}}, takesTheTestsCopy);
+        // Monitoring on again: the row before switched it off and saved that.
+        StartedNuvela& nuvela = Start(
+            {{L"DelSpace", L"1"}, {L"CBWatchEnabled", L"1"}, {L"APP_RULE", c.rule}, {L"APP_LIST", c.list}},
+            takesTheTestsCopy);
         ASSERT_TRUE(nuvelaWindow);
         const auto copier = CopyFromRichCopier(L"r u l e");
         if (c.processed) {
