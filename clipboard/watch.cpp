@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "copy_rules.h"
 #include "exception_guard.h"
 #include "language.h"
 #include "message_box.h"
@@ -186,6 +187,11 @@ bool ProcessFilesOnClipboard(bool force, const PrivacyMarkers& markers, Written&
 bool ProcessOpenedClipboard(HWND window, bool force, DWORD& sequence) {
     ClipboardSession session;
     sequence = GetClipboardSequenceNumber();
+    if (!force && LeaveCopyAlone(window)) {
+        StopMultiDiv(window);  // the re-copy would otherwise write over the copy left alone
+        // a copy left alone: the kept original is dropped here once restore lands
+        return true;
+    }
     if (!OpenForProcessing(session, window)) return false;
     Written written;
     bool show = true;
@@ -297,6 +303,7 @@ void OnClipboardChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     if (!WatchBusy) {
         shownFunction();
         if (ProcessingOptions.CBWatchEnabled) {
+            NoteForegroundAtChange();
             if (ProcessingOptions.Delay1Sec > 0)  // a negative value from a damaged store is no delay
                 SetTimer(window, IDT_DELAY, static_cast<UINT>(ProcessingOptions.Delay1Sec), nullptr);
             else if (!ProcessClipboard(window, false))

@@ -80,8 +80,10 @@ constexpr OptionField kFields[] = {
     Text(L"MUL_BY_N", &R::MUL_BY_N, L"1"),
     Flag(L"NoOpeningDlg", &R::NoOpeningDlg, 0),
     Flag(L"BIGDIALOG", &R::BIGDIALOG, 0),
+    Integer(L"APP_RULE", &R::APP_RULE, 0),
+    Text(L"APP_LIST", &R::APP_LIST, L""),
 };
-static_assert(std::size(kFields) == 57);
+static_assert(std::size(kFields) == 59);
 
 bool IsOneOf(int value, std::initializer_list<int> allowed) {
     return std::find(allowed.begin(), allowed.end(), value) != allowed.end();
@@ -96,6 +98,7 @@ int CheckedInteger(std::wstring_view key, int value) {
         return IsOneOf(value, {0, 100, 200, 500, 700, 1000}) ? value : 1000;
     if (key == L"ALPHA_FLOATING" || key == L"ALPHA_FLOATING2")
         return value >= 0 && value <= 255 ? value : 255;
+    if (key == L"APP_RULE") return IsOneOf(value, {0, 1, 2}) ? value : 0;  // an unknown rule is no rule
     return value;
 }
 

@@ -64,6 +64,8 @@ struct ProcessingOptionsRecord {
     std::wstring MUL_BY_N = L"1";
     bool NoOpeningDlg = false;
     bool BIGDIALOG = false;
+    int APP_RULE = 0;  // 0 no rule, 1 leave the listed programs' copies alone, 2 process only theirs
+    std::wstring APP_LIST;  // program file names separated by ";"
 
     bool operator==(const ProcessingOptionsRecord&) const = default;
 };
@@ -85,7 +87,7 @@ struct OptionField {
     const wchar_t* defaultText = L"";  // Text
 };
 
-// All 57 keys in table order; BIGDIALOG is the last.
+// All 59 keys in table order; BIGDIALOG is the last of the first 57, the program rules follow.
 std::span<const OptionField> OptionFields();
 const OptionField* FindOptionField(std::wstring_view key);
 

@@ -95,6 +95,22 @@
 // Floating button; its button carries the id of the command it runs, 32782
 #define IDC_FLOATING_PREVIEW 1040      // the clipboard preview, a read-only rich edit
 
+// Program rules dialog
+#define IDD_APP_RULES_JA 150
+#define IDD_APP_RULES_EN 151
+#define IDC_APP_RULE_NONE 1050           // APP_RULE 0
+#define IDC_APP_RULE_LEAVE 1051          // APP_RULE 1
+#define IDC_APP_RULE_ONLY 1052           // APP_RULE 2
+#define IDC_APP_LIST 1053                // APP_LIST, one name per line
+#define IDC_APP_NAME 1054                // a name typed for Add
+#define IDC_APP_ADD 1055
+#define IDC_APP_REMOVE 1056
+#define IDC_APP_BROWSE 1057
+#define IDC_APP_RECENT_FIRST 1058        // one button per recent program, newest first
+#define IDC_APP_RECENT_LAST 1067
+#define IDC_APP_RECENT_LABEL 1068
+#define IDC_APP_LIST_LABEL 1069
+
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The clipboard round trip under Wine: from a copy of a 1 Mi-character text by another program to
 # the processed text on the clipboard, Nuvela (no options) against a minimal listener of ours that
-# only rewrites the text, measured in the same run. Prints both medians and their ratio; a failed
+# only rewrites the text, measured in the same run, and Nuvela with a program rule set against Nuvela
+# without one (target at most 1.10). Prints the medians and their ratios; a failed
 # round is tried once more, and a second failure names the subject and the step that failed.
 #   scripts/bench_clipboard.sh [rounds]
 set -euo pipefail

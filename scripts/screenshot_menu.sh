@@ -139,12 +139,14 @@ for lang in ja en; do
         shoot_dialog ja multiply "数値を N 倍にする"
         shoot_dialog ja settings "設定 - ヌベラ"
         shoot_dialog ja settings-big "設定 - ヌベラ"
+        shoot_dialog ja app-rules "プログラムごとの設定"
     else
         shoot_dialog en hotkey "Assigns Hotkeys"
         shoot_dialog en regex "Replaces substring by a regular expression"
         shoot_dialog en regex-big "Replaces substring by a regular expression"
         shoot_dialog en multiply "Multiply by N"
         shoot_dialog en settings "Settings - Nuvela"
+        shoot_dialog en app-rules "Program rules"
     fi
     shoot_floating "$lang" floating
     shoot_floating "$lang" floating-wide
@@ -153,7 +155,7 @@ done
 # The pictures the README shows are refreshed in docs/images/ and committed from there; the tray
 # menu is cut out of its full-screen picture. A name added here is picked up once the loop above
 # makes <name>_<lang>.png.
-README_PICTURES=(tray_menu dialog_regex dialog_settings floating-wide dialog_about)
+README_PICTURES=(tray_menu dialog_regex dialog_settings floating-wide dialog_about dialog_app-rules)
 languages=(ja en)
 suffix=
 if ((dpi != 96)); then

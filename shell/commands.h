@@ -40,3 +40,5 @@
 #define IDM_LC_CR 33051
 #define IDM_CSV_TRANSPOSE 33055
 #define IDM_MULTIPLY 33056
+#define IDM_SKIP_NEXT 33100          // "Leave the next copy as it is"; a second start's "/N" arms it
+#define IDM_APP_RULES 33101          // "Program rules..."

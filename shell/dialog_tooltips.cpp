@@ -80,6 +80,30 @@ const TooltipEntry kSettingsEn[] = {
     {9, kHelpEn},
 };
 
+const TooltipEntry kAppRulesJa[] = {
+    {1050, L"コピーしたプログラムにかかわらず、すべてのコピーを自動で処理します"},
+    {1051, L"一覧のプログラムでコピーしたものは、書式もそのまま残し、何も処理しません"},
+    {1052, L"一覧のプログラムでコピーしたものだけを自動で処理します"},
+    {1054, L"プログラムのファイル名を入力します。\";\" で区切ると複数まとめて追加できます"},
+    {1056, L"一覧で選んだプログラムを削除します"},
+    {1057, L"プログラム (.exe) を選んで、そのファイル名を一覧に追加します"},
+    {1, kSavesAndClosesJa},
+    {2, kClosesWithoutSavingJa},
+    {9, kHelpJa},
+};
+
+const TooltipEntry kAppRulesEn[] = {
+    {1050, L"Processes every copy, whichever program made it."},
+    {1051, L"Copies made by the listed programs keep all their formats and are not processed."},
+    {1052, L"Only copies made by the listed programs are processed automatically."},
+    {1054, L"Type a program's file name; names separated by \";\" are added together."},
+    {1056, L"Removes the selected program from the list."},
+    {1057, L"Chooses a program (.exe) and adds its file name to the list."},
+    {1, L"Saves settings and close this dialog box."},
+    {2, L"Closes this dialog box without saving any changes."},
+    {9, kHelpEn},
+};
+
 std::span<const TooltipEntry> ByLanguage(std::span<const TooltipEntry> japanese,
                                          std::span<const TooltipEntry> english) {
     return LanguageMode == Language::Japanese ? japanese : english;
@@ -90,3 +114,4 @@ std::span<const TooltipEntry> ByLanguage(std::span<const TooltipEntry> japanese,
 std::span<const TooltipEntry> HotkeyDialogTooltips() { return ByLanguage(kHotkeyJa, kHotkeyEn); }
 std::span<const TooltipEntry> RegexDialogTooltips() { return ByLanguage(kRegexJa, kRegexEn); }
 std::span<const TooltipEntry> SettingsDialogTooltips() { return ByLanguage(kSettingsJa, kSettingsEn); }
+std::span<const TooltipEntry> AppRulesDialogTooltips() { return ByLanguage(kAppRulesJa, kAppRulesEn); }

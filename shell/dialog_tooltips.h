@@ -9,3 +9,4 @@
 std::span<const TooltipEntry> HotkeyDialogTooltips();
 std::span<const TooltipEntry> RegexDialogTooltips();
 std::span<const TooltipEntry> SettingsDialogTooltips();
+std::span<const TooltipEntry> AppRulesDialogTooltips();

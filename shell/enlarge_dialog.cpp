@@ -7,6 +7,7 @@
 
 EnlargeState HotkeyEnlargeState, RegexEnlargeState, MultiplyEnlargeState, SettingsEnlargeState,
     OpeningEnlargeState, AboutEnlargeState;
+EnlargeState AppRulesEnlargeState;
 
 namespace {
 

@@ -33,3 +33,4 @@ void UndoEnlargeDialog(EnlargeState& state);
 
 extern EnlargeState HotkeyEnlargeState, RegexEnlargeState, MultiplyEnlargeState, SettingsEnlargeState,
     OpeningEnlargeState, AboutEnlargeState;
+extern EnlargeState AppRulesEnlargeState;

@@ -7,6 +7,7 @@
 #include "app_state.h"
 #include "commands.h"
 #include "conversion.h"
+#include "copy_rules.h"
 #include "exception_guard.h"
 #include "floating_preview.h"
 #include "help_topic.h"
@@ -272,6 +273,7 @@ bool (*MenuDialogOf(UINT command))(HWND) {
     case IDM_REGEX: return menuDialogs.regex;
     case IDM_MULTIPLY: return menuDialogs.multiply;
     case IDM_ABOUT: return menuDialogs.about;
+    case IDM_APP_RULES: return menuDialogs.appRules;
     default: return nullptr;
     }
 }
@@ -308,7 +310,8 @@ void OpenFloatingButton() {
 
 bool IsAppCommandAccepted(WPARAM command) {
     return command == IDM_WATCH_TOGGLE || command == IDM_PROCESS_NOW || command == IDM_WATCH_OFF ||
-           command == IDM_WATCH_ON || command == IDM_SETTINGS;
+           command == IDM_WATCH_ON || command == IDM_SETTINGS ||
+           command == IDM_SKIP_NEXT;
 }
 
 void RunCommand(HWND window, UINT command) {
@@ -320,6 +323,7 @@ void RunCommand(HWND window, UINT command) {
     case IDM_WATCH_ON: SetMonitoring(window, true); break;
     case IDM_PROCESS_NOW: ProcessClipboardNow(window); break;
     case IDM_SETTINGS: RunSettingsCommand(); break;
+    case IDM_APP_RULES: RunMenuDialog(command, true); break;
     case IDM_CONVERT_NONE: SelectConversion(command); break;
     case IDM_DEL_SPACE: ToggleAndSave(o.DelSpace); break;
     case IDM_DEL_ENTER: ToggleAndSave(o.DelEnter); break;
@@ -348,6 +352,7 @@ void RunCommand(HWND window, UINT command) {
     case IDM_MULTIPLY: RunMenuDialog(command, true); break;
     case IDM_MULTIDIV: Toggle(o.MultiDiv); break;  // a running re-copy ends at its next step
     case IDM_EMPTY_CLIPBOARD: EmptyClipboardNow(window); break;
+    case IDM_SKIP_NEXT: ToggleSkipNextCopy(); break;
     case IDM_HELP: OpenHelpTopic(window, L"HLP000001.html"); break;
     case IDM_ABOUT: RunMenuDialog(command, false); break;
     case IDM_EXIT: DestroyWindow(window); break;
@@ -373,6 +378,10 @@ void OnAppCommand(HWND window, WPARAM command) {
     // A second start waits in SendMessageW for this answer; it must end now, not once the user
     // closes the settings dialog.
     if (command == IDM_SETTINGS) ReplyMessage(0);
+    if (command == IDM_SKIP_NEXT) {  // a second start's "/N" arms; only the menu item disarms
+        ArmSkipNextCopy();
+        return;
+    }
     RunCommand(window, static_cast<UINT>(command));
 }
 

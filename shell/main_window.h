@@ -17,6 +17,7 @@ struct MenuDialogSet {
     bool (*regex)(HWND owner) = nullptr;
     bool (*multiply)(HWND owner) = nullptr;
     bool (*about)(HWND owner) = nullptr;
+    bool (*appRules)(HWND owner) = nullptr;
 };
 void SetMenuDialogs(const MenuDialogSet& dialogs);
 

@@ -4,6 +4,7 @@
 
 #include "app_state.h"
 #include "commands.h"
+#include "copy_rules.h"
 #include "language.h"
 #include "resource.h"
 #include "scoped_win.h"
@@ -87,6 +88,7 @@ MenuMarks ComputeMenuMarks(const ProcessingOptionsRecord& o, const std::vector<C
         {IDM_LC_CR, o.LC_CR},
         {IDM_CSV_TRANSPOSE, o.CSVTSV_CHANGEROWCOL},
         {IDM_MULTIPLY, multiplies},
+        {IDM_SKIP_NEXT, SkipNextCopyArmed()},
     };
     marks.processNowEnabled = !o.CBWatchEnabled;
     marks.filesItem = FilesItem(o.FileFolderCopy);

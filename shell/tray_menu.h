@@ -8,11 +8,11 @@
 #include "options.h"
 
 // Positions of the submenus in the popup.
-inline constexpr int kConvertMenuPosition = 4;
-inline constexpr int kDeleteMenuPosition = 5;
-inline constexpr int kLineMenuPosition = 7;
-inline constexpr int kFilesMenuPosition = 8;
-inline constexpr int kCsvMenuPosition = 9;
+inline constexpr int kConvertMenuPosition = 6;
+inline constexpr int kDeleteMenuPosition = 7;
+inline constexpr int kLineMenuPosition = 9;
+inline constexpr int kFilesMenuPosition = 10;
+inline constexpr int kCsvMenuPosition = 11;
 inline constexpr int kConversionMenuItems = 100;  // tables past the first 100 get no item
 
 // What the menu shows for a set of options, computed apart from any menu so it can be checked.

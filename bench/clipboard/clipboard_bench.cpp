@@ -1,6 +1,8 @@
 // Times a copy of a large text by another program until the processed text is back on the
 // clipboard: Nuvela (no processing options) against a minimal listener of ours that only rewrites
-// the text, both measured in the same run under the same Wine. Prints the medians and their ratio.
+// the text, both measured in the same run under the same Wine. Prints the medians and their ratio,
+// and the same for Nuvela with a program rule set (which still processes the driver's copies, so
+// finding whose copy it is costs what it costs) against Nuvela without one.
 //   nuvela_clipboard_bench.exe <Nuvela.exe> <nuvela_minimal_listener.exe> [rounds]
 #include <windows.h>
 
@@ -268,9 +270,9 @@ std::filesystem::path MakeBenchFolder() {
 }
 
 // Settings of the measured Nuvela: no processing option, no balloon, no sound, no hotkeys.
-void WriteIni(const std::filesystem::path& path) {
+void WriteIni(const std::filesystem::path& path, const std::wstring& more = L"") {
     const std::wstring text = L"\xFEFF[Zelmora]\r\nNoOpeningDlg=1\r\nSK1_VKEY=0\r\nSK2_VKEY=0\r\nSHOW_BALLOON=0\r\n"
-                              L"PLAY_SOUND=0\r\n";
+                              L"PLAY_SOUND=0\r\n" + more;
     std::ofstream file(path, std::ios::binary);
     file.write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(text.size() * sizeof(wchar_t)));
 }
@@ -289,6 +291,11 @@ int wmain(int argc, wchar_t** argv) {
     std::filesystem::copy_file(argv[1], nuvela.exe, std::filesystem::copy_options::overwrite_existing);
     std::filesystem::copy_file(argv[2], minimal.exe, std::filesystem::copy_options::overwrite_existing);
     WriteIni(folder / L"Nuvela.ini");
+    // A rule that lists other programs: every copy is looked up and then processed as without one.
+    std::filesystem::create_directories(folder / L"rule");
+    Subject ruled = {"Nuvela.exe with a program rule", folder / L"rule" / L"Nuvela_o.exe", L"NuvelaClipboardText", L" /X"};
+    std::filesystem::copy_file(argv[1], ruled.exe, std::filesystem::copy_options::overwrite_existing);
+    WriteIni(folder / L"rule" / L"Nuvela.ini", L"APP_RULE=1\r\nAPP_LIST=EXCEL.EXE;soffice.bin;POWERPNT.EXE\r\n");
 
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = DriverProcedure;
@@ -300,11 +307,12 @@ int wmain(int argc, wchar_t** argv) {
     AddClipboardFormatListener(driver.get());
 
     // Alternating rounds, so a drift of the machine's load touches both alike.
-    std::vector<double> nuvelaTimes, minimalTimes;
+    std::vector<double> nuvelaTimes, minimalTimes, ruledTimes;
     bool ok = true;
     for (int round = 0; ok && round < rounds; ++round) {
         ok = MeasureRoundRetried(driver.get(), nuvela, round, nuvelaTimes) &&
-             MeasureRoundRetried(driver.get(), minimal, round, minimalTimes);
+             MeasureRoundRetried(driver.get(), minimal, round, minimalTimes) &&
+             MeasureRoundRetried(driver.get(), ruled, round, ruledTimes);
     }
     RemoveClipboardFormatListener(driver.get());
     if (OpenClipboard(driver.get())) {
@@ -323,5 +331,9 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("Nuvela:           median %.1f ms\n", nuvelaMs);
     std::printf("minimal listener: median %.1f ms\n", minimalMs);
     std::printf("ratio: %.2f (target at most 1.20)\n", nuvelaMs / minimalMs);
+    const double ruledMs = Median(ruledTimes);
+    std::printf("Nuvela with a program rule: median %.1f ms, ratio %.2f to the minimal listener\n", ruledMs,
+                ruledMs / minimalMs);
+    std::printf("program rule: %.2f of the ratio without one (target at most 1.10)\n", ruledMs / nuvelaMs);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "menu_dialogs.h"
 
 #include "about_dialog.h"
+#include "app_rules_dialog.h"
 #include "floating_button.h"
 #include "main_window.h"
 #include "multiply_dialog.h"
@@ -13,6 +14,7 @@ void InstallMenuDialogs() {
     dialogs.regex = RunRegexDialog;
     dialogs.multiply = RunMultiplyDialog;
     dialogs.about = RunAboutDialog;
+    dialogs.appRules = RunAppRulesDialog;
     SetMenuDialogs(dialogs);
     FloatingButtonHooks floating;
     floating.show = RunFloatingButton;

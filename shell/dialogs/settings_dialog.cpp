@@ -473,3 +473,5 @@ WebPageOpener SetWebPageOpener(WebPageOpener opener) { return std::exchange(webP
 FileChooser SetFileChooser(FileChooser chooser) {
     return std::exchange(fileChooser, chooser ? chooser : SystemFileChooser);
 }
+
+bool ChooseFile(OPENFILENAMEW& request, DWORD& error) { return fileChooser(request, error); }

@@ -18,3 +18,5 @@ WebPageOpener SetWebPageOpener(WebPageOpener opener);
 // unless a test plays the user. Null restores the system's.
 using FileChooser = bool (*)(OPENFILENAMEW& request, DWORD& error);
 FileChooser SetFileChooser(FileChooser chooser);
+// Chooses a file through the chooser in place; the program rules dialog's "Browse..." uses it too.
+bool ChooseFile(OPENFILENAMEW& request, DWORD& error);

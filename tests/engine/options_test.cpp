@@ -6,14 +6,15 @@
 
 namespace {
 
-TEST(OptionFields, UniqueKeysEndingWithBigDialog) {
+TEST(OptionFields, UniqueKeysWithBigDialogAfterTheFirst56) {
     const auto fields = OptionFields();
     ASSERT_FALSE(fields.empty());
     std::set<std::wstring> keys;
     for (const OptionField& field : fields) keys.insert(field.key);
     EXPECT_EQ(keys.size(), fields.size());
     EXPECT_STREQ(fields.front().key, L"FileFolderCopy");
-    EXPECT_STREQ(fields.back().key, L"BIGDIALOG");
+    EXPECT_STREQ(fields[56].key, L"BIGDIALOG");
+    EXPECT_STREQ(fields.back().key, L"APP_LIST");
 }
 
 // The table's defaults and the record's initial values must never drift apart.
@@ -42,7 +43,11 @@ TEST(OptionFields, EachFieldWritesItsOwnMember) {
         if (field.kind == OptionKind::Text)
             StoreLoadedText(record, field, L"7");
         else
-            StoreLoadedInteger(record, field, field.defaultInteger == 1 ? 0 : 200);
+            // 200, unless the load-time check makes that the default (APP_RULE knows 0 to 2 only)
+            StoreLoadedInteger(record, field,
+                               field.defaultInteger == 1                             ? 0
+                               : CheckedInteger(field.key, 200) == field.defaultInteger ? 2
+                                                                                        : 200);
         EXPECT_FALSE(SameValue(record, fresh, field));
         for (const OptionField& other : OptionFields()) {
             if (&other != &field) {
@@ -68,6 +73,7 @@ TEST(OptionFields, LoadChecksCorrectOutOfRangeValues) {
         {L"ALPHA_FLOATING", 256, 255}, {L"ALPHA_FLOATING2", -1, 255}, {L"SK1_VKEY", 300, 44},
         {L"SK2_VKEY", -1, 255},        {L"DelSpace", 7, 1},           {L"DelSpace", -2, 1},
         {L"LEFT_FLOATING", -32000, -32000}, {L"CMDLINE_CHARCODE", 9, 9},
+        {L"APP_RULE", 2, 2},           {L"APP_RULE", 3, 0},           {L"APP_RULE", -1, 0},
     };
     for (const LoadCheckCase& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.key)) + " " + std::to_string(c.stored));

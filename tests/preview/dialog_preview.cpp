@@ -1,6 +1,6 @@
 // Opens one of the program's dialogs on its own, in the language NUVELA_LANG chooses, for the
 // screenshot script: dialog_preview.exe hotkey | regex | regex-big | multiply | settings |
-// settings-big | floating | floating-wide | about | about-links. The dialog runs exactly as from
+// settings-big | floating | floating-wide | about | about-links | app-rules. The dialog runs exactly as from
 // the program; its settings go to Nuvela.ini in the current folder. The wide floating button
 // previews a text this program copies first.
 #include <windows.h>
@@ -11,7 +11,9 @@
 #include <string>
 
 #include "about_dialog.h"
+#include "app_rules_dialog.h"
 #include "app_state.h"
+#include "copy_rules.h"
 #include "floating_button.h"
 #include "hotkey_dialog.h"
 #include "multiply_dialog.h"
@@ -67,6 +69,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
                            L"https://nuvela.example/feedback"});
     if (dialog == L"about" || dialog == L"about-links") return RunAboutDialog(nullptr);
     if (dialog == L"hotkey") return RunHotkeyDialog(nullptr);
+    if (dialog == L"app-rules") {
+        // A rule with a list, and the programs a user may have copied from lately.
+        for (const wchar_t* program : {L"mspaint.exe", L"soffice.bin", L"notepad.exe", L"EXCEL.EXE"})
+            RememberCopyProgram(program);
+        ProcessingOptions.APP_RULE = 1;
+        ProcessingOptions.APP_LIST = L"EXCEL.EXE;POWERPNT.EXE";
+        return RunAppRulesDialog(nullptr);
+    }
     if (dialog == L"multiply") return RunMultiplyDialog(nullptr);
     if (dialog == L"settings" || dialog == L"settings-big") {
         // Every switch on, so that no part of the picture is greyed out.

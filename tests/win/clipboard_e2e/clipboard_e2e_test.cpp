@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -45,14 +46,16 @@ protected:
 
     // Starts Nuvela with `settings` (no hotkeys, which could clash with another program's); once
     // it has taken the clipboard it is ready for copies.
-    StartedNuvela& Start(const Settings& settings, bool takesTheClipboard = true) {
+    StartedNuvela& Start(const Settings& settings, bool takesTheClipboard = true, const std::wstring& arguments = L"") {
         test_support::WriteIni({{L"SK1_VKEY", L"0"}, {L"SK2_VKEY", L"0"}});
         test_support::WriteIni(settings);
-        StartedNuvela& nuvela = NuvelaTest::Start(iniExe_, L"");
+        StartedNuvela& nuvela = NuvelaTest::Start(iniExe_, arguments);
         nuvelaWindow = nuvela.WaitForMainWindow(20000);
         EXPECT_TRUE(nuvelaWindow) << "Nuvela did not start";
         if (nuvelaWindow && takesTheClipboard) {
             EXPECT_TRUE(PumpUntil([&] { return ClipboardOwner() == nuvelaWindow; }, 10000));
+            // ... and the test's window has counted that write, so it is not counted as a later one.
+            EXPECT_TRUE(PumpUntil([&] { return nuvelaWrites.contains(GetClipboardSequenceNumber()); }, 10000));
         }
         nuvelaWrites.clear();
         return nuvela;
@@ -76,10 +79,24 @@ protected:
             deadlineMs);
     }
 
+    // RichCopier.exe, a program of a name of its own, copies `text` with an HTML format and stays
+    // the clipboard's owner; returns once the test's window has been told of the copy.
+    std::unique_ptr<test_support::ChildProcess> CopyFromRichCopier(const std::wstring& text) {
+        test_support::ProcessOptions options;
+        options.program = test_support::ProgramFolder() / L"RichCopier.exe";
+        auto copier = std::make_unique<test_support::ChildProcess>(L"RichCopier.exe \"" + text + L"\"", options);
+        EXPECT_TRUE(copier->started());
+        // Its copy was announced (Nuvela's notification is queued with ours), or Nuvela already wrote.
+        EXPECT_TRUE(PumpUntil([&] { return ProcessOf(lastNotifiedOwner) == copier->id() || !nuvelaWrites.empty(); }, 20000))
+            << "RichCopier.exe did not copy";
+        return copier;
+    }
+
     static LRESULT CALLBACK CountingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         // A write counts once however many notifications show it, and only once it is complete.
         if (message == WM_CLIPBOARDUPDATE) {
             ++updates;
+            lastNotifiedOwner = GetClipboardOwner();
             if (!GetOpenClipboardWindow() && GetClipboardOwner() == nuvelaWindow && nuvelaWindow)
                 nuvelaWrites.insert(GetClipboardSequenceNumber());
         }
@@ -89,6 +106,13 @@ protected:
     static inline HWND nuvelaWindow = nullptr;
     static inline std::set<DWORD> nuvelaWrites;  // clipboard sequence numbers of Nuvela's writes
     static inline int updates = 0;               // clipboard notifications of the test's window
+    static inline HWND lastNotifiedOwner = nullptr;  // the clipboard's owner at the latest of them
+
+    static DWORD ProcessOf(HWND window) {
+        DWORD processId = 0;
+        if (window) GetWindowThreadProcessId(window, &processId);
+        return processId;
+    }
     HWND copier_ = nullptr;
 };
 
@@ -261,6 +285,73 @@ TEST_F(ClipboardE2eTest, HungOwnerOfDelayedTextFreezesNeitherNuvelaNorTheClipboa
     DWORD exitCode = 1;
     ASSERT_TRUE(RunSecond(L"/X", exitCode));
     EXPECT_TRUE(nuvela.WaitForExit(5000));
+}
+
+// The program rules match RichCopier.exe's file name without regard to case. A copy a rule left
+// alone keeps both formats, and the menu command or hotkey 2 still processes it.
+TEST_F(ClipboardE2eTest, ProgramRulesLeaveOrProcessAnotherProgramsCopy) {
+    const struct {
+        const wchar_t* rule;
+        const wchar_t* list;
+        bool processed;
+        UINT askedFor;  // how the user then asks for it: the menu's command or hotkey 2
+    } cases[] = {
+        {L"1", L"other.exe;richcopier.EXE", false, WM_APP_COMMAND},
+        {L"2", L"RICHCOPIER.exe", true, 0},
+        {L"2", L"other.exe", false, WM_HOTKEY},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "rule " << c.rule << " list " << testing::PrintToString(std::wstring(c.list)));
+        // At start the test's own copy is there; only rule 1 has Nuvela take it over.
+        const bool takesTheTestsCopy = std::wstring(c.rule) == L"1";
+        // Monitoring on again: the row before switched it off and saved that.
+        StartedNuvela& nuvela = Start(
+            {{L"DelSpace", L"1"}, {L"CBWatchEnabled", L"1"}, {L"APP_RULE", c.rule}, {L"APP_LIST", c.list}},
+            takesTheTestsCopy);
+        ASSERT_TRUE(nuvelaWindow);
+        const auto copier = CopyFromRichCopier(L"r u l e");
+        if (c.processed) {
+            EXPECT_TRUE(WaitForNuvelaText(L"rule"));
+            EXPECT_FALSE(ClipboardHas(L"HTML Format"));
+        } else {
+            ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(nuvelaWindow));
+            EXPECT_EQ(ClipboardText(), L"r u l e");
+            EXPECT_TRUE(ClipboardHas(L"HTML Format"));
+            EXPECT_TRUE(nuvelaWrites.empty());
+            if (c.askedFor == WM_HOTKEY) PostMessageW(nuvelaWindow, WM_HOTKEY, kHotkeyProcessNow, 0);
+            else PostMessageW(nuvelaWindow, WM_APP_COMMAND, IDM_PROCESS_NOW, 0);
+            EXPECT_TRUE(WaitForNuvelaText(L"rule"));
+        }
+        DWORD exitCode = 1;
+        ASSERT_TRUE(RunSecond(L"/X", exitCode));
+        ASSERT_TRUE(nuvela.WaitForExit());
+    }
+}
+
+// "/N" at a first start is a normal start; at a second start it arms the skip in the running copy
+// and ends at once: exactly the next copy is left alone, the one after is processed.
+TEST_F(ClipboardE2eTest, SecondStartWithNLeavesExactlyTheNextCopyAlone) {
+    Start({{L"DelSpace", L"1"}}, true, L"/N");
+    ASSERT_TRUE(nuvelaWindow);
+    CopyText(copier_, L"f i r s t");
+    ASSERT_TRUE(WaitForNuvelaText(L"first"));
+    nuvelaWrites.clear();
+
+    DWORD exitCode = 1;
+    ASSERT_TRUE(RunSecond(L"/N", exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    CopyAndWaitNotified({UnicodeText(L"l e f t"), RegisteredFormat(L"HTML Format", "<b>l e f t</b>")});
+    ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(nuvelaWindow));
+    EXPECT_EQ(ClipboardText(), L"l e f t");
+    EXPECT_TRUE(ClipboardHas(L"HTML Format"));
+    EXPECT_TRUE(nuvelaWrites.empty());
+
+    DWORD_PTR ignored = 0;  // switched on, the clipboard is processed as asked
+    ASSERT_TRUE(SendMessageTimeoutW(nuvelaWindow, WM_APP_COMMAND, IDM_WATCH_ON, 0, SMTO_ABORTIFHUNG, 10000, &ignored));
+    ASSERT_TRUE(WaitForNuvelaText(L"left"));
+    CopyText(copier_, L"a f t e r");
+    EXPECT_TRUE(WaitForNuvelaText(L"after")) << "the skip is used up";
+    EXPECT_EQ(nuvelaWrites.size(), 2u);
 }
 
 }  // namespace

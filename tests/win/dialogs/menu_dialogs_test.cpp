@@ -50,6 +50,7 @@ TEST_F(MenuDialogTest, MenuCommandsOpenTheirDialogAndSaveOnlyOnOk) {
         {IDM_REGEX, L"REP_REP", [](HWND dialog) { Click(dialog, IDC_REGEX_ON), Type(dialog, IDC_REGEX_BEFORE, L"x"); }},
         {IDM_MULTIPLY, L"MUL_BY_N", [](HWND dialog) { SetDlgItemTextW(dialog, IDC_MULTIPLY_FACTOR, L"3"); }},
         {IDM_SETTINGS, L"SHOW_BALLOON", [](HWND dialog) { Click(dialog, IDC_SETTINGS_BALLOON); }},
+        {IDM_APP_RULES, L"APP_RULE", [](HWND dialog) { Click(dialog, IDC_APP_RULE_LEAVE); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);
@@ -70,6 +71,7 @@ TEST_F(MenuDialogTest, MenuCommandsOpenTheirDialogAndSaveOnlyOnOk) {
     EXPECT_EQ(ProcessingOptions.MUL_BY_N, L"3");
     EXPECT_EQ(ProcessingOptions.REP_BEFORE, L"x");
     EXPECT_TRUE(ProcessingOptions.SHOW_BALLOON);
+    EXPECT_EQ(ProcessingOptions.APP_RULE, 1);
 }
 
 std::vector<int> openedTemplates;
@@ -127,7 +129,7 @@ std::map<int, std::wstring> ControlsOf(int templateId) {
 TEST(DialogTemplates, BothLanguagesHoldTheSameControls) {
     for (const auto& [japanese, english] : std::vector<std::pair<int, int>>{
              {IDD_HOTKEYS_JA, IDD_HOTKEYS_EN}, {IDD_REGEX_JA, IDD_REGEX_EN}, {IDD_MULTIPLY_JA, IDD_MULTIPLY_EN},
-             {IDD_ALREADY_RUNNING_JA, IDD_ALREADY_RUNNING_EN}}) {
+             {IDD_ALREADY_RUNNING_JA, IDD_ALREADY_RUNNING_EN}, {IDD_APP_RULES_JA, IDD_APP_RULES_EN}}) {
         const auto controls = ControlsOf(japanese);
         EXPECT_FALSE(controls.empty());
         EXPECT_EQ(controls, ControlsOf(english)) << japanese << " / " << english;

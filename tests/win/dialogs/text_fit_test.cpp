@@ -187,7 +187,7 @@ std::wstring BoxedCharacters(HWND dialog) {
 
 const int kTemplates[] = {IDD_ALREADY_RUNNING_JA, IDD_ALREADY_RUNNING_EN, IDD_OPENING, IDD_HOTKEYS_JA, IDD_HOTKEYS_EN,
                           IDD_REGEX_JA, IDD_REGEX_EN, IDD_SETTINGS_JA, IDD_SETTINGS_EN, IDD_MULTIPLY_JA,
-                          IDD_MULTIPLY_EN};
+                          IDD_MULTIPLY_EN, IDD_APP_RULES_JA, IDD_APP_RULES_EN};
 
 UniqueWindow CreateInertDialog(int templateId) {
     const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};  // the settings' trackbars

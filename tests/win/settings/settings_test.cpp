@@ -47,6 +47,7 @@ ProcessingOptionsRecord EveryFieldChanged() {
     record.REP_BEFORE = L" ";  // blanks and quotes that the profile functions would otherwise strip
     record.REP_AFTER = L"\"quoted\"";
     record.CMDLINE = L"  sort /R\t";
+    record.APP_RULE = 2;
     return record;
 }
 
@@ -124,6 +125,8 @@ TEST_F(PersistenceTest, LoadCorrectsStoredValuesInBothStores) {
         {L"MUL_BY_N", L"1.2.3", 0, L"1.2.3"},     {L"MUL_BY_N", L"-2", 0, L"1"},
         {L"MUL_BY_N", L"2,5", 0, L"1"},           {L"MUL_BY_N", L"\" 2\"", 0, L"1"},
         {L"MUL_BY_N", L"", 0, L"1"},
+        {L"APP_RULE", L"2", 2, nullptr},          {L"APP_RULE", L"3", 0, nullptr},
+        {L"APP_LIST", L"EXCEL.EXE;soffice.bin", 0, L"EXCEL.EXE;soffice.bin"},
     };
     for (const bool ini : {true, false}) {
         for (const StoredCase& c : cases) {

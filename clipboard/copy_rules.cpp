@@ -1,0 +1,121 @@
+#include "copy_rules.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "options.h"
+#include "scoped_win.h"
+
+namespace {
+
+bool armedSkip = false;
+DWORD foregroundProcessAtChange = 0;
+std::vector<std::wstring> recentPrograms;
+
+// The last process looked up. Holding its handle keeps its id from being given to another
+// process, so the same id means the same program and the name need not be asked for again.
+struct KnownProcess {
+    DWORD id = 0;
+    UniqueHandle handle;
+    std::wstring name;
+};
+KnownProcess lastProcess;
+
+std::wstring_view TrimBlanks(std::wstring_view text) {
+    constexpr std::wstring_view kBlanks = L" \t\u3000";
+    const size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::wstring_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+std::wstring FileNameOf(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+std::wstring ProcessFileName(DWORD processId) {
+    if (processId == 0) return {};
+    if (processId == lastProcess.id && lastProcess.handle) return lastProcess.name;
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process) return {};
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD size = static_cast<DWORD>(path.size());
+    if (!QueryFullProcessImageNameW(process.get(), 0, path.data(), &size)) return {};
+    path.resize(size);
+    lastProcess = {processId, std::move(process), FileNameOf(path)};
+    return lastProcess.name;
+}
+
+DWORD ProcessOfWindow(HWND window) {
+    DWORD processId = 0;
+    if (window) GetWindowThreadProcessId(window, &processId);
+    return processId;
+}
+
+// The clipboard owner's program; without an owner window, the program that was in front when
+// the change was noticed.
+std::wstring ProgramBehindCopy(HWND owner) {
+    const DWORD processId = owner ? ProcessOfWindow(owner) : foregroundProcessAtChange;
+    return ProcessFileName(processId);
+}
+
+}  // namespace
+
+std::vector<std::wstring> SplitProgramList(std::wstring_view list) {
+    std::vector<std::wstring> names;
+    while (!list.empty()) {
+        const size_t end = std::min(list.find(L';'), list.size());
+        const std::wstring_view name = TrimBlanks(list.substr(0, end));
+        if (!name.empty()) names.emplace_back(name);
+        list.remove_prefix(std::min(end + 1, list.size()));
+    }
+    return names;
+}
+
+std::wstring JoinProgramList(const std::vector<std::wstring>& names) {
+    std::wstring list;
+    for (const std::wstring& name : names) {
+        if (!list.empty()) list += L';';
+        list += name;
+    }
+    return list;
+}
+
+bool SameProgramName(std::wstring_view a, std::wstring_view b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+bool RuleProcessesProgram(int rule, std::wstring_view list, std::wstring_view program) {
+    if (rule != AppRuleLeaveListed && rule != AppRuleOnlyListed) return true;
+    const std::vector<std::wstring> names = SplitProgramList(list);
+    const bool listed = !program.empty() && std::any_of(names.begin(), names.end(), [&](const std::wstring& name) {
+        return SameProgramName(name, program);
+    });
+    return rule == AppRuleLeaveListed ? !listed : listed;
+}
+
+void NoteForegroundAtChange() { foregroundProcessAtChange = ProcessOfWindow(GetForegroundWindow()); }
+
+bool LeaveCopyAlone(HWND window) {
+    const HWND owner = GetClipboardOwner();
+    if (owner == window) return false;  // our own write: the run's owner check takes care of it
+    const std::wstring program = ProgramBehindCopy(owner);
+    if (!program.empty()) RememberCopyProgram(program);
+    if (std::exchange(armedSkip, false)) return true;
+    return !RuleProcessesProgram(ProcessingOptions.APP_RULE, ProcessingOptions.APP_LIST, program);
+}
+
+void ArmSkipNextCopy() { armedSkip = true; }
+void ToggleSkipNextCopy() { armedSkip = !armedSkip; }
+bool SkipNextCopyArmed() { return armedSkip; }
+
+std::vector<std::wstring> RecentCopyPrograms() { return recentPrograms; }
+
+void RememberCopyProgram(const std::wstring& program) {
+    std::erase_if(recentPrograms, [&](const std::wstring& name) { return SameProgramName(name, program); });
+    recentPrograms.insert(recentPrograms.begin(), program);
+    if (recentPrograms.size() > kRecentCopyPrograms) recentPrograms.resize(kRecentCopyPrograms);
+}
+
+void ForgetRecentCopyPrograms() { recentPrograms.clear(); }

@@ -1,0 +1,42 @@
+#pragma once
+// Which copies automatic processing leaves entirely as they are: those of the programs the rule
+// (APP_RULE, APP_LIST) names, and the next one after "Leave the next copy as it is" or "/N".
+// What the user asks for (the menu, hotkey 2, the floating button, "/R") processes regardless.
+#include <string>
+#include <string_view>
+#include <vector>
+#include <windows.h>
+
+enum AppRule { AppRuleNone = 0, AppRuleLeaveListed = 1, AppRuleOnlyListed = 2 };
+
+// The names of a list as stored ("EXCEL.EXE; soffice.bin"): split at ";", blanks around each
+// name dropped, empty pieces skipped. Joined again with ";" and no blanks.
+std::vector<std::wstring> SplitProgramList(std::wstring_view list);
+std::wstring JoinProgramList(const std::vector<std::wstring>& names);
+// File names compare as the file system does: without regard to case.
+bool SameProgramName(std::wstring_view a, std::wstring_view b);
+
+// Whether a copy by `program` (a file name; empty when it could not be found) is processed
+// automatically under `rule` and `list`.
+bool RuleProcessesProgram(int rule, std::wstring_view list, std::wstring_view program);
+
+// At every clipboard notification: notes the program in front, whose copy it is when the
+// clipboard has no owner window by the time the change is looked at.
+void NoteForegroundAtChange();
+
+// At the start of an automatic run, before anything is read: true when this change, made by
+// another program, is to be left as it is. The program behind it joins the recent programs, and
+// an armed skip is used up.
+bool LeaveCopyAlone(HWND window);
+
+// The one-shot skip; not stored.
+void ArmSkipNextCopy();
+void ToggleSkipNextCopy();
+bool SkipNextCopyArmed();
+
+// File names of the programs behind the last copies, newest first, each once, at most ten; kept
+// in memory only, for the rules dialog.
+inline constexpr size_t kRecentCopyPrograms = 10;
+std::vector<std::wstring> RecentCopyPrograms();
+void RememberCopyProgram(const std::wstring& program);
+void ForgetRecentCopyPrograms();

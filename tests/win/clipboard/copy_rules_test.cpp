@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "clipboard_fixture.h"
+#include "copy_rules.h"
+#include "options.h"
+#include "watch.h"
+
+namespace clipboard_test {
+namespace {
+
+// The copier window lives in this test program, so the rules name the test program's file.
+std::wstring ThisProgram() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::wstring(path).substr(std::wstring(path).find_last_of(L'\\') + 1);
+}
+
+const std::vector<Offer> kRichCopy = {UnicodeText(L"a b"), RegisteredFormat(L"HTML Format", "<b>a b</b>")};
+
+class CopyRulesTest : public ClipboardTest {
+protected:
+    void SetUp() override {
+        ClipboardTest::SetUp();
+        ForgetRecentCopyPrograms();
+        auto& o = ProcessingOptions;
+        o.DelSpace = o.SHOW_BALLOON = o.PLAY_SOUND = o.MultiDiv = true;  // none of it may touch a copy left alone
+        o.FileFolderCopy = 1;
+    }
+    void TearDown() override {
+        if (SkipNextCopyArmed()) ToggleSkipNextCopy();
+        ClipboardTest::TearDown();
+    }
+    // Every format stays, and no run, balloon or sound follows.
+    void ExpectLeftAlone() {
+        EXPECT_EQ(Runs(), 0u);
+        EXPECT_EQ(ClipboardText(), L"a b");
+        EXPECT_TRUE(ClipboardHas(L"HTML Format"));
+        EXPECT_TRUE(recorder_->balloons.empty());
+        EXPECT_TRUE(Record().sounds.empty());
+    }
+};
+
+TEST_F(CopyRulesTest, RuleDecidesWhoseCopiesAreProcessed) {
+    const std::wstring self = ThisProgram();
+    const struct {
+        int rule;
+        std::wstring list;
+        bool processed;
+    } cases[] = {
+        {AppRuleNone, self, true},           {AppRuleLeaveListed, L" other.exe ;" + self + L" ", false},
+        {AppRuleLeaveListed, L"other.exe", true}, {AppRuleOnlyListed, self, true},
+        {AppRuleOnlyListed, L"other.exe", false}, {AppRuleOnlyListed, L"", false},
+        {3, L"", true},  // an unknown rule from a damaged store is no rule
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.rule << " " << testing::PrintToString(c.list));
+        ProcessingOptions.APP_RULE = c.rule;
+        ProcessingOptions.APP_LIST = c.list;
+        runsBefore_ = ClipboardProcessingCount();
+        recorder_->Clear();
+        Record().sounds.clear();
+        ASSERT_TRUE(CopyAndWaitHandled(kRichCopy));
+        if (c.processed) EXPECT_EQ(ClipboardText(), L"ab");
+        else ExpectLeftAlone();
+    }
+}
+
+// Copied files follow the rule too; a forced run processes whatever is there.
+TEST_F(CopyRulesTest, FilesAreLeftAloneAndAForcedRunStillProcesses) {
+    ProcessingOptions.APP_RULE = AppRuleLeaveListed;
+    ProcessingOptions.APP_LIST = ThisProgram();
+    ASSERT_TRUE(CopyAndWaitHandled({DropList({L"C:\\w\\a.txt"})}));
+    EXPECT_TRUE(ClipboardHas(CF_HDROP));
+    ASSERT_TRUE(CopyAndWaitHandled(kRichCopy));
+    ExpectLeftAlone();
+    EXPECT_TRUE(ProcessClipboard(main_, true));
+    EXPECT_EQ(ClipboardText(), L"ab");
+}
+
+// The skip is used up by exactly one copy; the recent programs are newest first, each once, ten.
+TEST_F(CopyRulesTest, SkipLeavesExactlyTheNextCopyAloneAndTheProgramIsNoted) {
+    for (int i = 0; i < 12; ++i) RememberCopyProgram(L"p" + std::to_wstring(i) + L".exe");
+    ArmSkipNextCopy();
+    ASSERT_TRUE(CopyAndWaitHandled(kRichCopy));
+    ExpectLeftAlone();
+    ASSERT_TRUE(CopyAndWaitProcessed(L"n e x t"));
+    EXPECT_EQ(ClipboardText(), L"next");
+    const auto recent = RecentCopyPrograms();
+    ASSERT_EQ(recent.size(), kRecentCopyPrograms);
+    EXPECT_EQ(recent[0], ThisProgram());
+    EXPECT_EQ(recent[1], L"p11.exe");
+    EXPECT_EQ(recent.back(), L"p3.exe");
+}
+
+}  // namespace
+}  // namespace clipboard_test
