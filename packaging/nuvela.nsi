@@ -22,6 +22,8 @@ Target amd64-unicode  ; Nuvela is x64 only, and a 32-bit installer would not eve
 !define SETTINGS_KEY "Software\Tavernel\Nuvela"
 !define MAIN_WINDOW_CLASS "NuvelaClipboardText"
 !define SYNCHRONIZE 0x00100000
+!define SWP_NOZORDER 0x0004
+!define SWP_NOACTIVATE 0x0010
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -55,6 +57,8 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}.0"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW un.WidenUninstallButton
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE un.RestoreUninstallButton
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -99,6 +103,58 @@ FunctionEnd
 !macroend
 !insertmacro CHOOSE_LANGUAGE .onInit
 !insertmacro CHOOSE_LANGUAGE un.onInit
+
+; The full-width Japanese label is wider than the packaging tool's buttons. On the confirmation page,
+; the first, the Back button to its left is hidden, so the button grows to the left there, and is
+; put back as it was for the next page, where Back shows again.
+Var uninstallButtonRect
+Function un.WidenUninstallButton
+  StrCmp $LANGUAGE ${LANG_JAPANESE} 0 done
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  GetDlgItem $0 $HWNDPARENT 1
+  System::Call '*(i, i, i, i) p .s'
+  Pop $uninstallButtonRect
+  System::Call 'user32::GetWindowRect(p r0, p $uninstallButtonRect)'
+  System::Call 'user32::MapWindowPoints(p 0, p $HWNDPARENT, p $uninstallButtonRect, i 2)'
+  System::Call '*$uninstallButtonRect(i .r1, i .r2, i .r3, i .r4)'
+  IntOp $3 $3 - $1  ; width
+  IntOp $4 $4 - $2  ; height
+  IntOp $1 $1 - $3  ; twice as wide, the right edge kept
+  IntOp $3 $3 * 2
+  System::Call 'user32::SetWindowPos(p r0, p 0, i r1, i r2, i r3, i r4, i ${SWP_NOZORDER}|${SWP_NOACTIVATE})'
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $0
+  done:
+FunctionEnd
+
+Function un.RestoreUninstallButton
+  StrCmp $uninstallButtonRect "" done
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  GetDlgItem $0 $HWNDPARENT 1
+  System::Call '*$uninstallButtonRect(i .r1, i .r2, i .r3, i .r4)'
+  IntOp $3 $3 - $1
+  IntOp $4 $4 - $2
+  System::Call 'user32::SetWindowPos(p r0, p 0, i r1, i r2, i r3, i r4, i ${SWP_NOZORDER}|${SWP_NOACTIVATE})'
+  System::Free $uninstallButtonRect
+  StrCpy $uninstallButtonRect ""
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $0
+  done:
+FunctionEnd
 
 ; Ends a running Nuvela with its own /X and waits until its process is gone, so its files can be
 ; replaced or deleted. The process is opened before /X, while its window still names it.
