@@ -222,17 +222,45 @@ pages_dir=$(dirname "$NUVELA_DIST")/installer-pages
 rm -rf "$pages_dir"
 mkdir -p "$pages_dir"
 [[ -f $own_picture ]] || fail "no installer picture $own_picture"
-
 screen_digest() { import -window root -depth 8 rgb:- 2>/dev/null | md5sum; }
 
-# Waits until the screen differs from $1 (a digest) and then holds still, and saves it as $2.
-# Sets screen to the new digest.
+# The visible windows whose name starts with the product's name in either language: the installer
+# or uninstaller and its message box.
+setup_windows() { xdotool search --onlyvisible --name "^(Nuvela|ヌベラ) $version" 2>/dev/null || true; }
+setup_windows_shown() { (($(setup_windows | wc -l) == $1)); }
+
+press_return() {
+    local window
+    for window in $(setup_windows); do xdotool key --window "$window" Return 2>/dev/null; done
+}
+
+# Whether the left part of the page is the picture package.sh drew from the program icon, stretched
+# to the page: the welcome and finish pages, not the packaging tool's stock picture.
+picture_difference=
+shows_own_picture() {
+    local window
+    window=$(setup_windows | head -1)
+    [[ -n $window ]] || return 1
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    # The picture's place: the left third of the window, down to the line above the buttons.
+    picture_difference=$(import -window root -crop "$((WIDTH * 191 / 579))x$((HEIGHT * 410 / 472))+$X+$Y" \
+        -resize '164x314!' png:- | { compare -metric RMSE - "$own_picture" null: 2>&1 || true; } |
+        sed 's/.*(\(.*\))/\1/')
+    awk -v d="$picture_difference" 'BEGIN { exit !(d < 0.08) }'
+}
+
+# The uninstaller has removed everything and shows its last page, with no message box left.
+uninstaller_done() { [[ ! -e $install_dir ]] && setup_windows_shown 1; }
+
+# Waits until the screen has changed from the digest $1, holds still and the condition (the rest of
+# the arguments) holds; saves the screen as $2 and sets screen to its digest.
 screen=
-wait_for_new_page() {
-    local previous=$1 picture=$2 now last= deadline=$((SECONDS + 90))
+wait_for_page() {
+    local previous=$1 picture=$2 now last= deadline=$((SECONDS + 120))
+    shift 2
     while ((SECONDS < deadline)); do
         now=$(screen_digest)
-        if [[ $now != "$previous" && $now == "$last" ]]; then
+        if [[ $now != "$previous" && $now == "$last" ]] && "$@"; then
             import -window root "$picture"
             screen=$now
             return 0
@@ -240,53 +268,30 @@ wait_for_new_page() {
         last=$now
         sleep 0.5
     done
-    fail "the screen did not change to the next page ($(basename "$picture" .png))"
-}
-
-# The visible windows whose name starts with the product's name in either language.
-setup_windows() { xdotool search --onlyvisible --name "^(Nuvela|ヌベラ) $version" 2>/dev/null || true; }
-
-press_return() {
-    local window
-    for window in $(setup_windows); do xdotool key --window "$window" Return 2>/dev/null; done
-}
-
-# The welcome page's left part is the picture package.sh drew from the program icon, stretched to
-# the page; the packaging tool's stock picture would not match it.
-expect_own_picture() {
-    local window difference
-    window=$(setup_windows | head -1)
-    eval "$(xdotool getwindowgeometry --shell "$window")"
-    # Where the page puts it: the left third of the window, down to the line above the buttons.
-    difference=$(import -window root -crop "$((WIDTH * 191 / 579))x$((HEIGHT * 410 / 472))+$X+$Y" \
-        -resize '164x314!' png:- | { compare -metric RMSE - "$own_picture" null: 2>&1 || true; } |
-        sed 's/.*(\(.*\))/\1/')
-    awk -v d="$difference" 'BEGIN { exit !(d < 0.08) }' ||
-        fail "$1: the $2 page does not show Nuvela's picture (difference $difference)"
+    import -window root "$picture"
+    fail "the page $(basename "$picture" .png) did not come (waited for: $*; picture difference: $picture_difference)"
 }
 
 run_installer_by_keys() {
-    local lang=$1 shortcut=$2 setup_pid uninstall_dir
+    local lang=$1 shortcut=$2 setup_pid window file
     screen=$(screen_digest)
     NUVELA_LANG=$lang "$WINE" "$setup" &
     setup_pid=$!
-    wait_for_new_page "$screen" "$pages_dir/$lang-1-welcome.png"
-    expect_own_picture "$lang" welcome
+    wait_for_page "$screen" "$pages_dir/$lang-1-welcome.png" shows_own_picture
     press_return
-    wait_for_new_page "$screen" "$pages_dir/$lang-2-licence.png"
+    wait_for_page "$screen" "$pages_dir/$lang-2-licence.png" true
     press_return  # agrees
-    wait_for_new_page "$screen" "$pages_dir/$lang-3-folder.png"
+    wait_for_page "$screen" "$pages_dir/$lang-3-folder.png" true
     press_return  # installs
-    wait_for_new_page "$screen" "$pages_dir/$lang-4-finish.png"
+    wait_for_page "$screen" "$pages_dir/$lang-4-finish.png" shows_own_picture
+    # Four pages each took a key: without the welcome or the licence page the third key would have
+    # closed the installer from its finish page.
     kill -0 "$setup_pid" 2>/dev/null || fail "$lang: the installer ended before its finish page: a page is missing"
-    expect_own_picture "$lang" finish
-    local window
-    for window in $(setup_windows); do xdotool key --window "$window" alt+r 2>/dev/null; done  # no start of Nuvela this time
+    for window in $(setup_windows); do xdotool key --window "$window" alt+r 2>/dev/null; done  # no start of Nuvela
     press_return
     timeout 90 tail --pid="$setup_pid" -f /dev/null || fail "$lang: the installer did not end on its finish page"
     wait "$setup_pid" || fail "$lang: the installer exited with $?"
     timeout 120 "$WINESERVER" -w || fail "the prefix did not come to rest after the installer"
-    local file
     for file in "${installed_files[@]}"; do
         [[ -f $install_dir/$file ]] || fail "$lang: $file was not installed"
     done
@@ -294,11 +299,11 @@ run_installer_by_keys() {
 
     screen=$(screen_digest)
     NUVELA_LANG=$lang "$WINE" "$install_dir/Uninstall.exe"
-    wait_for_new_page "$screen" "$pages_dir/$lang-5-uninstall.png"
+    wait_for_page "$screen" "$pages_dir/$lang-5-uninstall.png" setup_windows_shown 1
     press_return
-    wait_for_new_page "$screen" "$pages_dir/$lang-6-settings-question.png"
+    wait_for_page "$screen" "$pages_dir/$lang-6-settings-question.png" setup_windows_shown 2
     press_return  # No, the default: the settings are kept
-    wait_for_new_page "$screen" "$pages_dir/$lang-7-uninstalled.png"
+    wait_for_page "$screen" "$pages_dir/$lang-7-uninstalled.png" uninstaller_done
     press_return
     timeout 120 "$WINESERVER" -w || fail "the prefix did not come to rest after the uninstaller"
     expect_nothing_installed_left
