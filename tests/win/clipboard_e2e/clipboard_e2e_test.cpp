@@ -189,7 +189,7 @@ TEST_F(ClipboardE2eTest, DelayedProcessingRunsOnceForThreeQuickCopies) {
 // order of the lines and the end of the cycle on a new copy are checked in-process, where each step
 // can be seen as it is made: seen from here, a stall longer than the interval hides a step, so
 // this only waits, with a generous deadline, until each line has been on the clipboard as Nuvela's.
-TEST_F(ClipboardE2eTest, MultiDivReCopiesTheLinesInOrderAndANewCopyIsProcessed) {
+TEST_F(ClipboardE2eTest, MultiDivReCopiesEveryLineAndANewCopyIsProcessed) {
     Start({{L"MultiDiv", L"1"}, {L"MultiDivSec", L"500"}});
     ASSERT_TRUE(nuvelaWindow);
     CopyText(copier_, L"a\r\nb\r\nc");
