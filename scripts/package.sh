@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the files a Windows user downloads, in build/dist/: Nuvela-<version>-x64.zip (the program,
 # Convert.def, the help, nuvela-filter.exe, read-mes in Japanese and English, the terms) and
-# Nuvela-<version>-setup.exe, a per-user installer made with NSIS.
+# Nuvela-<version>-setup.exe, a per-user installer made with NSIS (its pages' picture drawn here
+# from the program icon).
 #
 #   scripts/package.sh [--tree DIR] [--out DIR]
 #
@@ -49,8 +50,16 @@ rm -f "$zip_file"
     README-ja.txt README-en.txt LICENSE.txt)
 echo "package: $zip_file"
 
+# The installer's welcome and finish pages show a 164x314 picture beside their text: the program's
+# icon, drawn from its largest image, on the icon's own blue.
+icon=$NUVELA_ROOT/resources/icons/program.ico
+largest=$(identify -format '%w %p\n' "$icon" | sort -n | tail -1 | cut -d' ' -f2)
+picture=$tree/installer-picture.bmp
+convert -size 164x314 gradient:'#1e88e5-#0d47a1' \( "$icon[$largest]" -resize 96x96 \) \
+    -gravity north -geometry +0+56 -composite -type TrueColor BMP3:"$picture"
+
 setup_file=$out/Nuvela-$version-setup.exe
 rm -f "$setup_file"
 makensis -V2 -DVERSION="$version" -DCOMPANY="$company" -DCOPYRIGHT="$copyright" -DSTAGE="$stage" \
-    -DICON="$NUVELA_ROOT/resources/icons/program.ico" -DOUTFILE="$setup_file" "$NUVELA_ROOT/packaging/nuvela.nsi"
+    -DICON="$icon" -DPICTURE="$picture" -DOUTFILE="$setup_file" "$NUVELA_ROOT/packaging/nuvela.nsi"
 echo "package: $setup_file"

@@ -4,10 +4,15 @@
 # processes a copy made by an X11 program and ends on /X; an installation over a running Nuvela
 # ends it first; the silent uninstaller ends a running Nuvela, removes everything it installed and
 # the start-up shortcuts of either language, and keeps the settings (registry and ini file) unless
-# /REMOVESETTINGS is given. Run by scripts/test.sh with WINE, WINESERVER, NUVELA_DIST (where
-# scripts/package.sh wrote the installer) and DISPLAY set.
+# /REMOVESETTINGS is given. Then, in Japanese and in English, a user's run driven by keys: the
+# welcome page with Nuvela's own picture, the licence, the folder and the finish page, and the
+# uninstaller's pages with its settings question; a picture of every page is kept in
+# build/installer-pages. Run by scripts/test.sh with WINE, WINESERVER, NUVELA_DIST (where
+# scripts/package.sh wrote the installer), WIN_BUILD (the tree it packaged) and DISPLAY set.
 set -euo pipefail
-: "${WINE:?}" "${WINESERVER:?}" "${NUVELA_DIST:?}" "${DISPLAY:?}"
+: "${WINE:?}" "${WINESERVER:?}" "${NUVELA_DIST:?}" "${WIN_BUILD:?}" "${DISPLAY:?}"
+own_picture=$WIN_BUILD/installer-picture.bmp  # drawn by scripts/package.sh
+source "$(dirname "$0")/../../scripts/common.sh"  # link_cjk_font, for the Japanese pages
 
 setup_files=("$NUVELA_DIST"/Nuvela-*-setup.exe)
 if ((${#setup_files[@]} != 1)) || [[ ! -f ${setup_files[0]} ]]; then
@@ -39,13 +44,50 @@ fail() {
 
 "$WINE" wineboot -i >/dev/null 2>&1
 "$WINESERVER" -w
+link_cjk_font
+# The silent round trip in English: the installer speaks the program's language (see the key-driven
+# runs at the end), and its entry and shortcut are named in it.
+export NUVELA_LANG=EN
 
-# The data of one registry value as reg.exe prints it ("0x1" for a DWORD); fails when missing.
-registry_value() {
-    "$WINE" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
-        sed -n "s/^ *$2 *REG_[A-Z_]* *//Ip" | grep .
+# Lists a key with reg.exe once, into key_listing; returns 1 only when reg says the key is not
+# there. A reg that fails for any other reason (a Wine start failing on a loaded machine) is tried
+# again, and its status and output are shown when it keeps failing.
+key_listing=
+read_registry_key() {
+    local attempt output status=0
+    for attempt in 1 2 3 4 5; do
+        status=0
+        output=$("$WINE" reg query "$1" 2>&1) || status=$?
+        output=$(tr -d '\r' <<<"$output")
+        if ((status == 0)); then
+            key_listing=$output
+            return 0
+        fi
+        if ((status == 1)) && [[ $output == *"Unable to find the specified registry key"* ]]; then return 1; fi
+        sleep 2
+    done
+    fail "reg query $1 failed $attempt times, last with status $status: $output"
 }
-registry_key_exists() { "$WINE" reg query "$1" >/dev/null 2>&1; }
+
+# The data of the value named exactly $1 in key_listing ("0x1" for a DWORD); fails when missing.
+# Value names are compared without regard to case, as Windows does (Wine writes "StartUp").
+listed_value() {
+    local line prefix="    $1    REG_"
+    while IFS= read -r line; do
+        if [[ ${line,,} == "${prefix,,}"* ]]; then
+            line=${line:${#prefix}}  # the rest of the type name, four spaces, the data
+            [[ $line == *"    "* ]] && printf '%s\n' "${line#*    }"
+            return 0
+        fi
+    done <<<"$key_listing"
+    return 1
+}
+
+registry_value() {
+    read_registry_key "$1" || return 1
+    listed_value "$2"
+}
+registry_key_absent() { ! read_registry_key "$1"; }
 
 # A folder of the user's profile where Windows programs find it (Wine's Startup is "StartUp").
 shell_folder() {
@@ -78,8 +120,11 @@ expect_nuvela_ended() {
     nuvela_pid=
 }
 
+# Once the installer has returned, whatever it set going in the prefix is left to end before the
+# installation is looked at.
 install_silently() {
     "$WINE" "$setup" /S || fail "the installer exited with $?"
+    timeout 120 "$WINESERVER" -w || fail "the prefix did not come to rest after the installer"
     local file
     for file in "${installed_files[@]}"; do
         [[ -f $install_dir/$file ]] || fail "$file was not installed into $install_dir"
@@ -102,9 +147,10 @@ expect_nothing_installed_left() {
         [[ ! -e $install_dir ]] || fail "left behind: $(ls -A "$install_dir")"
     fi
     [[ ! -e $start_menu_shortcut ]] || fail "the Start-menu shortcut is left"
+    [[ ! -e $(dirname "$start_menu_shortcut")/ヌベラ.lnk ]] || fail "the Japanese Start-menu shortcut is left"
     [[ ! -e $startup_folder/Nuvela.lnk ]] || fail "the English start-up shortcut is left"
     [[ ! -e $startup_folder/ヌベラ.lnk ]] || fail "the Japanese start-up shortcut is left"
-    ! registry_key_exists "$uninstall_key" || fail "the uninstall entry is left"
+    registry_key_absent "$uninstall_key" || fail "the uninstall entry is left"
 }
 
 # --- Install, and the entry in the installed programs.
@@ -119,10 +165,11 @@ expected_values=(
     "NoModify=0x1"
     "NoRepair=0x1"
 )
+read_registry_key "$uninstall_key" || fail "no uninstall entry"
 for pair in "${expected_values[@]}"; do
     name=${pair%%=*}
     expected=${pair#*=}
-    actual=$(registry_value "$uninstall_key" "$name") || fail "uninstall entry without $name"
+    actual=$(listed_value "$name") || fail "uninstall entry without $name"
     [[ $actual == "$expected" ]] || fail "uninstall entry $name is '$actual', expected '$expected'"
 done
 
@@ -167,6 +214,102 @@ expect_nuvela_ended "the installer over it"
 add_what_nuvela_makes
 uninstall_silently /REMOVESETTINGS
 expect_nothing_installed_left
-! registry_key_exists 'HKCU\Software\Tavernel' || fail "the settings were not removed"
+registry_key_absent 'HKCU\Software\Tavernel' || fail "the settings were not removed"
+
+# --- A user's run in each language, driven by keys on the display: every page is there and shows
+# what it should, and leaves a picture of itself.
+pages_dir=$(dirname "$NUVELA_DIST")/installer-pages
+rm -rf "$pages_dir"
+mkdir -p "$pages_dir"
+[[ -f $own_picture ]] || fail "no installer picture $own_picture"
+screen_digest() { import -window root -depth 8 rgb:- 2>/dev/null | md5sum; }
+
+# The visible windows whose name starts with the product's name in either language: the installer
+# or uninstaller and its message box.
+setup_windows() { xdotool search --onlyvisible --name "^(Nuvela|ヌベラ) $version" 2>/dev/null || true; }
+setup_windows_shown() { (($(setup_windows | wc -l) == $1)); }
+
+press_return() {
+    local window
+    for window in $(setup_windows); do xdotool key --window "$window" Return 2>/dev/null; done
+}
+
+# Whether the left part of the page is the picture package.sh drew from the program icon, stretched
+# to the page: the welcome and finish pages, not the packaging tool's stock picture.
+picture_difference=
+shows_own_picture() {
+    local window
+    window=$(setup_windows | head -1)
+    [[ -n $window ]] || return 1
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    # The picture's place: the left third of the window, down to the line above the buttons.
+    picture_difference=$(import -window root -crop "$((WIDTH * 191 / 579))x$((HEIGHT * 410 / 472))+$X+$Y" \
+        -resize '164x314!' png:- | { compare -metric RMSE - "$own_picture" null: 2>&1 || true; } |
+        sed 's/.*(\(.*\))/\1/')
+    awk -v d="$picture_difference" 'BEGIN { exit !(d < 0.08) }'
+}
+
+# The uninstaller has removed everything and shows its last page, with no message box left.
+uninstaller_done() { [[ ! -e $install_dir ]] && setup_windows_shown 1; }
+
+# Waits until the screen has changed from the digest $1, holds still and the condition (the rest of
+# the arguments) holds; saves the screen as $2 and sets screen to its digest.
+screen=
+wait_for_page() {
+    local previous=$1 picture=$2 now last= deadline=$((SECONDS + 120))
+    shift 2
+    while ((SECONDS < deadline)); do
+        now=$(screen_digest)
+        if [[ $now != "$previous" && $now == "$last" ]] && "$@"; then
+            import -window root "$picture"
+            screen=$now
+            return 0
+        fi
+        last=$now
+        sleep 0.5
+    done
+    import -window root "$picture"
+    fail "the page $(basename "$picture" .png) did not come (waited for: $*; picture difference: $picture_difference)"
+}
+
+run_installer_by_keys() {
+    local lang=$1 shortcut=$2 setup_pid window file
+    screen=$(screen_digest)
+    NUVELA_LANG=$lang "$WINE" "$setup" &
+    setup_pid=$!
+    wait_for_page "$screen" "$pages_dir/$lang-1-welcome.png" shows_own_picture
+    press_return
+    wait_for_page "$screen" "$pages_dir/$lang-2-licence.png" true
+    press_return  # agrees
+    wait_for_page "$screen" "$pages_dir/$lang-3-folder.png" true
+    press_return  # installs
+    wait_for_page "$screen" "$pages_dir/$lang-4-finish.png" shows_own_picture
+    # Four pages each took a key: without the welcome or the licence page the third key would have
+    # closed the installer from its finish page.
+    kill -0 "$setup_pid" 2>/dev/null || fail "$lang: the installer ended before its finish page: a page is missing"
+    for window in $(setup_windows); do xdotool key --window "$window" alt+r 2>/dev/null; done  # no start of Nuvela
+    press_return
+    timeout 90 tail --pid="$setup_pid" -f /dev/null || fail "$lang: the installer did not end on its finish page"
+    wait "$setup_pid" || fail "$lang: the installer exited with $?"
+    timeout 120 "$WINESERVER" -w || fail "the prefix did not come to rest after the installer"
+    for file in "${installed_files[@]}"; do
+        [[ -f $install_dir/$file ]] || fail "$lang: $file was not installed"
+    done
+    [[ -f $(dirname "$start_menu_shortcut")/$shortcut ]] || fail "$lang: no Start-menu shortcut $shortcut"
+
+    screen=$(screen_digest)
+    NUVELA_LANG=$lang "$WINE" "$install_dir/Uninstall.exe"
+    wait_for_page "$screen" "$pages_dir/$lang-5-uninstall.png" setup_windows_shown 1
+    press_return
+    wait_for_page "$screen" "$pages_dir/$lang-6-settings-question.png" setup_windows_shown 2
+    press_return  # No, the default: the settings are kept
+    wait_for_page "$screen" "$pages_dir/$lang-7-uninstalled.png" uninstaller_done
+    press_return
+    timeout 120 "$WINESERVER" -w || fail "the prefix did not come to rest after the uninstaller"
+    expect_nothing_installed_left
+}
+
+run_installer_by_keys JA ヌベラ.lnk
+run_installer_by_keys EN Nuvela.lnk
 
 echo "installer round trip of $version passed"
