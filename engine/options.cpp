@@ -80,8 +80,12 @@ constexpr OptionField kFields[] = {
     Text(L"MUL_BY_N", &R::MUL_BY_N, L"1"),
     Flag(L"NoOpeningDlg", &R::NoOpeningDlg, 0),
     Flag(L"BIGDIALOG", &R::BIGDIALOG, 0),
+    Flag(L"CLN_INVISIBLE", &R::CLN_INVISIBLE, 0),
+    Flag(L"CLN_SPACES", &R::CLN_SPACES, 0),
+    Flag(L"CLN_QUOTES", &R::CLN_QUOTES, 0),
+    Integer(L"CLN_NORMALIZE", &R::CLN_NORMALIZE, 0),
+    Flag(L"CLN_UNWRAP", &R::CLN_UNWRAP, 0),
 };
-static_assert(std::size(kFields) == 57);
 
 bool IsOneOf(int value, std::initializer_list<int> allowed) {
     return std::find(allowed.begin(), allowed.end(), value) != allowed.end();
@@ -96,6 +100,7 @@ int CheckedInteger(std::wstring_view key, int value) {
         return IsOneOf(value, {0, 100, 200, 500, 700, 1000}) ? value : 1000;
     if (key == L"ALPHA_FLOATING" || key == L"ALPHA_FLOATING2")
         return value >= 0 && value <= 255 ? value : 255;
+    if (key == L"CLN_NORMALIZE") return IsOneOf(value, {0, 1, 2}) ? value : 0;
     return value;
 }
 

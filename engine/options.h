@@ -64,6 +64,11 @@ struct ProcessingOptionsRecord {
     std::wstring MUL_BY_N = L"1";
     bool NoOpeningDlg = false;
     bool BIGDIALOG = false;
+    bool CLN_INVISIBLE = false;
+    bool CLN_SPACES = false;
+    bool CLN_QUOTES = false;
+    int CLN_NORMALIZE = 0;  // 0 none, 1 NFC, 2 NFKC
+    bool CLN_UNWRAP = false;
 
     bool operator==(const ProcessingOptionsRecord&) const = default;
 };
@@ -85,7 +90,7 @@ struct OptionField {
     const wchar_t* defaultText = L"";  // Text
 };
 
-// All 57 keys in table order; BIGDIALOG is the last.
+// All keys in table order: the 57 up to BIGDIALOG, then the text cleanup's.
 std::span<const OptionField> OptionFields();
 const OptionField* FindOptionField(std::wstring_view key);
 
