@@ -1,19 +1,24 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <set>
+#include <string_view>
 
 #include "options.h"
 
 namespace {
 
-TEST(OptionFields, UniqueKeysEndingWithBigDialog) {
+TEST(OptionFields, UniqueKeysWithTheCleanupKeysAfterBigDialog) {
     const auto fields = OptionFields();
     ASSERT_FALSE(fields.empty());
     std::set<std::wstring> keys;
     for (const OptionField& field : fields) keys.insert(field.key);
     EXPECT_EQ(keys.size(), fields.size());
     EXPECT_STREQ(fields.front().key, L"FileFolderCopy");
-    EXPECT_STREQ(fields.back().key, L"BIGDIALOG");
+    ASSERT_GE(fields.size(), 62u);
+    EXPECT_STREQ(fields[56].key, L"BIGDIALOG");
+    const wchar_t* const cleanup[] = {L"CLN_INVISIBLE", L"CLN_SPACES", L"CLN_QUOTES", L"CLN_NORMALIZE", L"CLN_UNWRAP"};
+    for (std::size_t i = 0; i < std::size(cleanup); ++i) EXPECT_STREQ(fields[57 + i].key, cleanup[i]);
 }
 
 // The table's defaults and the record's initial values must never drift apart.
@@ -42,7 +47,9 @@ TEST(OptionFields, EachFieldWritesItsOwnMember) {
         if (field.kind == OptionKind::Text)
             StoreLoadedText(record, field, L"7");
         else
-            StoreLoadedInteger(record, field, field.defaultInteger == 1 ? 0 : 200);
+            // CLN_NORMALIZE takes 0-2 only and would load 200 as its default.
+            StoreLoadedInteger(record, field,
+                               field.defaultInteger == 1 ? 0 : std::wstring_view(field.key) == L"CLN_NORMALIZE" ? 2 : 200);
         EXPECT_FALSE(SameValue(record, fresh, field));
         for (const OptionField& other : OptionFields()) {
             if (&other != &field) {
@@ -68,6 +75,8 @@ TEST(OptionFields, LoadChecksCorrectOutOfRangeValues) {
         {L"ALPHA_FLOATING", 256, 255}, {L"ALPHA_FLOATING2", -1, 255}, {L"SK1_VKEY", 300, 44},
         {L"SK2_VKEY", -1, 255},        {L"DelSpace", 7, 1},           {L"DelSpace", -2, 1},
         {L"LEFT_FLOATING", -32000, -32000}, {L"CMDLINE_CHARCODE", 9, 9},
+        {L"CLN_NORMALIZE", 2, 2},      {L"CLN_NORMALIZE", 3, 0},      {L"CLN_NORMALIZE", -1, 0},
+        {L"CLN_UNWRAP", 5, 1},
     };
     for (const LoadCheckCase& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.key)) + " " + std::to_string(c.stored));

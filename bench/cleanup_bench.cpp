@@ -1,0 +1,122 @@
+// The text cleanup: the line stage's pipeline over the 25 MB text with all five cleanup settings on,
+// against the same pipeline with them off, measured in the same run (in process, and on the host
+// through nuvela-filter from file to file); then a 10 MB single line and a 10 MB single paragraph
+// against a quarter of each, to show that no stage grows faster than the text.
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+#include <string>
+
+#include "bench_support.h"
+#include "options.h"
+#include "pipeline.h"
+#include "text_cleanup.h"
+#include "utf8.h"
+
+namespace {
+
+constexpr const char* kLineOptions[] = {"FEL_TRIMLEFT", "FEL_TRIMLEFT_FPSPACE", "FEL_TRIMLEFT_TAB",
+                                        "FEL_TRIMLEFT_ZERO", "FEL_TRIMLEFT_FPZERO", "FEL_TRIMRIGHT",
+                                        "FEL_TRIMRIGHT_FPSPACE", "FEL_TRIMRIGHT_TAB", "FEL_SORTASC", "FEL_UNIQ",
+                                        "FEL_DELBLANKLINE", "TAB4SPACE", "LC_LF"};
+constexpr const char* kCleanupOptions[] = {"CLN_INVISIBLE", "CLN_SPACES", "CLN_QUOTES", "CLN_UNWRAP"};
+
+void SetOptions(bool cleanup) {
+    ProcessingOptions = {};
+    ProcessingOptionsRecord& o = ProcessingOptions;
+    o.FEL_TRIMLEFT = o.FEL_TRIMLEFT_FPSPACE = o.FEL_TRIMLEFT_TAB = o.FEL_TRIMLEFT_ZERO = o.FEL_TRIMLEFT_FPZERO = true;
+    o.FEL_TRIMRIGHT = o.FEL_TRIMRIGHT_FPSPACE = o.FEL_TRIMRIGHT_TAB = true;
+    o.FEL_SORTASC = o.FEL_UNIQ = o.FEL_DELBLANKLINE = o.TAB4SPACE = o.LC_LF = true;
+    o.CLN_INVISIBLE = o.CLN_SPACES = o.CLN_QUOTES = o.CLN_UNWRAP = cleanup;
+    o.CLN_NORMALIZE = cleanup ? kNormalizeNfc : kNormalizeNone;
+}
+
+double TimeProcessText(const std::wstring& text, int runs) {
+    return BestSeconds(runs, [&] {
+        std::wstring output;
+        ProcessText(L"", text.c_str(), output);
+    });
+}
+
+// Prose as it comes out of a PDF or a web page: every unit the cleanup acts on, and hyphenated words.
+std::wstring MakeWebText(std::size_t units, bool lineBreaks) {
+    static const wchar_t* const pieces[] = {
+        L"The exam-", L"ple\x00A0shows ", L"\x201Cquoted\x201D ", L"it\x2019s ", L"a\x200B", L"\x2014dash ",
+        L"more\x2026 ", L"\x65E5\x672C\x8A9E\x306E", L"\x6587\x7AE0", L"Cafe\x0301 ", L"\xFF83\xFF9E\xFF70\xFF80 ",
+        L"\x202Abidi\x202C ", L"word ", L"\x3000",
+    };
+    std::wstring text;
+    text.reserve(units + 64);
+    for (std::size_t i = 0; text.size() < units; ++i) {
+        text += pieces[i % std::size(pieces)];
+        if (lineBreaks && i % 7 == 6) text += i % 3 == 0 ? L"\r\n" : L"\n";  // never a blank line
+    }
+    text.resize(units);
+    return text;
+}
+
+void PrintGrowth(const char* name, bool lineBreaks) {
+    SetOptions(true);
+    ProcessingOptions.CLN_NORMALIZE = kNormalizeNfkc;  // the stage that rewrites the most
+    const std::wstring quarter = MakeWebText(2'500'000, lineBreaks);
+    const std::wstring whole = MakeWebText(10'000'000, lineBreaks);
+    const double small = TimeProcessText(quarter, 3);
+    const double large = TimeProcessText(whole, 3);
+    std::printf("cleanup, %s, 10 MB: %.3f s = %.2fx the 2.5 MB time (%.3f s) for 4x the text (quadratic: 16x)\n",
+                name, large, large / small, small);
+}
+
+std::string FilterCommand(const std::string& file, bool cleanup) {
+#ifdef NUVELA_FILTER_PROGRAM
+    std::string command = "'" NUVELA_FILTER_PROGRAM "'";
+    for (const char* key : kLineOptions) command += std::string(" --set ") + key + "=1";
+    if (cleanup) {
+        for (const char* key : kCleanupOptions) command += std::string(" --set ") + key + "=1";
+        command += " --set CLN_NORMALIZE=1";
+    }
+    return command + " < '" + file + "' > /dev/null";
+#else
+    (void)file;
+    (void)cleanup;
+    return {};
+#endif
+}
+
+void PrintFilterRatio(const std::wstring& text, int runs) {
+    const std::string off = FilterCommand("", false);
+    if (off.empty() || !ShellAvailable()) return;
+    const auto file = ScratchFile("text-25MB.txt");
+    WriteFile(file, EncodeUtf8(text));
+    bool ran = true;
+    const double without = BestSeconds(runs, [&] { ran = RunShellCommand(FilterCommand(file.string(), false)) && ran; });
+    const double with = BestSeconds(runs, [&] { ran = RunShellCommand(FilterCommand(file.string(), true)) && ran; });
+    if (!ran) {
+        std::printf("cleanup 25 MB through nuvela-filter: the filter failed\n");
+        return;
+    }
+    std::printf("cleanup 25 MB through nuvela-filter, file to file: all five on %.3f s, off %.3f s, ratio %.2f "
+                "(target <= 1.5)\n", with, without, with / without);
+}
+
+}  // namespace
+
+// Takes no options; "--quick" from scripts/bench.sh changes nothing, as no case here is of 100 MB.
+int main() {
+    std::size_t lines = 0;
+    const std::wstring text = MakeLineStageText(25'000'000, lines, false);
+    constexpr int kRuns = 5;
+    // Alternating runs, so a busy spell of the shared machine falls on both sides alike.
+    double without = 1e300, with = 1e300;
+    for (int round = 0; round < kRuns; ++round) {
+        SetOptions(false);
+        without = std::min(without, TimeProcessText(text, 1));
+        SetOptions(true);
+        with = std::min(with, TimeProcessText(text, 1));
+    }
+    std::printf("cleanup 25 MB, %zu lines, every line option: all five on %.3f s, off %.3f s, ratio %.2f "
+                "(target <= 1.5)\n", lines, with, without, with / without);
+    PrintFilterRatio(text, kRuns);
+    PrintGrowth("one line", false);
+    PrintGrowth("one paragraph", true);
+    return 0;
+}
