@@ -192,8 +192,10 @@ void NormalizeUnicode(std::wstring& text, NormalizationChoice choice) {
     const NormalForm form = choice == kNormalizeNfkc ? NormalForm::KC : NormalForm::C;
     if (NormalizeWithPlatform(text, form)) return;
     PendingNotification::Append(
-        Tr(L"このテキストはUnicode正規化できないため、正規化せずにそのまま残しました(不正なサロゲートなど)。",
-           L"The text could not be Unicode-normalized (an invalid surrogate, for example), so it was left as it is."),
+        Tr(L"システムが受け付けなかったため、Unicode 正規化をせずにテキストをそのまま残しました"
+           L"（不正なサロゲートや U+FFFF などの非文字が含まれている可能性があります）。",
+           L"Unicode normalization was skipped and the text left as it is: the system refused it (it may hold a "
+           L"lone surrogate or a noncharacter such as U+FFFF)."),
         SeverityWarning);
 }
 

@@ -5,5 +5,5 @@
 enum class NormalForm { C, KC };
 
 // Replaces `text` by its normal form; false, with `text` unchanged, when the platform refuses the
-// text (lone surrogates, for one) or cannot finish.
+// text (lone surrogates and noncharacters such as U+FFFF) or cannot finish.
 [[nodiscard]] bool NormalizeWithPlatform(std::wstring& text, NormalForm form);

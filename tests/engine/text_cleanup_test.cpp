@@ -153,7 +153,10 @@ TEST_F(TextCleanupTest, NormalizationAgreesOnEveryPlatform) {
 }
 
 TEST_F(TextCleanupTest, TextThePlatformRefusesStaysWithAWarning) {
-    for (const std::wstring& input : {std::wstring(L"e\x0301 \xD800 x"), std::wstring(L"\xDC00" L"e\x0301")}) {
+    // Lone surrogates and noncharacters (U+FFFF, U+FDD0, U+1FFFE).
+    for (const std::wstring& input : {std::wstring(L"e\x0301 \xD800 x"), std::wstring(L"\xDC00" L"e\x0301"),
+                                      std::wstring(L"e\x0301\xFFFF"), std::wstring(L"\xFDD0" L"e\x0301"),
+                                      std::wstring(L"e\x0301\xD83F\xDFFE")}) {
         PendingNotification::Clear();
         ProcessingOptions = {};
         ProcessingOptions.CLN_NORMALIZE = kNormalizeNfkc;
