@@ -152,6 +152,29 @@ TEST_F(TextCleanupTest, NormalizationAgreesOnEveryPlatform) {
     EXPECT_EQ(PendingNotification::Text(), L"");
 }
 
+std::wstring Repeated(std::u8string_view piece, int times) {
+    std::wstring text;
+    for (int i = 0; i < times; ++i) text += U(piece);
+    return text;
+}
+
+// Long enough to be normalised piece by piece on Windows, with marks right after the cuts and a
+// long run of jamo that offers no place to cut.
+TEST_F(TextCleanupTest, LongTextNormalizesAsAWhole) {
+    const std::wstring input = Repeated(u8"Cafe\u0301 \uFF83\uFF9E\uFF70\uFF80", 500) +
+                               Repeated(u8"\u0435\u0308", 600) + Repeated(u8"\u1100\u1161", 400);
+    const std::wstring nfc = Repeated(u8"Caf\u00E9 \uFF83\uFF9E\uFF70\uFF80", 500) + Repeated(u8"\u0451", 600) +
+                             Repeated(u8"\uAC00", 400);
+    const std::wstring nfkc = Repeated(u8"Caf\u00E9 \u30C7\u30FC\u30BF", 500) + Repeated(u8"\u0451", 600) +
+                              Repeated(u8"\uAC00", 400);
+    for (const auto& [choice, expected] : {std::pair{kNormalizeNfc, nfc}, std::pair{kNormalizeNfkc, nfkc}}) {
+        std::wstring text = input;
+        NormalizeUnicode(text, choice);
+        EXPECT_TRUE(text == expected) << "form " << choice;
+    }
+    EXPECT_EQ(PendingNotification::Text(), L"");
+}
+
 TEST_F(TextCleanupTest, TextThePlatformRefusesStaysWithAWarning) {
     // Lone surrogates and noncharacters (U+FFFF, U+FDD0, U+1FFFE).
     for (const std::wstring& input : {std::wstring(L"e\x0301 \xD800 x"), std::wstring(L"\xDC00" L"e\x0301"),
