@@ -51,8 +51,18 @@ char32_t CodePointBefore(std::wstring_view text, std::size_t end) {
 }
 
 bool IsInvisible(wchar_t c) {
+    if (c < 0x00AD) return false;  // settles almost every unit
     return c == 0x00AD || c == 0x180E || c == 0x200B || (c >= 0x2060 && c <= 0x2064) || c == 0xFEFF ||
            (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+// Characters already in normal form that never combine with a neighbour (checked against ICU): a
+// text of these alone needs no call to the platform, whose own check costs a copy or more.
+bool IsPlainlyNormal(wchar_t c, NormalizationChoice choice) {
+    if (c < (choice == kNormalizeNfc ? 0x0300 : 0x00A0)) return true;
+    return (c >= 0x3041 && c <= 0x3096) || (c >= 0x30A1 && c <= 0x30FA) || (c >= 0x4E00 && c <= 0x9FFF) ||
+           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x0410 && c <= 0x044F) ||
+           (c >= (choice == kNormalizeNfc ? 0x3000 : 0x3001) && c <= 0x3029);  // U+3000 is a space in NFKC
 }
 
 bool IsOddSpace(wchar_t c) {
@@ -114,21 +124,30 @@ bool StartsListItem(std::wstring_view line) {
 
 bool IsBlankLine(std::wstring_view line) { return std::all_of(line.begin(), line.end(), IsJoinBlank); }
 
-// Appends line B to `joined`, which ends with line A, across a removed break.
-void JoinAcrossBreak(std::wstring& joined, std::wstring_view next) {
-    while (!joined.empty() && IsJoinBlank(joined.back())) joined.pop_back();
+// The joined text is kept in place, in text[0, written): a join never makes the text longer, so
+// what is written never reaches what is still to be read, and a 10 MB paragraph needs no copy.
+void MoveDown(std::wstring& text, std::size_t& written, std::wstring_view piece) {
+    wchar_t* const to = text.data() + written;
+    if (piece.data() != to) std::copy(piece.begin(), piece.end(), to);  // `to` lies before the piece
+    written += piece.size();
+}
+
+// Appends line B across a removed break to the joined text, which ends with line A.
+void JoinAcrossBreak(std::wstring& text, std::size_t& written, std::wstring_view next) {
+    while (written > 0 && IsJoinBlank(text[written - 1])) --written;
     std::size_t start = 0;
     while (start < next.size() && IsJoinBlank(next[start])) ++start;
     next.remove_prefix(start);
     // Both lines hold more than blanks, so neither side is empty here.
+    const std::wstring_view joined(text.data(), written);
     const char32_t first = CodePointAt(next, 0);
-    const std::size_t end = joined.size();
-    if (joined.back() == L'-' && end >= 2 && IsLetter(CodePointBefore(joined, end - 1)) && IsLowercaseLetter(first)) {
-        joined.pop_back();  // "exam-" + "ple": a word the line end split
-    } else if (!IsCjk(CodePointBefore(joined, end)) && !IsCjk(first)) {
-        joined += L' ';
+    if (joined.back() == L'-' && written >= 2 && IsLetter(CodePointBefore(joined, written - 1)) &&
+        IsLowercaseLetter(first)) {
+        --written;  // "exam-" + "ple": a word the line end split
+    } else if (!IsCjk(CodePointBefore(joined, written)) && !IsCjk(first)) {
+        text[written++] = L' ';  // where the break was
     }
-    joined += next;
+    MoveDown(text, written, next);
 }
 
 struct Line {
@@ -158,7 +177,11 @@ void ApplyTextCleanup(const ProcessingOptionsRecord& o, std::wstring& text) {
     if (o.CLN_UNWRAP) JoinParagraphLines(text);
 }
 
-void DeleteInvisibleCharacters(std::wstring& text) { std::erase_if(text, IsInvisible); }
+void DeleteInvisibleCharacters(std::wstring& text) {
+    // Reading alone is cheaper than moving every unit, and most texts hold none of them.
+    const auto first = std::find_if(text.begin(), text.end(), IsInvisible);
+    if (first != text.end()) text.erase(std::remove_if(first, text.end(), IsInvisible), text.end());
+}
 
 void ReplaceOddSpaces(std::wstring& text) {
     std::replace_if(text.begin(), text.end(), IsOddSpace, L' ');
@@ -189,6 +212,7 @@ void PlainQuotesAndDashes(std::wstring& text) {
 
 void NormalizeUnicode(std::wstring& text, NormalizationChoice choice) {
     if (text.empty() || choice == kNormalizeNone) return;
+    if (std::all_of(text.begin(), text.end(), [choice](wchar_t c) { return IsPlainlyNormal(c, choice); })) return;
     const NormalForm form = choice == kNormalizeNfkc ? NormalForm::KC : NormalForm::C;
     if (NormalizeWithPlatform(text, form)) return;
     PendingNotification::Append(
@@ -200,25 +224,23 @@ void NormalizeUnicode(std::wstring& text, NormalizationChoice choice) {
 }
 
 void JoinParagraphLines(std::wstring& text) {
-    const std::wstring_view source = text;
-    std::wstring joined;
-    joined.reserve(source.size());
+    const std::wstring_view source = text;  // never reallocated below, so the view stays valid
     Line line = LineAt(source, 0);
-    joined += line.text;
+    std::size_t written = line.text.size();  // the first line stays where it is
     bool lineBlank = IsBlankLine(line.text);
     std::size_t next = line.text.size() + line.ending.size();
     while (!line.ending.empty()) {
         const Line following = LineAt(source, next);
         const bool followingBlank = IsBlankLine(following.text);
         if (!lineBlank && !followingBlank && !StartsListItem(following.text)) {
-            JoinAcrossBreak(joined, following.text);
+            JoinAcrossBreak(text, written, following.text);
         } else {
-            joined += line.ending;
-            joined += following.text;
+            MoveDown(text, written, line.ending);
+            MoveDown(text, written, following.text);
         }
         next += following.text.size() + following.ending.size();
         line = following;
         lineBlank = followingBlank;
     }
-    text = std::move(joined);
+    text.resize(written);
 }
