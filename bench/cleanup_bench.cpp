@@ -1,7 +1,7 @@
 // The text cleanup: the line stage's pipeline over the 25 MB text with all five cleanup settings on,
 // against the same pipeline with them off, measured in the same run (in process, and on the host
 // through nuvela-filter from file to file); then a 10 MB single line and a 10 MB single paragraph
-// against a quarter of each, to show that no stage grows faster than the text.
+// against smaller ones, to show that no stage grows faster than the text.
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
@@ -55,16 +55,19 @@ std::wstring MakeWebText(std::size_t units, bool lineBreaks) {
     return text;
 }
 
+// Time per unit at 2.5, 5 and 10 MB: it stays level when the work grows with the text and doubles
+// with each doubling when it grows with its square. The step from 2.5 MB is the one where the
+// buffers outgrow the processor's cache, so the 10 MB figure is set against the 5 MB one.
 void PrintGrowth(const char* name, bool lineBreaks) {
     SetOptions(true);
     ProcessingOptions.CLN_NORMALIZE = kNormalizeNfkc;  // the stage that rewrites the most
-    const std::wstring quarter = MakeWebText(2'500'000, lineBreaks);
-    const std::wstring whole = MakeWebText(10'000'000, lineBreaks);
-    const double small = TimeProcessText(quarter, 5);
-    const double large = TimeProcessText(whole, 5);
-    std::printf("cleanup, %s, 10 MB: %.3f s = %.2fx the 2.5 MB time (%.3f s) for 4x the text (quadratic: 16x); "
-                "%.1f ns per unit against %.1f\n", name, large, large / small, small, large * 1e9 / 10e6,
-                small * 1e9 / 2.5e6);
+    double nanoseconds[3] = {};
+    const std::size_t sizes[3] = {2'500'000, 5'000'000, 10'000'000};
+    for (int i = 0; i < 3; ++i)
+        nanoseconds[i] = TimeProcessText(MakeWebText(sizes[i], lineBreaks), 5) * 1e9 / static_cast<double>(sizes[i]);
+    std::printf("cleanup, %s, 10 MB: %.3f s = %.2fx the 5 MB time for 2x the text (quadratic: 4x); ns per unit at "
+                "2.5 / 5 / 10 MB: %.1f / %.1f / %.1f\n", name, nanoseconds[2] * 10e6 / 1e9,
+                2 * nanoseconds[2] / nanoseconds[1], nanoseconds[0], nanoseconds[1], nanoseconds[2]);
 }
 
 std::string FilterCommand(const std::string& file, bool cleanup) {
@@ -89,8 +92,11 @@ void PrintFilterRatio(const std::wstring& text, int runs) {
     const auto file = ScratchFile("text-25MB.txt");
     WriteFile(file, EncodeUtf8(text));
     bool ran = true;
-    const double without = BestSeconds(runs, [&] { ran = RunShellCommand(FilterCommand(file.string(), false)) && ran; });
-    const double with = BestSeconds(runs, [&] { ran = RunShellCommand(FilterCommand(file.string(), true)) && ran; });
+    double without = 1e300, with = 1e300;
+    for (int round = 0; round < runs; ++round) {
+        without = std::min(without, BestSeconds(1, [&] { ran = RunShellCommand(FilterCommand(file.string(), false)) && ran; }));
+        with = std::min(with, BestSeconds(1, [&] { ran = RunShellCommand(FilterCommand(file.string(), true)) && ran; }));
+    }
     if (!ran) {
         std::printf("cleanup 25 MB through nuvela-filter: the filter failed\n");
         return;
