@@ -56,8 +56,9 @@ bool IsInvisible(wchar_t c) {
            (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
-// Characters already in normal form that never combine with a neighbour (checked against ICU): a
-// text of these alone needs no call to the platform, whose own check costs a copy or more.
+// Characters in normal form with combining class 0 that nothing before them combines with (checked
+// against ICU): a text of these alone is in normal form already and needs no call to the platform,
+// whose own check costs a copy or more.
 bool IsPlainlyNormal(wchar_t c, NormalizationChoice choice) {
     if (c < (choice == kNormalizeNfc ? 0x0300 : 0x00A0)) return true;
     return (c >= 0x3041 && c <= 0x3096) || (c >= 0x30A1 && c <= 0x30FA) || (c >= 0x4E00 && c <= 0x9FFF) ||
