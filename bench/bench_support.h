@@ -23,3 +23,7 @@ std::filesystem::path ScratchFile(const std::string& name);
 void WriteFile(const std::filesystem::path& file, const std::string& bytes);
 
 double Megabytes(std::size_t bytes);
+
+// The benchmarks' text of about `utf8Bytes`: lines of Latin and Japanese words with the indents,
+// TABs, trailing blanks, blank lines and repeats the line options act on; the same in every build.
+std::wstring MakeLineStageText(std::size_t utf8Bytes, std::size_t& lineCount, bool withLoneSurrogates);

@@ -1,7 +1,6 @@
 // The line stage with every line option on, against `LC_ALL=C sort | uniq | expand -t4` over the
 // same text in UTF-8, both in process and through nuvela-filter from file to file, and the whole
 // engine over 100 MB to show that nothing grows faster than the text.
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,77 +12,6 @@
 #include "utf8.h"
 
 namespace {
-
-// The same numbers in every build, unlike the standard distributions.
-class TextRandom {
-public:
-    explicit TextRandom(std::uint64_t seed) : state_(seed) {}
-    std::uint32_t Next(std::uint32_t bound) {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 7;
-        state_ ^= state_ << 17;
-        return static_cast<std::uint32_t>((state_ >> 11) % bound);
-    }
-
-private:
-    std::uint64_t state_;
-};
-
-std::vector<std::wstring> MakeVocabulary(TextRandom& random) {
-    std::vector<std::wstring> words;
-    for (int i = 0; i < 4000; ++i) {
-        std::wstring word;
-        const std::uint32_t length = 2 + random.Next(8);
-        for (std::uint32_t k = 0; k < length; ++k)
-            word += static_cast<wchar_t>((random.Next(5) == 0 ? L'A' : L'a') + random.Next(26));
-        words.push_back(word);
-    }
-    for (int i = 0; i < 600; ++i) {
-        std::wstring word;
-        const std::uint32_t length = 1 + random.Next(3);
-        for (std::uint32_t k = 0; k < length; ++k)
-            word += static_cast<wchar_t>(random.Next(2) ? 0x3041 + random.Next(83) : 0x4E00 + random.Next(2000));
-        words.push_back(word);
-    }
-    return words;
-}
-
-// Lines of words with the indents, TABs, trailing blanks, blank lines and repeats the options act on.
-std::wstring MakeText(std::size_t utf8Bytes, std::size_t& lineCount, bool withLoneSurrogates) {
-    TextRandom random(0x9E3779B97F4A7C15ull);
-    const std::vector<std::wstring> words = MakeVocabulary(random);
-    std::vector<std::wstring> recent;
-    std::wstring text;
-    std::size_t bytes = 0;
-    lineCount = 0;
-    while (bytes < utf8Bytes) {
-        std::wstring line;
-        const std::uint32_t kind = random.Next(100);
-        if (kind < 8) {
-            // blank
-        } else if (kind < 38 && !recent.empty()) {
-            line = recent[random.Next(static_cast<std::uint32_t>(recent.size()))];
-        } else {
-            static const wchar_t* const indents[] = {L"", L"", L"", L"  ", L"\t", L"\x3000", L"007 ", L" \t "};
-            line = indents[random.Next(8)];
-            const std::uint32_t count = 2 + random.Next(6);
-            for (std::uint32_t k = 0; k < count; ++k) {
-                if (k > 0) line += random.Next(6) == 0 ? L'\t' : L' ';
-                line += words[random.Next(static_cast<std::uint32_t>(words.size()))];
-            }
-            if (withLoneSurrogates && random.Next(20) == 0) line += static_cast<wchar_t>(0xD800 + random.Next(0x800));
-            if (random.Next(6) == 0) line += L"  ";
-            if (recent.size() < 50000) recent.push_back(line);
-            else recent[random.Next(50000)] = line;
-        }
-        text += line;
-        text += L'\n';
-        bytes += EncodeUtf8(line).size() + 1;
-        ++lineCount;
-    }
-    text.shrink_to_fit();
-    return text;
-}
 
 void SetEveryLineOption() {
     ProcessingOptions = {};
@@ -153,7 +81,7 @@ int main(int argc, char** argv) {
         else if (argument == "--reference" && i + 1 < argc) givenReference = std::atof(argv[++i]);
     }
     std::size_t lines = 0;
-    const std::wstring text = MakeText(25'000'000, lines, false);
+    const std::wstring text = MakeLineStageText(25'000'000, lines, false);
     SetEveryLineOption();
     // Five runs each: on a shared machine the reference, three processes on two cores, varies most.
     constexpr int kRuns = 5;
@@ -190,7 +118,7 @@ int main(int argc, char** argv) {
     if (quick) return 0;
 
     std::size_t bigLines = 0;
-    const std::wstring big = MakeText(100'000'000, bigLines, true);
+    const std::wstring big = MakeLineStageText(100'000'000, bigLines, true);
     const double growth = static_cast<double>(big.size()) / static_cast<double>(text.size());
     const Measure large = MeasureProcessText(big, 2);  // best of two, as the 25 MB figure is a best run too
     std::printf("line-stage 100 MB, %zu lines, lone surrogates: %.3f s = %.2fx the 25 MB time for %.2fx the text "

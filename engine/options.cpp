@@ -82,8 +82,13 @@ constexpr OptionField kFields[] = {
     Flag(L"BIGDIALOG", &R::BIGDIALOG, 0),
     Integer(L"APP_RULE", &R::APP_RULE, 0),
     Text(L"APP_LIST", &R::APP_LIST, L""),
+    Flag(L"CLN_INVISIBLE", &R::CLN_INVISIBLE, 0),
+    Flag(L"CLN_SPACES", &R::CLN_SPACES, 0),
+    Flag(L"CLN_QUOTES", &R::CLN_QUOTES, 0),
+    Integer(L"CLN_NORMALIZE", &R::CLN_NORMALIZE, 0),
+    Flag(L"CLN_UNWRAP", &R::CLN_UNWRAP, 0),
 };
-static_assert(std::size(kFields) == 59);
+static_assert(std::size(kFields) == 64);
 
 bool IsOneOf(int value, std::initializer_list<int> allowed) {
     return std::find(allowed.begin(), allowed.end(), value) != allowed.end();
@@ -99,6 +104,7 @@ int CheckedInteger(std::wstring_view key, int value) {
     if (key == L"ALPHA_FLOATING" || key == L"ALPHA_FLOATING2")
         return value >= 0 && value <= 255 ? value : 255;
     if (key == L"APP_RULE") return IsOneOf(value, {0, 1, 2}) ? value : 0;  // an unknown rule is no rule
+    if (key == L"CLN_NORMALIZE") return IsOneOf(value, {0, 1, 2}) ? value : 0;
     return value;
 }
 

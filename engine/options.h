@@ -66,6 +66,11 @@ struct ProcessingOptionsRecord {
     bool BIGDIALOG = false;
     int APP_RULE = 0;  // 0 no rule, 1 leave the listed programs' copies alone, 2 process only theirs
     std::wstring APP_LIST;  // program file names separated by ";"
+    bool CLN_INVISIBLE = false;
+    bool CLN_SPACES = false;
+    bool CLN_QUOTES = false;
+    int CLN_NORMALIZE = 0;  // 0 none, 1 NFC, 2 NFKC
+    bool CLN_UNWRAP = false;
 
     bool operator==(const ProcessingOptionsRecord&) const = default;
 };
@@ -87,7 +92,7 @@ struct OptionField {
     const wchar_t* defaultText = L"";  // Text
 };
 
-// All 59 keys in table order; BIGDIALOG is the last of the first 57, the program rules follow.
+// All keys in table order: the 57 up to BIGDIALOG, then the program rules' and the text cleanup's.
 std::span<const OptionField> OptionFields();
 const OptionField* FindOptionField(std::wstring_view key);
 

@@ -10,6 +10,7 @@
 #include "options.h"
 #include "regex_replace.h"
 #include "table_stage.h"
+#include "text_cleanup.h"
 
 namespace {
 
@@ -63,13 +64,16 @@ bool Overlaps(const wchar_t* input, const std::wstring& output) {
 
 void ProcessText(const wchar_t* conversionName, const wchar_t* input, std::wstring& output) {
     const ProcessingOptionsRecord& o = ProcessingOptions;
-    const bool earlierStages = (conversionName && *conversionName) || o.DelSpace || o.DelEnter || o.DelTab || o.REP_REP;
+    const bool cleanup = CleanupWanted(o);
+    const bool earlierStages =
+        cleanup || (conversionName && *conversionName) || o.DelSpace || o.DelEnter || o.DelTab || o.REP_REP;
     if (!earlierStages && LineStageWanted(o) && !Overlaps(input, output)) {
         // The line stage comes first, so it reads the input where it is: a copy would cost a pass
         // over the text and as much memory again.
         RunLineStage(input, output);
     } else {
         output.assign(input);
+        if (cleanup) ApplyTextCleanup(o, output);
         if (conversionName && *conversionName && !output.empty()) ApplyConversion(conversionName, output);
         if (o.DelSpace || o.DelEnter || o.DelTab) DeleteCharacters(output);
         if (o.REP_REP) ApplyRegexReplacement(output);

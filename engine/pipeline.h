@@ -28,7 +28,7 @@ struct LineList {
     bool operator==(const LineList& other) const;  // same lines, wherever they are kept
 };
 
-// Runs the six stages in their fixed order over `input` (up to its first NUL) into `output`.
+// Runs the text cleanup, then the six stages, in their fixed order over `input` (up to its first NUL) into `output`.
 // Exceptions of the conversion, deletion, line and command stages reach the caller.
 void ProcessText(const wchar_t* conversionName, const wchar_t* input, std::wstring& output);
 

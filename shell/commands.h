@@ -42,3 +42,10 @@
 #define IDM_MULTIPLY 33056
 #define IDM_SKIP_NEXT 33100          // "Leave the next copy as it is"; a second start's "/N" arms it
 #define IDM_APP_RULES 33101          // "Program rules..."
+#define IDM_CLEAN_INVISIBLE 33110     // "Clean up text" submenu: CLN_INVISIBLE
+#define IDM_CLEAN_SPACES 33111        // CLN_SPACES
+#define IDM_CLEAN_QUOTES 33112        // CLN_QUOTES
+#define IDM_CLEAN_UNWRAP 33113        // CLN_UNWRAP
+#define IDM_NORMALIZE_NONE 33114      // CLN_NORMALIZE 0, 1, 2 as a radio group
+#define IDM_NORMALIZE_NFC 33115
+#define IDM_NORMALIZE_NFKC 33116

@@ -22,6 +22,7 @@
 #include "scoped_win.h"
 #include "settings.h"
 #include "startup.h"
+#include "text_cleanup.h"
 #include "tray.h"
 #include "tray_menu.h"
 #include "watch.h"
@@ -224,6 +225,11 @@ void ToggleLineFeed(HWND window, bool& option, bool other) {
     if (option && other) ShowLineFeedNote(window);
 }
 
+void SetNormalization(int choice) {
+    ProcessingOptions.CLN_NORMALIZE = choice;
+    SaveSettings();
+}
+
 void SetFileFolderCopy(int mode) {
     ProcessingOptions.FileFolderCopy = mode;
     SaveSettings();
@@ -350,6 +356,13 @@ void RunCommand(HWND window, UINT command) {
     case IDM_FILES_FULLPATHS: SetFileFolderCopy(2); break;
     case IDM_CSV_TRANSPOSE: Toggle(o.CSVTSV_CHANGEROWCOL); break;
     case IDM_MULTIPLY: RunMenuDialog(command, true); break;
+    case IDM_CLEAN_INVISIBLE: ToggleAndSave(o.CLN_INVISIBLE); break;
+    case IDM_CLEAN_SPACES: ToggleAndSave(o.CLN_SPACES); break;
+    case IDM_CLEAN_QUOTES: ToggleAndSave(o.CLN_QUOTES); break;
+    case IDM_CLEAN_UNWRAP: ToggleAndSave(o.CLN_UNWRAP); break;
+    case IDM_NORMALIZE_NONE: SetNormalization(kNormalizeNone); break;
+    case IDM_NORMALIZE_NFC: SetNormalization(kNormalizeNfc); break;
+    case IDM_NORMALIZE_NFKC: SetNormalization(kNormalizeNfkc); break;
     case IDM_MULTIDIV: Toggle(o.MultiDiv); break;  // a running re-copy ends at its next step
     case IDM_EMPTY_CLIPBOARD: EmptyClipboardNow(window); break;
     case IDM_SKIP_NEXT: ToggleSkipNextCopy(); break;

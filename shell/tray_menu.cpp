@@ -8,6 +8,7 @@
 #include "language.h"
 #include "resource.h"
 #include "scoped_win.h"
+#include "text_cleanup.h"
 
 namespace {
 
@@ -21,6 +22,12 @@ bool AnyLineOption(const ProcessingOptionsRecord& o) {
            o.FEL_TRIMLEFT_FPZERO || o.FEL_TRIMRIGHT || o.FEL_TRIMRIGHT_FPSPACE || o.FEL_TRIMRIGHT_TAB ||
            o.FEL_SORTASC || o.FEL_SORTDSC || o.FEL_UNIQ || o.FEL_DELBLANKLINE || o.TAB4SPACE || o.TAB8SPACE ||
            o.LC_LF || o.LC_CR;
+}
+
+UINT NormalizeItem(int choice) {
+    if (choice == kNormalizeNfkc) return IDM_NORMALIZE_NFKC;
+    if (choice == kNormalizeNfc) return IDM_NORMALIZE_NFC;
+    return IDM_NORMALIZE_NONE;
 }
 
 UINT FilesItem(int fileFolderCopy) {
@@ -89,6 +96,10 @@ MenuMarks ComputeMenuMarks(const ProcessingOptionsRecord& o, const std::vector<C
         {IDM_CSV_TRANSPOSE, o.CSVTSV_CHANGEROWCOL},
         {IDM_MULTIPLY, multiplies},
         {IDM_SKIP_NEXT, SkipNextCopyArmed()},
+        {IDM_CLEAN_INVISIBLE, o.CLN_INVISIBLE},
+        {IDM_CLEAN_SPACES, o.CLN_SPACES},
+        {IDM_CLEAN_QUOTES, o.CLN_QUOTES},
+        {IDM_CLEAN_UNWRAP, o.CLN_UNWRAP},
     };
     marks.processNowEnabled = !o.CBWatchEnabled;
     marks.filesItem = FilesItem(o.FileFolderCopy);
@@ -100,6 +111,8 @@ MenuMarks ComputeMenuMarks(const ProcessingOptionsRecord& o, const std::vector<C
     marks.lineSubmenu = AnyLineOption(o);
     marks.filesSubmenu = o.FileFolderCopy != 0;
     marks.csvSubmenu = o.CSVTSV_CHANGEROWCOL || multiplies;
+    marks.normalizeItem = NormalizeItem(o.CLN_NORMALIZE);
+    marks.cleanupSubmenu = CleanupWanted(o);
     return marks;
 }
 
@@ -120,6 +133,15 @@ void DestroyTrayMenu() {
 HMENU TrayPopup() { return popup; }
 HMENU ConversionMenu() { return convertMenu; }
 HMENU DeleteCharactersMenu() { return deleteMenu; }
+
+int CleanupMenuPosition() {
+    const int count = popup ? GetMenuItemCount(popup) : 0;
+    for (int position = 0; position < count; ++position) {
+        const HMENU submenu = GetSubMenu(popup, position);
+        if (submenu && GetMenuItemID(submenu, 0) == IDM_CLEAN_INVISIBLE) return position;
+    }
+    return -1;
+}
 
 void FillConversionMenu(const std::vector<ConversionTable>& tables, bool loaded) {
     const int shown = loaded ? static_cast<int>(std::min<size_t>(tables.size(), kConversionMenuItems)) : 0;
@@ -142,6 +164,11 @@ void ApplyMenuMarks(const MenuMarks& marks) {
     CheckByPosition(popup, kLineMenuPosition, marks.lineSubmenu);
     CheckByPosition(popup, kFilesMenuPosition, marks.filesSubmenu);
     CheckByPosition(popup, kCsvMenuPosition, marks.csvSubmenu);
+    if (const int cleanup = CleanupMenuPosition(); cleanup >= 0) {
+        CheckMenuRadioItem(GetSubMenu(popup, cleanup), IDM_NORMALIZE_NONE, IDM_NORMALIZE_NFKC, marks.normalizeItem,
+                           MF_BYCOMMAND);
+        CheckByPosition(popup, cleanup, marks.cleanupSubmenu);
+    }
 }
 
 UINT TrackTrayMenu(HWND window, POINT at) {

@@ -26,6 +26,8 @@ struct MenuMarks {
     bool lineSubmenu = false;
     bool filesSubmenu = false;
     bool csvSubmenu = false;
+    UINT normalizeItem = 0;  // radio mark among 33114-33116
+    bool cleanupSubmenu = false;
 
     bool IsChecked(UINT command) const;
 };
@@ -38,6 +40,8 @@ void DestroyTrayMenu();
 HMENU TrayPopup();
 HMENU ConversionMenu();
 HMENU DeleteCharactersMenu();
+// Position in the popup of the "Clean up text" submenu, found by its first command; -1 without it.
+int CleanupMenuPosition();
 
 // Gives the first 100 tables their items and deletes the placeholders left over; without a
 // loaded file every placeholder goes and only 32784 remains.

@@ -35,6 +35,10 @@ std::optional<long long> ParseInteger(std::wstring_view text) {
     return text.starts_with(L'-') ? -value : value;
 }
 
+bool IsNormalizationChoice(const OptionField& field) {
+    return field.integer == &ProcessingOptionsRecord::CLN_NORMALIZE;
+}
+
 // The value in the form the settings keep it: flags 0 or 1, integers, bytes 0-255, texts as they are.
 bool StoreSettingValue(ProcessingOptionsRecord& record, const OptionField& field, std::wstring_view value,
                        std::string& error) {
@@ -48,6 +52,10 @@ bool StoreSettingValue(ProcessingOptionsRecord& record, const OptionField& field
         return true;
     }
     const std::optional<long long> number = ParseInteger(value);
+    if (IsNormalizationChoice(field) && !(number && *number >= 0 && *number <= 2)) {
+        error = name + " takes 0 (none), 1 (NFC) or 2 (NFKC), not " + Quoted(value);
+        return false;
+    }
     const bool fits = number && (field.kind == OptionKind::Flag   ? (*number == 0 || *number == 1)
                                  : field.kind == OptionKind::Byte ? (*number >= 0 && *number <= 255)
                                                                   : (*number >= INT32_MIN && *number <= INT32_MAX));
@@ -135,7 +143,7 @@ std::wstring FilterUsage() {
         text += L"  " + std::wstring(field.key) + L"  ";
         switch (field.kind) {
         case OptionKind::Flag: text += L"0|1"; break;
-        case OptionKind::Integer: text += L"integer"; break;
+        case OptionKind::Integer: text += IsNormalizationChoice(field) ? L"0|1|2 (none, NFC, NFKC)" : L"integer"; break;
         case OptionKind::Byte: text += L"0-255"; break;
         case OptionKind::Text: text += L"text"; break;
         }

@@ -180,6 +180,12 @@ TEST_F(FilterTest, RunsTheEngineOrExplainsWhyNot) {
         {"missing definition file", {L"--def", L"/no/such/Convert.def"}, "x", kFilterUsage, "",
          "nuvela-filter: cannot load the conversion file"},
         {"help", {L"--help"}, "ignored", kFilterDone, "Usage: nuvela-filter", ""},
+        {"cleanup settings", {L"--set", L"CLN_UNWRAP=1", L"--set", L"CLN_NORMALIZE=2", L"--set", L"CLN_QUOTES=1"},
+         "\xE2\x80\x9C\xEF\xBD\xB1\xE2\x80\x9D\r\nb\n", kFilterDone, "\"\xE3\x82\xA2\" b\n", ""},
+        {"a text normalization refuses stays, with a message", {L"--set", L"CLN_NORMALIZE=1"}, "e\xCC\x81\xEF\xBF\xBF",
+         kFilterDone, "e\xCC\x81\xEF\xBF\xBF", "Unicode normalization was skipped"},
+        {"normalization takes 0 to 2", {L"--set", L"CLN_NORMALIZE=3"}, "x", kFilterUsage, "",
+         "nuvela-filter: CLN_NORMALIZE takes 0 (none), 1 (NFC) or 2 (NFKC), not \"3\""},
     };
     for (const FilterCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -215,6 +221,7 @@ TEST_F(FilterTest, LoadsTheDefinitionFileAndAppliesStrConvId) {
 
 TEST_F(FilterTest, HelpListsEveryKey) {
     const std::wstring usage = FilterUsage();
+    EXPECT_NE(usage.find(L"  CLN_NORMALIZE  0|1|2 (none, NFC, NFKC) [0]\n"), std::wstring::npos);
     for (const OptionField& field : OptionFields())
         EXPECT_NE(usage.find(L"  " + std::wstring(field.key) + L"  "), std::wstring::npos) << EncodeUtf8(field.key);
 }

@@ -1,20 +1,25 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <set>
+#include <string_view>
 
 #include "options.h"
 
 namespace {
 
-TEST(OptionFields, UniqueKeysWithBigDialogAfterTheFirst56) {
+TEST(OptionFields, UniqueKeysWithTheRulesAndCleanupKeysAfterBigDialog) {
     const auto fields = OptionFields();
     ASSERT_FALSE(fields.empty());
     std::set<std::wstring> keys;
     for (const OptionField& field : fields) keys.insert(field.key);
     EXPECT_EQ(keys.size(), fields.size());
     EXPECT_STREQ(fields.front().key, L"FileFolderCopy");
+    ASSERT_EQ(fields.size(), 64u);
     EXPECT_STREQ(fields[56].key, L"BIGDIALOG");
-    EXPECT_STREQ(fields.back().key, L"APP_LIST");
+    const wchar_t* const added[] = {L"APP_RULE",   L"APP_LIST",      L"CLN_INVISIBLE", L"CLN_SPACES",
+                                    L"CLN_QUOTES", L"CLN_NORMALIZE", L"CLN_UNWRAP"};
+    for (std::size_t i = 0; i < std::size(added); ++i) EXPECT_STREQ(fields[57 + i].key, added[i]);
 }
 
 // The table's defaults and the record's initial values must never drift apart.
@@ -43,7 +48,7 @@ TEST(OptionFields, EachFieldWritesItsOwnMember) {
         if (field.kind == OptionKind::Text)
             StoreLoadedText(record, field, L"7");
         else
-            // 200, unless the load-time check makes that the default (APP_RULE knows 0 to 2 only)
+            // 200, unless the load-time check makes that the default (APP_RULE and CLN_NORMALIZE know 0 to 2 only)
             StoreLoadedInteger(record, field,
                                field.defaultInteger == 1                             ? 0
                                : CheckedInteger(field.key, 200) == field.defaultInteger ? 2
@@ -74,6 +79,8 @@ TEST(OptionFields, LoadChecksCorrectOutOfRangeValues) {
         {L"SK2_VKEY", -1, 255},        {L"DelSpace", 7, 1},           {L"DelSpace", -2, 1},
         {L"LEFT_FLOATING", -32000, -32000}, {L"CMDLINE_CHARCODE", 9, 9},
         {L"APP_RULE", 2, 2},           {L"APP_RULE", 3, 0},           {L"APP_RULE", -1, 0},
+        {L"CLN_NORMALIZE", 2, 2},      {L"CLN_NORMALIZE", 3, 0},      {L"CLN_NORMALIZE", -1, 0},
+        {L"CLN_UNWRAP", 5, 1},
     };
     for (const LoadCheckCase& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.key)) + " " + std::to_string(c.stored));

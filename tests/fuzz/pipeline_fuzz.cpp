@@ -1,5 +1,6 @@
 // Fuzzes ProcessText with every engine stage the host build has. Input: four bytes of option bits,
-// one byte choosing MUL_BY_N, then the text as UTF-16LE units (lone surrogates and NULs included).
+// one byte choosing MUL_BY_N (bits 7 and 0-2) and the text cleanup (bits 3-6), then the text as
+// UTF-16LE units (lone surrogates and NULs included).
 // Besides the sanitizers, the result is checked against what the options promise.
 #include <algorithm>
 #include <cstddef>
@@ -12,6 +13,7 @@
 #include "options.h"
 #include "pending_notification.h"
 #include "pipeline.h"
+#include "text_cleanup.h"
 
 namespace {
 
@@ -53,6 +55,14 @@ void SetOptions(std::uint32_t bits, std::uint8_t factor) {
     o.REP_BEFORE = replacement.before;
     o.REP_AFTER = replacement.after;
     if (factor & 0x80) o.MUL_BY_N = kFactors[factor % std::size(kFactors)];
+    // Four bits for five settings: the normalisation follows from the four switches, and across
+    // their sixteen states each switch meets every normalisation.
+    const unsigned cleanup = (factor >> 3) & 0xFu;
+    o.CLN_INVISIBLE = Bit(cleanup, 0);
+    o.CLN_SPACES = Bit(cleanup, 1);
+    o.CLN_QUOTES = Bit(cleanup, 2);
+    o.CLN_UNWRAP = Bit(cleanup, 3);
+    o.CLN_NORMALIZE = static_cast<int>(cleanup % 3);
 }
 
 const wchar_t* ConversionName(std::uint32_t bits) {
@@ -84,6 +94,10 @@ void CheckResult(const std::wstring& output) {
     const ProcessingOptionsRecord& o = ProcessingOptions;
     Require(output.find(L'\0') == std::wstring::npos);
     if (o.USE_CMDLINE) return;  // the host build's filter only reports that it is missing
+    const bool laterStages = o.REP_REP || (o.MUL_BY_N != L"1") || o.CSVTSV_CHANGEROWCOL;
+    if (o.CLN_INVISIBLE && !laterStages) Require(output.find_first_of(L"\x200B\xFEFF\x202E") == std::wstring::npos);
+    // NFKC may bring a dash or an ellipsis back from a compatibility form (U+FE58, U+FE19).
+    if (o.CLN_QUOTES && o.CLN_NORMALIZE != kNormalizeNfkc && !laterStages) Require(output.find_first_of(L"\x2018\x201C\x2014\x2026") == std::wstring::npos);
     const bool table = o.CSVTSV_CHANGEROWCOL || o.MUL_BY_N != L"1";
     const bool lineStage = o.FEL_TRIMLEFT || o.FEL_TRIMLEFT_FPSPACE || o.FEL_TRIMLEFT_TAB || o.FEL_TRIMLEFT_ZERO ||
                            o.FEL_TRIMLEFT_FPZERO || o.FEL_TRIMRIGHT || o.FEL_TRIMRIGHT_FPSPACE || o.FEL_TRIMRIGHT_TAB ||

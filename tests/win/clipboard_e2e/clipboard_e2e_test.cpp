@@ -132,6 +132,16 @@ TEST_F(ClipboardE2eTest, RichTextComesBackAsPlainTextProcessedByTheIniOptions) {
 
 // A password manager's copy stays as it was; switched on again, the forced run that follows
 // processes it, and the next ordinary copy is processed as usual.
+// A web page's paragraph, with all five cleanup settings on, comes back as one clean line.
+TEST_F(ClipboardE2eTest, CleanupSettingsTidyACopyBeforeTheOtherStages) {
+    Start({{L"CLN_INVISIBLE", L"1"}, {L"CLN_SPACES", L"1"}, {L"CLN_QUOTES", L"1"}, {L"CLN_NORMALIZE", L"2"},
+           {L"CLN_UNWRAP", L"1"}, {L"LC_LF", L"1"}});
+    ASSERT_TRUE(nuvelaWindow);
+    CopyText(copier_, L"\x201C" L"Copy\x201D the exam-\r\nple\x00A0now\x2026\x200B\r\n\xFF83\xFF9E\xFF70\xFF80\x3092"
+                      L"\r\n\x9001\x308B\r\n\r\n1. one\r\n2. two\r\n");
+    EXPECT_TRUE(WaitForNuvelaText(L"\"Copy\" the example now...\x30C7\x30FC\x30BF\x3092\x9001\x308B\n\n1. one\n2. two\n"));
+}
+
 TEST_F(ClipboardE2eTest, PrivateCopyIsLeftAlone) {
     Start({{L"DelSpace", L"1"}});
     ASSERT_TRUE(nuvelaWindow);

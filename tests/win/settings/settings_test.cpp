@@ -44,6 +44,7 @@ ProcessingOptionsRecord EveryFieldChanged() {
     record.TOP_FLOATING = -1000000000;
     record.WIDTH_FLOATING = INT_MAX;
     record.MUL_BY_N = L"2.5";
+    record.CLN_NORMALIZE = 2;
     record.REP_BEFORE = L" ";  // blanks and quotes that the profile functions would otherwise strip
     record.REP_AFTER = L"\"quoted\"";
     record.CMDLINE = L"  sort /R\t";

@@ -65,6 +65,10 @@ TEST_F(MainWindowTest, ToggleCommandsChangeTheirOptionAndSaveByTheRule) {
         {IDM_DEL_BLANK_LINE, L"FEL_DELBLANKLINE", &ProcessingOptionsRecord::FEL_DELBLANKLINE, false},
         {IDM_CSV_TRANSPOSE, L"CSVTSV_CHANGEROWCOL", &ProcessingOptionsRecord::CSVTSV_CHANGEROWCOL, false},
         {IDM_MULTIDIV, L"MultiDiv", &ProcessingOptionsRecord::MultiDiv, false},
+        {IDM_CLEAN_INVISIBLE, L"CLN_INVISIBLE", &ProcessingOptionsRecord::CLN_INVISIBLE, true},
+        {IDM_CLEAN_SPACES, L"CLN_SPACES", &ProcessingOptionsRecord::CLN_SPACES, true},
+        {IDM_CLEAN_QUOTES, L"CLN_QUOTES", &ProcessingOptionsRecord::CLN_QUOTES, true},
+        {IDM_CLEAN_UNWRAP, L"CLN_UNWRAP", &ProcessingOptionsRecord::CLN_UNWRAP, true},
     };
     ProcessingOptions.CBWatchEnabled = false;
     ASSERT_TRUE(CreateWindowUnderTest());
@@ -133,6 +137,14 @@ TEST_F(MainWindowTest, FileModesAndConversionChoicesSaveAtOnce) {
     RunCommand(window_, IDM_CONVERT_NONE);
     EXPECT_EQ(ProcessingOptions.StrConvID, L"");
     EXPECT_EQ(IniText(L"StrConvID"), L"");
+
+    for (const auto& [command, value] : {std::pair{IDM_NORMALIZE_NFKC, 2}, std::pair{IDM_NORMALIZE_NFC, 1},
+                                         std::pair{IDM_NORMALIZE_NONE, 0}}) {
+        std::filesystem::remove(kIniFileName);
+        RunCommand(window_, command);
+        EXPECT_EQ(ProcessingOptions.CLN_NORMALIZE, value);
+        EXPECT_EQ(IniInteger(L"CLN_NORMALIZE"), value) << command;
+    }
 }
 
 TEST_F(MainWindowTest, MonitoringCommandsSaveAndSwitchTheIcon) {
@@ -423,14 +435,14 @@ TEST_F(MainWindowTest, PopupLoadsWithBoldFirstItemAndKeptSubmenus) {
     ASSERT_TRUE(CreateWindowUnderTest());
     HMENU popup = TrayPopup();
     ASSERT_TRUE(popup);
-    EXPECT_EQ(GetMenuItemCount(popup), 19);
+    EXPECT_EQ(GetMenuItemCount(popup), 20);
     EXPECT_EQ(GetMenuDefaultItem(popup, TRUE, 0), 0u);
     EXPECT_EQ(GetSubMenu(popup, kDeleteMenuPosition), DeleteCharactersMenu());
     EXPECT_EQ(GetMenuItemID(DeleteCharactersMenu(), 0), static_cast<UINT>(IDM_DEL_SPACE));
     const std::vector<UINT> ids = {IDM_WATCH_TOGGLE, IDM_PROCESS_NOW, IDM_SKIP_NEXT, IDM_SETTINGS, IDM_APP_RULES, 0,
-                                   UINT(-1), UINT(-1), IDM_REGEX, UINT(-1), UINT(-1), UINT(-1), IDM_MULTIDIV, 0,
-                                   IDM_EMPTY_CLIPBOARD, 0, IDM_HELP, IDM_ABOUT, IDM_EXIT};
-    for (int i = 0; i < 19; ++i) EXPECT_EQ(GetMenuItemID(popup, i), ids[i]) << i;
+                                   UINT(-1), UINT(-1), IDM_REGEX, UINT(-1), UINT(-1), UINT(-1), UINT(-1), IDM_MULTIDIV,
+                                   0, IDM_EMPTY_CLIPBOARD, 0, IDM_HELP, IDM_ABOUT, IDM_EXIT};
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(GetMenuItemID(popup, i), ids[i]) << i;
 }
 
 // The marks land on the real menu items, conversion radio included.
@@ -460,6 +472,19 @@ TEST_F(MainWindowTest, MarksApplyToTheLoadedMenu) {
     ApplyMenuMarks(ComputeMenuMarks(ProcessingOptions, ConversionSet));
     EXPECT_TRUE(state(IDM_SKIP_NEXT) & MF_CHECKED) << "checked while armed";
     RunCommand(window_, IDM_SKIP_NEXT);
+    // The cleanup submenu follows "CSV/TSV"; unmarked while all its settings are off.
+    const int cleanup = CleanupMenuPosition();
+    EXPECT_EQ(GetSubMenu(popup, kCsvMenuPosition), GetSubMenu(popup, cleanup - 1));
+    EXPECT_FALSE(GetMenuState(popup, cleanup, MF_BYPOSITION) & MF_CHECKED);
+    EXPECT_TRUE(state(IDM_NORMALIZE_NONE) & MF_CHECKED);
+
+    ProcessingOptions.CLN_NORMALIZE = 2;
+    ProcessingOptions.CLN_SPACES = true;
+    ApplyMenuMarks(ComputeMenuMarks(ProcessingOptions, ConversionSet));
+    EXPECT_TRUE(GetMenuState(popup, cleanup, MF_BYPOSITION) & MF_CHECKED);
+    EXPECT_TRUE(state(IDM_NORMALIZE_NFKC) & MF_CHECKED);
+    EXPECT_FALSE(state(IDM_NORMALIZE_NONE) & MF_CHECKED);
+    EXPECT_TRUE(state(IDM_CLEAN_SPACES) & MF_CHECKED);
 
     ProcessingOptions.CBWatchEnabled = true;
     ProcessingOptions.StrConvID = L"Gone";

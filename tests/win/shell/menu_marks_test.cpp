@@ -48,6 +48,10 @@ TEST(MenuMarks, EachCheckFollowsItsOption) {
         {IDM_LC_CR, [](auto& o) { o.LC_CR = true; }},
         {IDM_CSV_TRANSPOSE, [](auto& o) { o.CSVTSV_CHANGEROWCOL = true; }},
         {IDM_MULTIPLY, [](auto& o) { o.MUL_BY_N = L"2.5"; }},
+        {IDM_CLEAN_INVISIBLE, [](auto& o) { o.CLN_INVISIBLE = true; }},
+        {IDM_CLEAN_SPACES, [](auto& o) { o.CLN_SPACES = true; }},
+        {IDM_CLEAN_QUOTES, [](auto& o) { o.CLN_QUOTES = true; }},
+        {IDM_CLEAN_UNWRAP, [](auto& o) { o.CLN_UNWRAP = true; }},
     };
     const MenuMarks defaults = ComputeMenuMarks(ProcessingOptionsRecord{}, {});
     for (const auto& c : cases) EXPECT_FALSE(defaults.IsChecked(c.command)) << c.command;
@@ -57,6 +61,26 @@ TEST(MenuMarks, EachCheckFollowsItsOption) {
         const MenuMarks marks = ComputeMenuMarks(options, {});
         for (const auto& other : cases)
             EXPECT_EQ(marks.IsChecked(other.command), other.command == c.command) << c.command << " / " << other.command;
+    }
+}
+
+// The normalisation is a radio group; any cleanup setting marks the submenu.
+TEST(MenuMarks, NormalizationRadioAndCleanupSubmenu) {
+    struct Case {
+        Setter set;
+        UINT item;
+        bool submenu;
+    };
+    for (const Case& c : std::vector<Case>{{[](auto&) {}, IDM_NORMALIZE_NONE, false},
+                                           {[](auto& o) { o.CLN_NORMALIZE = 1; }, IDM_NORMALIZE_NFC, true},
+                                           {[](auto& o) { o.CLN_NORMALIZE = 2; }, IDM_NORMALIZE_NFKC, true},
+                                           {[](auto& o) { o.CLN_UNWRAP = true; }, IDM_NORMALIZE_NONE, true},
+                                           {[](auto& o) { o.CLN_QUOTES = true; }, IDM_NORMALIZE_NONE, true}}) {
+        ProcessingOptionsRecord options;
+        c.set(options);
+        const MenuMarks marks = ComputeMenuMarks(options, {});
+        EXPECT_EQ(marks.normalizeItem, c.item);
+        EXPECT_EQ(marks.cleanupSubmenu, c.submenu) << c.item;
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "commands.h"
+#include "language.h"
 #include "main_window.h"
 #include "messages.h"
 #include "shell_fixture.h"
@@ -37,6 +38,25 @@ TEST_F(TrayPopupTest, ChoosingExitFromTheRealMenuEndsTheWindow) {
     }
     EXPECT_FALSE(IsWindow(window_));
     window_ = nullptr;
+}
+
+// "Clean up text" and its items are reached by their mnemonics in both languages.
+TEST_F(TrayPopupTest, MnemonicsReachTheCleanupSwitches) {
+    for (const Language language : {Language::English, Language::Japanese}) {
+        SetLanguage(language);
+        ProcessingOptions = {};
+        ASSERT_TRUE(CreateWindowUnderTest());
+        {
+            MenuWatcher watcher([](HWND menuWindow) {
+                PostMessageW(menuWindow, WM_CHAR, L't', 0);
+                PostMessageW(menuWindow, WM_CHAR, L'k', 0);
+            });
+            SendMessageW(window_, WM_APP_TRAY, 0, WM_RBUTTONUP);
+            EXPECT_TRUE(watcher.seen());
+        }
+        EXPECT_EQ(ProcessingOptions.CLN_NORMALIZE, 2) << static_cast<int>(language);
+        DestroyWindowUnderTest();
+    }
 }
 
 }  // namespace
