@@ -80,8 +80,13 @@ constexpr OptionField kFields[] = {
     Text(L"MUL_BY_N", &R::MUL_BY_N, L"1"),
     Flag(L"NoOpeningDlg", &R::NoOpeningDlg, 0),
     Flag(L"BIGDIALOG", &R::BIGDIALOG, 0),
+    Flag(L"KEEP_ORIGINAL", &R::KEEP_ORIGINAL, 1),
+    Flag(L"SK3_SHIFT", &R::SK3_SHIFT, 0),
+    Flag(L"SK3_CTRL", &R::SK3_CTRL, 0),
+    Flag(L"SK3_ALT", &R::SK3_ALT, 0),
+    Byte(L"SK3_VKEY", &R::SK3_VKEY, 0),
 };
-static_assert(std::size(kFields) == 57);
+static_assert(std::size(kFields) == 62);
 
 bool IsOneOf(int value, std::initializer_list<int> allowed) {
     return std::find(allowed.begin(), allowed.end(), value) != allowed.end();

@@ -64,6 +64,11 @@ struct ProcessingOptionsRecord {
     std::wstring MUL_BY_N = L"1";
     bool NoOpeningDlg = false;
     bool BIGDIALOG = false;
+    bool KEEP_ORIGINAL = true;  // keep a copy's formats before it is replaced, to give it back
+    bool SK3_SHIFT = false;     // hotkey 3: restore the original copy
+    bool SK3_CTRL = false;
+    bool SK3_ALT = false;
+    std::uint8_t SK3_VKEY = 0;
 
     bool operator==(const ProcessingOptionsRecord&) const = default;
 };
@@ -85,7 +90,7 @@ struct OptionField {
     const wchar_t* defaultText = L"";  // Text
 };
 
-// All 57 keys in table order; BIGDIALOG is the last.
+// All 62 keys in table order; the specified ones end with BIGDIALOG, the added ones follow.
 std::span<const OptionField> OptionFields();
 const OptionField* FindOptionField(std::wstring_view key);
 

@@ -40,3 +40,4 @@
 #define IDM_LC_CR 33051
 #define IDM_CSV_TRANSPOSE 33055
 #define IDM_MULTIPLY 33056
+#define IDM_RESTORE_ORIGINAL 33102   // puts the kept original copy back; hotkey 3, "/U"

@@ -32,6 +32,7 @@ UINT OptionCommand(const wchar_t* commandLine) {
     if (IsOption(commandLine, L"/P0")) return IDM_WATCH_OFF;
     if (IsOption(commandLine, L"/P1")) return IDM_WATCH_ON;
     if (IsOption(commandLine, L"/R")) return IDM_PROCESS_NOW;
+    if (IsOption(commandLine, L"/U")) return IDM_RESTORE_ORIGINAL;  // nothing is kept at a first start
     return 0;
 }
 

@@ -1,0 +1,166 @@
+#include "original_copy.h"
+
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include "clipboard_data.h"
+#include "options.h"
+#include "scoped_win.h"
+
+namespace {
+
+std::vector<KeptFormat> kept;
+
+enum class FormatUse { Skip, Memory, EnhancedMetafile };
+
+// Which formats the owner offered itself, as far as can be told: the system offers each text
+// format from whichever came first, and each bitmap and metafile form from another; those later
+// ones are made on request and come back by themselves. GDI objects, and memory that holds GDI
+// handles (CF_METAFILEPICT) or is not global memory (the private range), cannot be copied safely.
+struct FormatSorter {
+    bool textSeen = false;
+    bool imageSeen = false;
+    bool metafileSeen = false;
+
+    static FormatUse FirstOf(bool& seen, FormatUse use) {
+        return std::exchange(seen, true) ? FormatUse::Skip : use;
+    }
+
+    FormatUse UseOf(UINT format) {
+        if (format >= 0xC000) return FormatUse::Memory;  // registered formats, a program's private ones too
+        switch (format) {
+        case CF_UNICODETEXT:
+        case CF_TEXT:
+        case CF_OEMTEXT: return FirstOf(textSeen, FormatUse::Memory);
+        case CF_DIB:
+        case CF_DIBV5: return FirstOf(imageSeen, FormatUse::Memory);
+        case CF_ENHMETAFILE: return FirstOf(metafileSeen, FormatUse::EnhancedMetafile);
+        case CF_DSPENHMETAFILE: return FormatUse::EnhancedMetafile;
+        case CF_HDROP:
+        case CF_DSPTEXT:
+        case CF_SYLK:
+        case CF_DIF:
+        case CF_TIFF:
+        case CF_PENDATA:
+        case CF_RIFF:
+        case CF_WAVE: return FormatUse::Memory;
+        default: return FormatUse::Skip;  // CF_LOCALE (made from the text), CF_BITMAP, CF_PALETTE, ...
+        }
+    }
+};
+
+bool CopyMemoryFormat(HANDLE handle, SIZE_T& total, WipedBytes& bytes) {
+    const SIZE_T size = GlobalSize(handle);
+    if (size == 0) return true;  // nothing to keep; the format is left out
+    if (size > kOriginalCopyLimitBytes - total) return false;
+    GlobalMemoryLock lock(handle);
+    if (!lock.data()) return true;
+    const BYTE* data = static_cast<const BYTE*>(lock.data());
+    bytes.assign(data, data + size);
+    total += size;
+    return true;
+}
+
+bool CopyEnhancedMetafile(HANDLE handle, SIZE_T& total, WipedBytes& bytes) {
+    const auto metafile = static_cast<HENHMETAFILE>(handle);
+    const UINT size = GetEnhMetaFileBits(metafile, 0, nullptr);
+    if (size == 0) return true;
+    if (size > kOriginalCopyLimitBytes - total) return false;
+    bytes.resize(size);
+    if (GetEnhMetaFileBits(metafile, size, bytes.data()) != size) bytes.clear();
+    total += size;
+    return true;
+}
+
+// False when the original is over a limit; the formats read so far are then wiped with it.
+bool CaptureFormats(std::vector<KeptFormat>& formats) {
+    FormatSorter sorter;
+    SIZE_T total = 0;
+    ULONGLONG renderingMs = 0;
+    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+        const FormatUse use = sorter.UseOf(format);
+        if (use == FormatUse::Skip) continue;
+        // The owner may render the data only now, inside this call: that is the time that counts.
+        const ULONGLONG start = GetTickCount64();
+        const HANDLE handle = GetClipboardData(format);
+        renderingMs += GetTickCount64() - start;
+        if (renderingMs > kOriginalCopyRenderLimitMs) return false;
+        if (!handle) continue;
+        KeptFormat entry{format, use == FormatUse::EnhancedMetafile, {}};
+        const bool withinLimit = entry.enhancedMetafile ? CopyEnhancedMetafile(handle, total, entry.bytes)
+                                                        : CopyMemoryFormat(handle, total, entry.bytes);
+        if (!withinLimit) return false;
+        if (!entry.bytes.empty()) formats.push_back(std::move(entry));
+    }
+    return true;
+}
+
+bool PutKeptFormat(const KeptFormat& format) {
+    if (format.enhancedMetafile) {
+        const HENHMETAFILE metafile = SetEnhMetaFileBits(static_cast<UINT>(format.bytes.size()), format.bytes.data());
+        if (!metafile) return false;
+        if (PutClipboardData(format.format, metafile)) return true;
+        DeleteEnhMetaFile(metafile);
+        return false;
+    }
+    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, format.bytes.size()));
+    if (!block) return false;
+    {
+        GlobalMemoryLock lock(block.get());
+        if (!lock.data()) return false;
+        std::memcpy(lock.data(), format.bytes.data(), format.bytes.size());
+    }
+    if (!PutClipboardData(format.format, block.get())) return false;
+    block.release();  // the system owns it now
+    return true;
+}
+
+}  // namespace
+
+CapturedOriginal CaptureOriginal(HWND window, bool isPrivate) {
+    CapturedOriginal captured;
+    if (GetClipboardOwner() == window) {
+        captured.kind = CapturedOriginal::Kind::OwnCopy;
+        return captured;
+    }
+    if (isPrivate || !ProcessingOptions.KEEP_ORIGINAL) return captured;
+    try {
+        if (CaptureFormats(captured.formats)) captured.kind = CapturedOriginal::Kind::Captured;
+        else captured.formats.clear();
+    } catch (const std::bad_alloc&) {
+        captured.formats.clear();  // not kept: a run never fails for want of memory to keep the original
+    }
+    return captured;
+}
+
+void KeepCapturedOriginal(CapturedOriginal&& captured) {
+    switch (captured.kind) {
+    case CapturedOriginal::Kind::OwnCopy: return;
+    case CapturedOriginal::Kind::NotKept: DropKeptOriginal(); return;
+    case CapturedOriginal::Kind::Captured:
+        DropKeptOriginal();
+        kept = std::move(captured.formats);
+        return;
+    }
+}
+
+void DropKeptOriginal() {
+    // Each block is wiped as its memory is given back.
+    std::vector<KeptFormat>().swap(kept);
+}
+
+bool HasKeptOriginal(HWND window) { return !kept.empty() && window && GetClipboardOwner() == window; }
+
+bool PutKeptOriginalOnClipboard() {
+    if (!EmptyOpenClipboard()) return false;
+    for (const KeptFormat& format : kept)
+        if (!PutKeptFormat(format)) return false;
+    return true;
+}
+
+std::vector<UINT> KeptOriginalFormats() {
+    std::vector<UINT> formats;
+    for (const KeptFormat& format : kept) formats.push_back(format.format);
+    return formats;
+}
