@@ -6,14 +6,15 @@
 
 namespace {
 
-TEST(OptionFields, UniqueKeysEndingWithBigDialog) {
+TEST(OptionFields, UniqueKeysWithTheAddedOnesAfterBigDialog) {
     const auto fields = OptionFields();
     ASSERT_FALSE(fields.empty());
     std::set<std::wstring> keys;
     for (const OptionField& field : fields) keys.insert(field.key);
     EXPECT_EQ(keys.size(), fields.size());
     EXPECT_STREQ(fields.front().key, L"FileFolderCopy");
-    EXPECT_STREQ(fields.back().key, L"BIGDIALOG");
+    EXPECT_STREQ(fields[56].key, L"BIGDIALOG");
+    EXPECT_STREQ(fields[57].key, L"KEEP_ORIGINAL");
 }
 
 // The table's defaults and the record's initial values must never drift apart.

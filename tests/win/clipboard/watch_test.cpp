@@ -14,6 +14,7 @@
 #include "messages.h"
 #include "multidiv.h"
 #include "options.h"
+#include "original_copy.h"
 #include "pending_notification.h"
 #include "resource.h"
 #include "scoped_win.h"
@@ -590,6 +591,49 @@ TEST_F(WatchTest, EachFailingStepIsReportedAndNothingIsLost) {
         }
     }
     SetLanguage(Language::English);
+}
+
+// The owner's formats are kept in its order, without those the system makes from them; a copy left
+// alone (privacy-marked, or with nothing to process) drops what was kept.
+TEST_F(WatchTest, KeptOriginalHoldsTheOwnersFormatsUntilACopyIsLeftAlone) {
+    const std::vector<Offer> rich = {UnicodeText(L"a b"), RegisteredFormat(L"Rich Text Format", "{\\rtf1 a b}"),
+                                     RegisteredFormat(L"HTML Format", "<b>a b</b>")};
+    const std::vector<UINT> richFormats = {CF_UNICODETEXT, Registered(L"Rich Text Format"), Registered(L"HTML Format")};
+    for (const auto& leftAlone :
+         {std::vector<Offer>{UnicodeText(L"p w"), RegisteredFormat(L"ExcludeClipboardContentFromMonitorProcessing", "1")},
+          std::vector<Offer>{RegisteredFormat(L"HTML Format", "<i>no text</i>")}}) {
+        const unsigned runs = Runs();
+        Copy(copier_, rich);
+        ASSERT_TRUE(WaitForProcessingCount(runs + 1));
+        EXPECT_EQ(KeptOriginalFormats(), richFormats);
+        EXPECT_TRUE(HasKeptOriginal(main_));
+        ASSERT_TRUE(CopyAndWaitHandled(leftAlone));
+        EXPECT_TRUE(KeptOriginalFormats().empty());
+    }
+}
+
+// Held through both tries: the restore says so and keeps the copy, which a later restore puts back.
+TEST_F(WatchTest, RestoreOfAHeldClipboardIsTriedAgainThenReportedAndTheCopyKept) {
+    ProcessingOptions.DelSpace = true;
+    const std::vector<Offer> rich = {UnicodeText(L"a b"), RegisteredFormat(L"HTML Format", "<b>a b</b>")};
+    Copy(copier_, rich);
+    ASSERT_TRUE(WaitForProcessingCount(1));
+    {
+        ClipboardHeldElsewhere busy;
+        ASSERT_TRUE(busy.held());
+        RestoreOriginalCopy(main_);
+        const unsigned failedFirst = Record().failedOpens;
+        EXPECT_GT(failedFirst, 0u);
+        EXPECT_TRUE(recorder_->balloons.empty());  // not yet: it is tried again a little later
+        ASSERT_TRUE(PumpUntil([&] { return !recorder_->balloons.empty(); }));
+        EXPECT_GT(Record().failedOpens, failedFirst);
+    }
+    EXPECT_EQ(recorder_->balloons[0].text, L"Cannot restore the original copy. Wait a moment and try again.");
+    EXPECT_EQ(recorder_->balloons[0].severity, 3u);
+    EXPECT_EQ(ClipboardText(), L"ab");
+    RestoreOriginalCopy(main_);
+    EXPECT_EQ(ClipboardDataOf(rich), DataOf(rich));
+    EXPECT_EQ(Runs(), 1u);
 }
 
 // An owner that offers its data for rendering on request and then hangs would keep the run inside

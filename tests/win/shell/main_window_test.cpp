@@ -388,14 +388,14 @@ TEST_F(MainWindowTest, PopupLoadsWithBoldFirstItemAndKeptSubmenus) {
     ASSERT_TRUE(CreateWindowUnderTest());
     HMENU popup = TrayPopup();
     ASSERT_TRUE(popup);
-    EXPECT_EQ(GetMenuItemCount(popup), 17);
+    EXPECT_EQ(GetMenuItemCount(popup), 18);
     EXPECT_EQ(GetMenuDefaultItem(popup, TRUE, 0), 0u);
     EXPECT_EQ(GetSubMenu(popup, kDeleteMenuPosition), DeleteCharactersMenu());
     EXPECT_EQ(GetMenuItemID(DeleteCharactersMenu(), 0), static_cast<UINT>(IDM_DEL_SPACE));
-    const std::vector<UINT> ids = {IDM_WATCH_TOGGLE, IDM_PROCESS_NOW, IDM_SETTINGS, 0, UINT(-1), UINT(-1), IDM_REGEX,
-                                   UINT(-1), UINT(-1), UINT(-1), IDM_MULTIDIV, 0, IDM_EMPTY_CLIPBOARD, 0, IDM_HELP,
-                                   IDM_ABOUT, IDM_EXIT};
-    for (int i = 0; i < 17; ++i) EXPECT_EQ(GetMenuItemID(popup, i), ids[i]) << i;
+    const std::vector<UINT> ids = {IDM_WATCH_TOGGLE, IDM_PROCESS_NOW, IDM_RESTORE_ORIGINAL, IDM_SETTINGS, 0, UINT(-1),
+                                   UINT(-1), IDM_REGEX, UINT(-1), UINT(-1), UINT(-1), IDM_MULTIDIV, 0,
+                                   IDM_EMPTY_CLIPBOARD, 0, IDM_HELP, IDM_ABOUT, IDM_EXIT};
+    for (int i = 0; i < 18; ++i) EXPECT_EQ(GetMenuItemID(popup, i), ids[i]) << i;
 }
 
 // The marks land on the real menu items, conversion radio included.
