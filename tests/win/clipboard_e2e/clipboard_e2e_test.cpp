@@ -263,7 +263,10 @@ TEST_F(ClipboardE2eTest, RestoreChangesNothingWhenNoKeptCopyBelongsToTheClipboar
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        StartedNuvela& nuvela = Start({{L"DelSpace", L"1"}, {L"KEEP_ORIGINAL", c.keep}});
+        // Monitoring on again, and a text to take at start: the case before switched monitoring off,
+        // saved that, and left a copy that is not taken.
+        CopyText(copier_, L"before start");
+        StartedNuvela& nuvela = Start({{L"DelSpace", L"1"}, {L"KEEP_ORIGINAL", c.keep}, {L"CBWatchEnabled", L"1"}});
         ASSERT_TRUE(nuvelaWindow);
         Copy(copier_, RichCopy());
         ASSERT_TRUE(WaitForNuvelaText(L"rich"));
