@@ -43,11 +43,13 @@ void RegisterSetHotkeys(HWND window, bool releaseFirst, const wchar_t* processFa
     if (releaseFirst)
         for (int id : {kHotkeyToggleWatch, kHotkeyProcessNow, kHotkeyRestoreOriginal}) UnregisterHotKey(window, id);
     bool failed = false;
-    if (o.SK1_VKEY != 0 && !RegisterOneHotkey(window, kHotkeyToggleWatch, o.SK1_SHIFT, o.SK1_CTRL, o.SK1_ALT, o.SK1_VKEY)) {
+    if (o.SK1_VKEY != 0 &&
+        !RegisterOneHotkey(window, kHotkeyToggleWatch, o.SK1_SHIFT, o.SK1_CTRL, o.SK1_ALT, o.SK1_VKEY)) {
         PendingNotification::Append(ToggleHotkeyFailure(), SeverityWarning);
         failed = true;
     }
-    if (o.SK2_VKEY != 0 && !RegisterOneHotkey(window, kHotkeyProcessNow, o.SK2_SHIFT, o.SK2_CTRL, o.SK2_ALT, o.SK2_VKEY)) {
+    if (o.SK2_VKEY != 0 &&
+        !RegisterOneHotkey(window, kHotkeyProcessNow, o.SK2_SHIFT, o.SK2_CTRL, o.SK2_ALT, o.SK2_VKEY)) {
         PendingNotification::Append(
             Tr(processFailureJapanese, L"Cannot register a hotkey for 'Clipboard Rich Text to Plane Text.'"),
             SeverityWarning);

@@ -26,7 +26,7 @@ bool IsOption(const wchar_t* commandLine, const wchar_t* option) {
     return lstrcmpiW(commandLine, option) == 0;
 }
 
-// The command a start option asks of the main window: "/P", "/P0", "/P1", "/R"; 0 for the others.
+// The command a start option asks of the main window: "/P", "/P0", "/P1", "/R", "/U"; 0 for the others.
 UINT OptionCommand(const wchar_t* commandLine) {
     if (IsOption(commandLine, L"/P")) return IDM_WATCH_TOGGLE;
     if (IsOption(commandLine, L"/P0")) return IDM_WATCH_OFF;

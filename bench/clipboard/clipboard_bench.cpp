@@ -352,7 +352,8 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     const double nuvelaMs = Median(nuvelaTimes), keepOffMs = Median(keepOffTimes), minimalMs = Median(minimalTimes);
-    std::printf("text: %zu characters with an HTML format beside it; %zu copies each\n", kTextUnits, nuvelaTimes.size());
+    std::printf("text: %zu characters with an HTML format beside it; %zu copies each\n", kTextUnits,
+                nuvelaTimes.size());
     std::printf("start-up: Nuvela %.0f ms, without keeping %.0f ms, minimal listener %.0f ms (longest)\n",
                 nuvela.startUpMs, keepOff.startUpMs, minimal.startUpMs);
     std::printf("Nuvela:           median %.1f ms\n", nuvelaMs);

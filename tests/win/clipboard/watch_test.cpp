@@ -600,7 +600,8 @@ TEST_F(WatchTest, KeptOriginalHoldsTheOwnersFormatsUntilACopyIsLeftAlone) {
                                      RegisteredFormat(L"HTML Format", "<b>a b</b>")};
     const std::vector<UINT> richFormats = {CF_UNICODETEXT, Registered(L"Rich Text Format"), Registered(L"HTML Format")};
     for (const auto& leftAlone :
-         {std::vector<Offer>{UnicodeText(L"p w"), RegisteredFormat(L"ExcludeClipboardContentFromMonitorProcessing", "1")},
+         {std::vector<Offer>{UnicodeText(L"p w"),
+                             RegisteredFormat(L"ExcludeClipboardContentFromMonitorProcessing", "1")},
           std::vector<Offer>{RegisteredFormat(L"HTML Format", "<i>no text</i>")}}) {
         const unsigned runs = Runs();
         Copy(copier_, rich);

@@ -232,7 +232,8 @@ TEST_F(ClipboardE2eTest, RestoreBringsBackEveryFormatUntilANewCopyReplacesIt) {
         EXPECT_EQ(ClipboardText(), L"r i c h") << "processed again";
         // Switched on again, the forced run processes the restore; the kept copy stays with it.
         DWORD_PTR ignored = 0;
-        ASSERT_TRUE(SendMessageTimeoutW(nuvelaWindow, WM_APP_COMMAND, IDM_WATCH_ON, 0, SMTO_ABORTIFHUNG, 10000, &ignored));
+        ASSERT_TRUE(
+            SendMessageTimeoutW(nuvelaWindow, WM_APP_COMMAND, IDM_WATCH_ON, 0, SMTO_ABORTIFHUNG, 10000, &ignored));
         ASSERT_TRUE(WaitForNuvelaText(L"rich"));
     }
     CopyText(copier_, L"n e w");
