@@ -73,8 +73,13 @@ bool CopyEnhancedMetafile(HANDLE handle, SIZE_T& total, WipedBytes& bytes) {
     return true;
 }
 
+bool HoldsExactly(HANDLE handle, const std::wstring& text) {
+    return !text.empty() && GlobalSize(handle) == (text.size() + 1) * sizeof(wchar_t);
+}
+
 // False when the original is over a limit; the formats read so far are then wiped with it.
-bool CaptureFormats(std::vector<KeptFormat>& formats) {
+bool CaptureFormats(const std::wstring& copiedText, CapturedOriginal& captured) {
+    std::vector<KeptFormat>& formats = captured.formats;
     FormatSorter sorter;
     SIZE_T total = 0;
     ULONGLONG renderingMs = 0;
@@ -87,6 +92,14 @@ bool CaptureFormats(std::vector<KeptFormat>& formats) {
         renderingMs += GetTickCount64() - start;
         if (renderingMs > kOriginalCopyRenderLimitMs) return false;
         if (!handle) continue;
+        // The text up to its first NUL was read by the run; a block that ends right there is that text.
+        if (format == CF_UNICODETEXT && HoldsExactly(handle, copiedText)) {
+            if (GlobalSize(handle) > kOriginalCopyLimitBytes - total) return false;
+            total += GlobalSize(handle);
+            captured.textPending = true;
+            formats.push_back({format, false, {}});
+            continue;
+        }
         KeptFormat entry{format, use == FormatUse::EnhancedMetafile, {}};
         const bool withinLimit = entry.enhancedMetafile ? CopyEnhancedMetafile(handle, total, entry.bytes)
                                                         : CopyMemoryFormat(handle, total, entry.bytes);
@@ -116,9 +129,24 @@ bool PutKeptFormat(const KeptFormat& format) {
     return true;
 }
 
+// The text and its NUL, as the block held them; then the run's copy of the text is wiped.
+void FillPendingText(std::wstring& text) {
+    for (KeptFormat& format : kept) {
+        if (format.format != CF_UNICODETEXT || !format.bytes.empty()) continue;
+        try {
+            const BYTE* data = reinterpret_cast<const BYTE*>(text.c_str());
+            format.bytes.assign(data, data + (text.size() + 1) * sizeof(wchar_t));
+        } catch (const std::bad_alloc&) {
+            DropKeptOriginal();  // without its text the copy would not be the original
+        }
+        break;
+    }
+    SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
+}
+
 }  // namespace
 
-CapturedOriginal CaptureOriginal(HWND window, bool isPrivate) {
+CapturedOriginal CaptureOriginal(HWND window, bool isPrivate, const std::wstring& copiedText) {
     CapturedOriginal captured;
     if (GetClipboardOwner() == window) {
         captured.kind = CapturedOriginal::Kind::OwnCopy;
@@ -126,7 +154,7 @@ CapturedOriginal CaptureOriginal(HWND window, bool isPrivate) {
     }
     if (isPrivate || !ProcessingOptions.KEEP_ORIGINAL) return captured;
     try {
-        if (CaptureFormats(captured.formats)) captured.kind = CapturedOriginal::Kind::Captured;
+        if (CaptureFormats(copiedText, captured)) captured.kind = CapturedOriginal::Kind::Captured;
         else captured.formats.clear();
     } catch (const std::bad_alloc&) {
         captured.formats.clear();  // not kept: a run never fails for want of memory to keep the original
@@ -141,6 +169,7 @@ void KeepCapturedOriginal(CapturedOriginal&& captured) {
     case CapturedOriginal::Kind::Captured:
         DropKeptOriginal();
         kept = std::move(captured.formats);
+        if (captured.textPending) FillPendingText(captured.text);
         return;
     }
 }

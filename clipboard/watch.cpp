@@ -57,6 +57,7 @@ struct Written {
     Branch branch = Branch::Text;
     bool isPrivate = false;
     std::wstring result;
+    CapturedOriginal original;  // kept once the clipboard is closed, so the old copy is wiped after
 };
 
 void AppendError(const wchar_t* japanese, const wchar_t* english) {
@@ -100,7 +101,8 @@ bool HasLineFeed(const std::wstring& text) { return text.find(L'\n') != std::wst
 
 // What follows every successful write: balloon text, sound, the re-copy cycle and the tray icon.
 // It runs once the clipboard is closed, so no other program waits for it meanwhile.
-void AfterSuccessfulWrite(HWND window, const Written& written) {
+void AfterSuccessfulWrite(HWND window, Written& written) {
+    KeepCapturedOriginal(std::move(written.original));
     if (ProcessingOptions.SHOW_BALLOON) {
         if (written.branch == Branch::Text)
             PendingNotification::Append(Tr(L"クリップボード文字列の属性を除去しました。", L"Deleted attributes of clipboard text."),
@@ -147,7 +149,7 @@ void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& marke
         break;
     }
     // Read while the copy is still whole; it becomes the kept original once our result is written.
-    CapturedOriginal captured = CaptureOriginal(window, markers.isPrivate);
+    CapturedOriginal captured = CaptureOriginal(window, markers.isPrivate, original);
     if (!EmptyOpenClipboard()) {
         AppendError(L"クリップボードの内容を空にできませんでした。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
                     L"Cannot empty clipboard.");
@@ -166,8 +168,8 @@ void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& marke
         if (PutTextOnClipboard(original)) WritePrivacyMarkers(markers);
         return;
     }
-    written = {true, Branch::Text, markers.isPrivate, std::move(result)};
-    KeepCapturedOriginal(std::move(captured));
+    captured.text = std::move(original);
+    written = {true, Branch::Text, markers.isPrivate, std::move(result), std::move(captured)};
 }
 
 // The clipboard is open and offers a file list to convert, but no text. Returns false when there
@@ -187,8 +189,7 @@ bool ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& mark
     std::wstring result;
     RunEngine(FileListText(paths, ProcessingOptions.FileFolderCopy == 2), result);
     if (WriteBack(result, Branch::Files, markers)) {
-        written = {true, Branch::Files, markers.isPrivate, std::move(result)};
-        KeepCapturedOriginal(std::move(captured));
+        written = {true, Branch::Files, markers.isPrivate, std::move(result), std::move(captured)};
     } else if (!IsClipboardFormatAvailable(CF_HDROP) && PutBytesOnClipboard(CF_HDROP, dropList)) {
         // The clipboard was emptied for a write that then failed: the copied files go back.
         WritePrivacyMarkers(markers);
