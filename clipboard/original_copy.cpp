@@ -11,6 +11,9 @@
 namespace {
 
 std::vector<KeptFormat> kept;
+// The bytes of a CF_UNICODETEXT entry kept empty: the run's own copy of the text, moved in, and
+// the NUL that ends it.
+std::wstring keptText;
 
 enum class FormatUse { Skip, Memory, EnhancedMetafile };
 
@@ -77,18 +80,38 @@ bool HoldsExactly(HANDLE handle, const std::wstring& text) {
     return !text.empty() && GlobalSize(handle) == (text.size() + 1) * sizeof(wchar_t);
 }
 
+using UpdatedFormatsFunction = BOOL(WINAPI*)(PUINT formats, UINT count, PUINT written);
+
+// The formats on the open clipboard in the owner's order. Systems since Vista give them in one
+// call, where enumerating costs a call per format (under Wine, a round trip to its server each,
+// all while the clipboard is held); older ones are enumerated. Looked up, since XP lacks it.
+std::vector<UINT> OfferedFormats() {
+    static const auto updatedFormats = reinterpret_cast<UpdatedFormatsFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetUpdatedClipboardFormats")));
+    std::vector<UINT> formats(64);
+    UINT count = 0;
+    if (updatedFormats && updatedFormats(formats.data(), static_cast<UINT>(formats.size()), &count)) {
+        formats.resize(count);
+        return formats;
+    }
+    formats.clear();
+    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format))
+        formats.push_back(format);
+    return formats;
+}
+
 // False when the original is over a limit; the formats read so far are then wiped with it.
-bool CaptureFormats(const std::wstring& copiedText, CapturedOriginal& captured) {
+bool CaptureFormats(HANDLE textBlock, const std::wstring& copiedText, CapturedOriginal& captured) {
     std::vector<KeptFormat>& formats = captured.formats;
     FormatSorter sorter;
     SIZE_T total = 0;
     ULONGLONG renderingMs = 0;
-    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+    for (const UINT format : OfferedFormats()) {
         const FormatUse use = sorter.UseOf(format);
         if (use == FormatUse::Skip) continue;
         // The owner may render the data only now, inside this call: that is the time that counts.
         const ULONGLONG start = GetTickCount64();
-        const HANDLE handle = GetClipboardData(format);
+        const HANDLE handle = format == CF_UNICODETEXT && textBlock ? textBlock : GetClipboardData(format);
         renderingMs += GetTickCount64() - start;
         if (renderingMs > kOriginalCopyRenderLimitMs) return false;
         if (!handle) continue;
@@ -110,6 +133,9 @@ bool CaptureFormats(const std::wstring& copiedText, CapturedOriginal& captured) 
 }
 
 bool PutKeptFormat(const KeptFormat& format) {
+    const bool isKeptText = format.format == CF_UNICODETEXT && format.bytes.empty();
+    const void* bytes = isKeptText ? static_cast<const void*>(keptText.c_str()) : format.bytes.data();
+    const SIZE_T size = isKeptText ? (keptText.size() + 1) * sizeof(wchar_t) : format.bytes.size();
     if (format.enhancedMetafile) {
         const HENHMETAFILE metafile = SetEnhMetaFileBits(static_cast<UINT>(format.bytes.size()), format.bytes.data());
         if (!metafile) return false;
@@ -117,36 +143,21 @@ bool PutKeptFormat(const KeptFormat& format) {
         DeleteEnhMetaFile(metafile);
         return false;
     }
-    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, format.bytes.size()));
+    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, size));
     if (!block) return false;
     {
         GlobalMemoryLock lock(block.get());
         if (!lock.data()) return false;
-        std::memcpy(lock.data(), format.bytes.data(), format.bytes.size());
+        std::memcpy(lock.data(), bytes, size);
     }
     if (!PutClipboardData(format.format, block.get())) return false;
     block.release();  // the system owns it now
     return true;
 }
 
-// The text and its NUL, as the block held them; then the run's copy of the text is wiped.
-void FillPendingText(std::wstring& text) {
-    for (KeptFormat& format : kept) {
-        if (format.format != CF_UNICODETEXT || !format.bytes.empty()) continue;
-        try {
-            const BYTE* data = reinterpret_cast<const BYTE*>(text.c_str());
-            format.bytes.assign(data, data + (text.size() + 1) * sizeof(wchar_t));
-        } catch (const std::bad_alloc&) {
-            DropKeptOriginal();  // without its text the copy would not be the original
-        }
-        break;
-    }
-    SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
-}
-
 }  // namespace
 
-CapturedOriginal CaptureOriginal(HWND window, bool isPrivate, const std::wstring& copiedText) {
+CapturedOriginal CaptureOriginal(HWND window, bool isPrivate, HANDLE textBlock, const std::wstring& copiedText) {
     CapturedOriginal captured;
     if (GetClipboardOwner() == window) {
         captured.kind = CapturedOriginal::Kind::OwnCopy;
@@ -154,7 +165,7 @@ CapturedOriginal CaptureOriginal(HWND window, bool isPrivate, const std::wstring
     }
     if (isPrivate || !ProcessingOptions.KEEP_ORIGINAL) return captured;
     try {
-        if (CaptureFormats(copiedText, captured)) captured.kind = CapturedOriginal::Kind::Captured;
+        if (CaptureFormats(textBlock, copiedText, captured)) captured.kind = CapturedOriginal::Kind::Captured;
         else captured.formats.clear();
     } catch (const std::bad_alloc&) {
         captured.formats.clear();  // not kept: a run never fails for want of memory to keep the original
@@ -169,14 +180,16 @@ void KeepCapturedOriginal(CapturedOriginal&& captured) {
     case CapturedOriginal::Kind::Captured:
         DropKeptOriginal();
         kept = std::move(captured.formats);
-        if (captured.textPending) FillPendingText(captured.text);
+        if (captured.textPending) keptText = std::move(captured.text);
         return;
     }
 }
 
 void DropKeptOriginal() {
-    // Each block is wiped as its memory is given back.
+    // Each block is wiped as its memory is given back; the text is wiped here.
     std::vector<KeptFormat>().swap(kept);
+    SecureZeroMemory(keptText.data(), keptText.size() * sizeof(wchar_t));
+    std::wstring().swap(keptText);
 }
 
 bool HasKeptOriginal(HWND window) { return !kept.empty() && window && GetClipboardOwner() == window; }

@@ -45,16 +45,17 @@ struct CapturedOriginal {
     Kind kind = Kind::NotKept;
     std::vector<KeptFormat> formats;
     // A CF_UNICODETEXT block that holds exactly the run's copied text and its NUL is not copied a
-    // second time while the clipboard is open: its entry stays empty and is filled from `text`,
-    // which the run moves in, once the clipboard is closed.
+    // second time while the clipboard is open: its entry stays empty, and the run moves its own
+    // copy of the text into `text`, which is kept in its place.
     bool textPending = false;
     std::wstring text;
 };
 
 // The clipboard is open by `window` for a run about to replace its contents. Reads every format
-// that can be copied safely, in the owner's order, within the limits above. `copiedText`: the
-// text the run has read from the clipboard, if any.
-CapturedOriginal CaptureOriginal(HWND window, bool isPrivate, const std::wstring& copiedText = {});
+// that can be copied safely, in the owner's order, within the limits above. `textBlock` and
+// `copiedText`: the CF_UNICODETEXT block the run has read, and its text, if any.
+CapturedOriginal CaptureOriginal(HWND window, bool isPrivate, HANDLE textBlock = nullptr,
+                                 const std::wstring& copiedText = {});
 // After the run's result is on the clipboard: the captured original becomes the kept copy.
 void KeepCapturedOriginal(CapturedOriginal&& captured);
 

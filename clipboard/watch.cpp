@@ -149,7 +149,7 @@ void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& marke
         break;
     }
     // Read while the copy is still whole; it becomes the kept original once our result is written.
-    CapturedOriginal captured = CaptureOriginal(window, markers.isPrivate, original);
+    CapturedOriginal captured = CaptureOriginal(window, markers.isPrivate, handle, original);
     if (!EmptyOpenClipboard()) {
         AppendError(L"クリップボードの内容を空にできませんでした。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
                     L"Cannot empty clipboard.");
