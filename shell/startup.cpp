@@ -32,7 +32,7 @@ UINT OptionCommand(const wchar_t* commandLine) {
     if (IsOption(commandLine, L"/P0")) return IDM_WATCH_OFF;
     if (IsOption(commandLine, L"/P1")) return IDM_WATCH_ON;
     if (IsOption(commandLine, L"/R")) return IDM_PROCESS_NOW;
-    if (IsOption(commandLine, L"/U")) return IDM_RESTORE_ORIGINAL;  // nothing is kept at a first start
+    if (IsOption(commandLine, L"/U")) return IDM_RESTORE_ORIGINAL;
     return 0;
 }
 
@@ -93,7 +93,9 @@ void ChooseSettingsStore(const wchar_t* commandLine) {
 
 // "/P", "/P0", "/P1", "/R" and the monitoring part of "/C..." once the main window exists.
 void RunStartOption(HWND window, const wchar_t* commandLine) {
-    if (const UINT command = OptionCommand(commandLine)) {
+    const UINT command = OptionCommand(commandLine);
+    // "/U" is an ordinary first start: restoring now would undo the window's first processing.
+    if (command && command != IDM_RESTORE_ORIGINAL) {
         SendMessageW(window, WM_APP_COMMAND, command, 0);
         return;
     }
