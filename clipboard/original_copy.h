@@ -3,6 +3,7 @@
 // have it back. It belongs to that copy: it is good only while the clipboard holds our result or
 // our restore of it, is wiped whenever it is dropped or replaced, and never goes to disk.
 #include <memory>
+#include <string>
 #include <vector>
 #include <windows.h>
 
