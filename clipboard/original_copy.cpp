@@ -185,6 +185,10 @@ void KeepCapturedOriginal(CapturedOriginal&& captured) {
     }
 }
 
+void DiscardCapturedOriginal(const CapturedOriginal& captured) {
+    if (captured.kind != CapturedOriginal::Kind::OwnCopy) DropKeptOriginal();
+}
+
 void DropKeptOriginal() {
     // Each block is wiped as its memory is given back; the text is wiped here.
     std::vector<KeptFormat>().swap(kept);

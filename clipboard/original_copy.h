@@ -59,6 +59,9 @@ CapturedOriginal CaptureOriginal(HWND window, bool isPrivate, HANDLE textBlock =
                                  const std::wstring& copiedText = {});
 // After the run's result is on the clipboard: the captured original becomes the kept copy.
 void KeepCapturedOriginal(CapturedOriginal&& captured);
+// After a run that emptied the clipboard and then put the copy back itself, as it failed to write:
+// nothing is kept, and what was kept goes too unless the copy was our own.
+void DiscardCapturedOriginal(const CapturedOriginal& captured);
 
 // Wipes and drops the kept copy; called wherever another program's copy is left alone.
 void DropKeptOriginal();

@@ -57,7 +57,7 @@ struct Written {
     Branch branch = Branch::Text;
     bool isPrivate = false;
     std::wstring result;
-    CapturedOriginal original;  // kept once the clipboard is closed, so the old copy is wiped after
+    CapturedOriginal original;  // kept once the clipboard is closed: the old copy is wiped then
 };
 
 void AppendError(const wchar_t* japanese, const wchar_t* english) {
@@ -161,10 +161,12 @@ void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& marke
     try {
         RunEngine(original, result);
     } catch (...) {
+        DiscardCapturedOriginal(captured);
         if (PutTextOnClipboard(original)) WritePrivacyMarkers(markers);
         throw;
     }
     if (!WriteBack(result, Branch::Text, markers)) {
+        DiscardCapturedOriginal(captured);
         if (PutTextOnClipboard(original)) WritePrivacyMarkers(markers);
         return;
     }
@@ -190,9 +192,12 @@ bool ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& mark
     RunEngine(FileListText(paths, ProcessingOptions.FileFolderCopy == 2), result);
     if (WriteBack(result, Branch::Files, markers)) {
         written = {true, Branch::Files, markers.isPrivate, std::move(result), std::move(captured)};
-    } else if (!IsClipboardFormatAvailable(CF_HDROP) && PutBytesOnClipboard(CF_HDROP, dropList)) {
-        // The clipboard was emptied for a write that then failed: the copied files go back.
-        WritePrivacyMarkers(markers);
+    } else {
+        DiscardCapturedOriginal(captured);
+        if (!IsClipboardFormatAvailable(CF_HDROP) && PutBytesOnClipboard(CF_HDROP, dropList)) {
+            // The clipboard was emptied for a write that then failed: the copied files go back.
+            WritePrivacyMarkers(markers);
+        }
     }
     return true;
 }

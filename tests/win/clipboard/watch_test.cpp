@@ -462,19 +462,21 @@ HANDLE RefuseFirstWrites(UINT format, HANDLE data) {
 
 TEST_F(WatchTest, RefusedWriteReportsW4AndPutsTheOriginalBack) {
     ProcessingOptions.DelSpace = true;
+    ASSERT_TRUE(CopyAndWaitProcessed(L"o l d"));
     refusalsLeft = 1;
     SetClipboardDataStep(RefuseFirstWrites);
     Copy(copier_, {UnicodeText(L"k e e p")});
-    ASSERT_TRUE(WaitForProcessingCount(1));
+    ASSERT_TRUE(WaitForProcessingCount(2));
     SetClipboardDataStep(nullptr);
     EXPECT_EQ(ClipboardText(), L"k e e p");
+    EXPECT_FALSE(HasKeptOriginal(main_)) << "a restore would put the older copy over it";
     ASSERT_EQ(recorder_->balloons.size(), 1u);
     EXPECT_EQ(recorder_->balloons[0].text, L"SetClipboardData() failed.");
     EXPECT_EQ(recorder_->balloons[0].severity, 3u);
     EXPECT_FALSE(MultiDivRunning());
     // The restored text is ours: it is not taken for a new copy.
     ASSERT_TRUE(CopyAndWaitProcessed(L"n e x t"));
-    EXPECT_EQ(Runs(), 2u);
+    EXPECT_EQ(Runs(), 3u);
 }
 
 TEST_F(WatchTest, RefusedFileListWritePutsTheFilesBackAndSaysSo) {
