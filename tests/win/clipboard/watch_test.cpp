@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -613,6 +614,27 @@ TEST_F(WatchTest, KeptOriginalHoldsTheOwnersFormatsUntilACopyIsLeftAlone) {
         ASSERT_TRUE(CopyAndWaitHandled(leftAlone));
         EXPECT_TRUE(KeptOriginalFormats().empty());
     }
+}
+
+// The copier's window renders its HTML only on request, and takes longer than the limit to do it.
+LRESULT CALLBACK SlowRenderer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_RENDERFORMAT) return DefWindowProcW(window, message, wParam, lParam);
+    Sleep(static_cast<DWORD>(kOriginalCopyRenderLimitMs) + 200);
+    const std::string html = "<b>slow</b>";
+    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, html.size()));
+    std::memcpy(GlobalMemoryLock(block.get()).data(), html.data(), html.size());
+    if (SetClipboardData(static_cast<UINT>(wParam), block.get())) block.release();
+    return 0;
+}
+
+TEST_F(WatchTest, OriginalRenderedTooSlowlyIsNotKeptAndDropsTheOlderOne) {
+    ASSERT_TRUE(CopyAndWaitProcessed(L"older"));
+    ASSERT_TRUE(HasKeptOriginal(main_));
+    SetWindowLongPtrW(copier_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SlowRenderer));
+    Copy(copier_, {UnicodeText(L"slow"), Offer{Registered(L"HTML Format"), {}, true}});
+    ASSERT_TRUE(WaitForProcessingCount(2));
+    EXPECT_EQ(ClipboardText(), L"slow");
+    EXPECT_TRUE(KeptOriginalFormats().empty());
 }
 
 // Held through both tries: the restore says so and keeps the copy, which a later restore puts back.
