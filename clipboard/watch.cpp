@@ -13,6 +13,7 @@
 #include "messages.h"
 #include "multidiv.h"
 #include "options.h"
+#include "original_copy.h"
 #include "pending_notification.h"
 #include "pipeline.h"
 #include "scoped_win.h"
@@ -57,6 +58,7 @@ struct Written {
     Branch branch = Branch::Text;
     bool isPrivate = false;
     std::wstring result;
+    CapturedOriginal original;  // kept once the clipboard is closed: the old copy is wiped then
 };
 
 void AppendError(const wchar_t* japanese, const wchar_t* english) {
@@ -91,11 +93,17 @@ bool OwnerAnswers(HWND window) {
     return SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kOwnerAnswerMs, &ignored) != 0;
 }
 
+// A copy of another program's that a run leaves alone: what was kept belongs to an older copy.
+void DropOriginalOfCopyLeftAlone(HWND window) {
+    if (GetClipboardOwner() != window) DropKeptOriginal();
+}
+
 bool HasLineFeed(const std::wstring& text) { return text.find(L'\n') != std::wstring::npos; }
 
 // What follows every successful write: balloon text, sound, the re-copy cycle and the tray icon.
 // It runs once the clipboard is closed, so no other program waits for it meanwhile.
-void AfterSuccessfulWrite(HWND window, const Written& written) {
+void AfterSuccessfulWrite(HWND window, Written& written) {
+    KeepCapturedOriginal(std::move(written.original));
     if (ProcessingOptions.SHOW_BALLOON) {
         if (written.branch == Branch::Text)
             PendingNotification::Append(Tr(L"クリップボード文字列の属性を除去しました。", L"Deleted attributes of clipboard text."),
@@ -118,6 +126,7 @@ void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& marke
     if (!force && GetClipboardOwner() == window) return;
     if (!force && markers.isPrivate) {
         StopMultiDiv(window);  // the cycle would otherwise copy over the private text
+        DropOriginalOfCopyLeftAlone(window);
         return;
     }
     HANDLE handle = GetClipboardData(CF_UNICODETEXT);
@@ -140,6 +149,8 @@ void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& marke
     case TextCopyResult::Copied:
         break;
     }
+    // Read while the copy is still whole; it becomes the kept original once our result is written.
+    CapturedOriginal captured = CaptureOriginal(window, markers.isPrivate, handle, original);
     if (!EmptyOpenClipboard()) {
         AppendError(L"クリップボードの内容を空にできませんでした。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
                     L"Cannot empty clipboard.");
@@ -151,33 +162,43 @@ void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& marke
     try {
         RunEngine(original, result);
     } catch (...) {
+        DiscardCapturedOriginal(captured);
         if (PutTextOnClipboard(original)) WritePrivacyMarkers(markers);
         throw;
     }
     if (!WriteBack(result, Branch::Text, markers)) {
+        DiscardCapturedOriginal(captured);
         if (PutTextOnClipboard(original)) WritePrivacyMarkers(markers);
         return;
     }
-    written = {true, Branch::Text, markers.isPrivate, std::move(result)};
+    captured.text = std::move(original);
+    written = {true, Branch::Text, markers.isPrivate, std::move(result), std::move(captured)};
 }
 
 // The clipboard is open and offers a file list to convert, but no text. Returns false when there
 // was nothing to do.
-bool ProcessFilesOnClipboard(bool force, const PrivacyMarkers& markers, Written& written) {
-    if (!force && markers.isPrivate) return false;
+bool ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& markers, Written& written) {
+    if (!force && markers.isPrivate) {
+        DropOriginalOfCopyLeftAlone(window);
+        return false;
+    }
     HANDLE handle = GetClipboardData(CF_HDROP);
     std::vector<std::wstring> paths;
     std::vector<BYTE> dropList;
     if (!ReadDropList(handle, paths) || !CopyBlockBytes(handle, GlobalSize(handle), dropList)) return false;
 
     PendingNotification::Clear();
+    CapturedOriginal captured = CaptureOriginal(window, markers.isPrivate);
     std::wstring result;
     RunEngine(FileListText(paths, ProcessingOptions.FileFolderCopy == 2), result);
     if (WriteBack(result, Branch::Files, markers)) {
-        written = {true, Branch::Files, markers.isPrivate, std::move(result)};
-    } else if (!IsClipboardFormatAvailable(CF_HDROP) && PutBytesOnClipboard(CF_HDROP, dropList)) {
-        // The clipboard was emptied for a write that then failed: the copied files go back.
-        WritePrivacyMarkers(markers);
+        written = {true, Branch::Files, markers.isPrivate, std::move(result), std::move(captured)};
+    } else {
+        DiscardCapturedOriginal(captured);
+        if (!IsClipboardFormatAvailable(CF_HDROP) && PutBytesOnClipboard(CF_HDROP, dropList)) {
+            // The clipboard was emptied for a write that then failed: the copied files go back.
+            WritePrivacyMarkers(markers);
+        }
     }
     return true;
 }
@@ -189,7 +210,7 @@ bool ProcessOpenedClipboard(HWND window, bool force, DWORD& sequence) {
     sequence = GetClipboardSequenceNumber();
     if (!force && LeaveCopyAlone(window)) {
         StopMultiDiv(window);  // the re-copy would otherwise write over the copy left alone
-        // a copy left alone: the kept original is dropped here once restore lands
+        DropKeptOriginal();    // a restore must never put an older copy over this one
         return true;
     }
     if (!OpenForProcessing(session, window)) return false;
@@ -199,7 +220,9 @@ bool ProcessOpenedClipboard(HWND window, bool force, DWORD& sequence) {
     if (!offersText) StopMultiDiv(window);  // any change without text also ends the cycle
     if (!offersText && !OffersFilesToConvert()) {
         show = false;
+        DropOriginalOfCopyLeftAlone(window);
     } else if (!OwnerAnswers(window)) {
+        DropOriginalOfCopyLeftAlone(window);
         // Nothing has been fetched: the data stays as the owner offered it.
         PendingNotification::Clear();
         AppendError(L"クリップボードの所有者が応答しないため、処理を中止しました。",
@@ -209,7 +232,7 @@ bool ProcessOpenedClipboard(HWND window, bool force, DWORD& sequence) {
         if (offersText)
             ProcessTextOnClipboard(window, force, markers, written);
         else
-            show = ProcessFilesOnClipboard(force, markers, written);
+            show = ProcessFilesOnClipboard(window, force, markers, written);
     }
     session.Close();
     sequence = GetClipboardSequenceNumber();
@@ -226,7 +249,54 @@ void CatchUpMissedChange(HWND window, DWORD sequenceAfterOurWork) {
     SetTimer(window, IDT_DELAY, delay, nullptr);
 }
 
+enum class RestoreAttempt { NotOpened, Written, Failed };
+
+// Opened like a run opens the clipboard, and out of the notification list meanwhile, so our own
+// restore is never processed.
+RestoreAttempt RestoreOnce(HWND window) {
+    StopMultiDiv(window);  // the re-copy would put its lines over the restored copy
+    LeaveClipboardWatch(window);
+    RestoreAttempt attempt = RestoreAttempt::NotOpened;
+    DWORD sequence = 0;
+    {
+        ClipboardSession session;
+        if (OpenForProcessing(session, window))
+            attempt = PutKeptOriginalOnClipboard() ? RestoreAttempt::Written : RestoreAttempt::Failed;
+        session.Close();
+        sequence = GetClipboardSequenceNumber();
+    }
+    JoinClipboardWatch(window);
+    CatchUpMissedChange(window, sequence);
+    return attempt;
+}
+
+void FinishRestore(HWND window, RestoreAttempt attempt) {
+    if (attempt == RestoreAttempt::Written) {
+        writtenFunction(window);
+    } else {
+        PendingNotification::Clear();
+        PendingNotification::AppendAndShow(Tr(L"元のコピーに戻せませんでした。少し待ってからやり直して下さい。",
+                                              L"Cannot restore the original copy. Wait a moment and try again."),
+                                           SeverityError);
+    }
+    shownFunction();
+}
+
 }  // namespace
+
+void RestoreOriginalCopy(HWND window) {
+    if (WatchBusy || !HasKeptOriginal(window)) return;
+    KillTimer(window, IDT_RESTORE_RETRY);
+    const RestoreAttempt attempt = RestoreOnce(window);
+    if (attempt == RestoreAttempt::NotOpened) SetTimer(window, IDT_RESTORE_RETRY, kRetryDelayMs, nullptr);
+    else FinishRestore(window, attempt);
+}
+
+void OnRestoreRetryTimer(HWND window) {
+    KillTimer(window, IDT_RESTORE_RETRY);
+    if (WatchBusy || !HasKeptOriginal(window)) return;  // another program's copy came meanwhile
+    FinishRestore(window, RestoreOnce(window));
+}
 
 WatchBusyScope::WatchBusyScope() : previous_(std::exchange(WatchBusy, true)) {}
 WatchBusyScope::~WatchBusyScope() { WatchBusy = previous_; }
@@ -301,6 +371,8 @@ bool LeaveClipboardWatch(HWND window) {
 
 void OnClipboardChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!WatchBusy) {
+        // The kept original belongs to the copy it came from: a change by another program ends it.
+        if (GetClipboardOwner() != window) DropKeptOriginal();
         shownFunction();
         if (ProcessingOptions.CBWatchEnabled) {
             NoteForegroundAtChange();

@@ -24,6 +24,12 @@ void OnChangeClipboardChain(HWND window, HWND removed, HWND next);
 void OnDelayTimer(HWND window);
 void OnChainRefreshTimer(HWND window);
 
+// Puts the kept original copy back ("/U", the tray menu, hotkey 3); nothing when none is kept. A
+// clipboard that cannot be opened is tried again once after 500 ms; a failure says so in the
+// balloon and keeps the kept copy.
+void RestoreOriginalCopy(HWND window);
+void OnRestoreRetryTimer(HWND window);
+
 // force: an explicit request (command 32782, monitoring switched on) also processes our own write.
 // False when the clipboard could not be opened or an exception was caught.
 bool ProcessClipboard(HWND window, bool force);

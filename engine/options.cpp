@@ -87,8 +87,13 @@ constexpr OptionField kFields[] = {
     Flag(L"CLN_QUOTES", &R::CLN_QUOTES, 0),
     Integer(L"CLN_NORMALIZE", &R::CLN_NORMALIZE, 0),
     Flag(L"CLN_UNWRAP", &R::CLN_UNWRAP, 0),
+    Flag(L"KEEP_ORIGINAL", &R::KEEP_ORIGINAL, 1),
+    Flag(L"SK3_SHIFT", &R::SK3_SHIFT, 0),
+    Flag(L"SK3_CTRL", &R::SK3_CTRL, 0),
+    Flag(L"SK3_ALT", &R::SK3_ALT, 0),
+    Byte(L"SK3_VKEY", &R::SK3_VKEY, 0),
 };
-static_assert(std::size(kFields) == 64);
+static_assert(std::size(kFields) == 69);
 
 bool IsOneOf(int value, std::initializer_list<int> allowed) {
     return std::find(allowed.begin(), allowed.end(), value) != allowed.end();

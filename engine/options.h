@@ -71,6 +71,11 @@ struct ProcessingOptionsRecord {
     bool CLN_QUOTES = false;
     int CLN_NORMALIZE = 0;  // 0 none, 1 NFC, 2 NFKC
     bool CLN_UNWRAP = false;
+    bool KEEP_ORIGINAL = true;  // keep a copy's formats before it is replaced, to give it back
+    bool SK3_SHIFT = false;     // hotkey 3: restore the original copy
+    bool SK3_CTRL = false;
+    bool SK3_ALT = false;
+    std::uint8_t SK3_VKEY = 0;
 
     bool operator==(const ProcessingOptionsRecord&) const = default;
 };
@@ -92,7 +97,8 @@ struct OptionField {
     const wchar_t* defaultText = L"";  // Text
 };
 
-// All keys in table order: the 57 up to BIGDIALOG, then the program rules' and the text cleanup's.
+// All keys in table order: the 57 up to BIGDIALOG, then those of the program rules, the text
+// cleanup, and the kept original with its hotkey.
 std::span<const OptionField> OptionFields();
 const OptionField* FindOptionField(std::wstring_view key);
 

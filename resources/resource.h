@@ -48,6 +48,11 @@
 #define IDC_HOTKEY2_CTRL 1005
 #define IDC_HOTKEY2_ALT 1006
 #define IDC_HOTKEY2_KEY 1007
+// ... and hotkey 3 restores the original copy, in a row below the others
+#define IDC_HOTKEY3_SHIFT 1042
+#define IDC_HOTKEY3_CTRL 1043
+#define IDC_HOTKEY3_ALT 1044
+#define IDC_HOTKEY3_KEY 1045
 
 // Regular-expression dialog
 #define IDC_REGEX_BEFORE 1005          // pattern, with the "cbq_before" history

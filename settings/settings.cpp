@@ -224,7 +224,7 @@ void LoadSettings() {
             StoreLoadedText(ProcessingOptions, field, ReadStringSetting(field.key, field.defaultText));
             continue;
         }
-        // BIGDIALOG comes last and keeps its current value when nothing is stored.
+        // BIGDIALOG keeps its current value when nothing is stored.
         const int defaultValue = field.flag == &ProcessingOptionsRecord::BIGDIALOG
                                      ? OptionIntegerValue(ProcessingOptions, field)
                                      : field.defaultInteger;

@@ -24,6 +24,10 @@ const TooltipEntry kHotkeyJa[] = {
     {1, kSavesAndClosesJa},
     {2, kClosesWithoutSavingJa},
     {9, kHelpJa},
+    {1042, kShiftJa},
+    {1043, kCtrlJa},
+    {1044, kAltJa},
+    {1045, L"このキーを押すと、属性を除去する前の元のコピーに戻す機能が動作します"},
 };
 
 const TooltipEntry kHotkeyEn[] = {
@@ -36,6 +40,9 @@ const TooltipEntry kHotkeyEn[] = {
     {1, L"Saves settings and close this dialog box."},
     {2, L"Closes this dialog box without saving any changes."},
     {9, kHelpEn},
+    {1042, L"Combines the Shift key as a modifier key."},
+    {1043, L"Combines the Ctrl key as a modifier key."},
+    {1044, L"Combines the Alt key as a modifier key."},
 };
 
 const TooltipEntry kRegexJa[] = {

@@ -1,5 +1,7 @@
 #include "hotkeys.h"
 
+#include <cstdint>
+
 #include "commands.h"
 #include "language.h"
 #include "messages.h"
@@ -14,16 +16,13 @@ const wchar_t* ToggleHotkeyFailure() {
               L"Cannot register a hotkey for 'Stops to monitor the clipboard.'");
 }
 
-bool RegisterToggleHotkey(HWND window) {
-    const auto& o = ProcessingOptions;
-    return RegisterHotKey(window, kHotkeyToggleWatch, HotkeyModifiers(o.SK1_SHIFT, o.SK1_CTRL, o.SK1_ALT),
-                          o.SK1_VKEY) != FALSE;
+const wchar_t* RestoreHotkeyFailure() {
+    return Tr(L"「元のコピーに戻す」のホットキーの割当てに失敗しました。",
+              L"Cannot register a hotkey for 'Restore the original copy.'");
 }
 
-bool RegisterProcessHotkey(HWND window) {
-    const auto& o = ProcessingOptions;
-    return RegisterHotKey(window, kHotkeyProcessNow, HotkeyModifiers(o.SK2_SHIFT, o.SK2_CTRL, o.SK2_ALT),
-                          o.SK2_VKEY) != FALSE;
+bool RegisterOneHotkey(HWND window, int id, bool shift, bool ctrl, bool alt, std::uint8_t key) {
+    return RegisterHotKey(window, id, HotkeyModifiers(shift, ctrl, alt), key) != FALSE;
 }
 
 }  // namespace
@@ -34,21 +33,31 @@ UINT HotkeyModifiers(bool shift, bool ctrl, bool alt) {
 
 namespace {
 
-// Registers each hotkey that is set, after releasing its old binding when asked; refusals are shown
-// together in one balloon. The two paths word the second key's Japanese failure differently.
+// Registers each hotkey that is set, after releasing the old bindings when asked; refusals are
+// shown together in one balloon. The two paths word the second key's Japanese failure differently.
 void RegisterSetHotkeys(HWND window, bool releaseFirst, const wchar_t* processFailureJapanese) {
+    const auto& o = ProcessingOptions;
     PendingNotification::Clear();
+    // Every id is free before any is registered: a combination moving from one hotkey to another
+    // (a swap) would otherwise be refused while its old id still holds it.
+    if (releaseFirst)
+        for (int id : {kHotkeyToggleWatch, kHotkeyProcessNow, kHotkeyRestoreOriginal}) UnregisterHotKey(window, id);
     bool failed = false;
-    if (releaseFirst) UnregisterHotKey(window, kHotkeyToggleWatch);
-    if (ProcessingOptions.SK1_VKEY != 0 && !RegisterToggleHotkey(window)) {
+    if (o.SK1_VKEY != 0 &&
+        !RegisterOneHotkey(window, kHotkeyToggleWatch, o.SK1_SHIFT, o.SK1_CTRL, o.SK1_ALT, o.SK1_VKEY)) {
         PendingNotification::Append(ToggleHotkeyFailure(), SeverityWarning);
         failed = true;
     }
-    if (releaseFirst) UnregisterHotKey(window, kHotkeyProcessNow);
-    if (ProcessingOptions.SK2_VKEY != 0 && !RegisterProcessHotkey(window)) {
+    if (o.SK2_VKEY != 0 &&
+        !RegisterOneHotkey(window, kHotkeyProcessNow, o.SK2_SHIFT, o.SK2_CTRL, o.SK2_ALT, o.SK2_VKEY)) {
         PendingNotification::Append(
             Tr(processFailureJapanese, L"Cannot register a hotkey for 'Clipboard Rich Text to Plane Text.'"),
             SeverityWarning);
+        failed = true;
+    }
+    if (o.SK3_VKEY != 0 &&
+        !RegisterOneHotkey(window, kHotkeyRestoreOriginal, o.SK3_SHIFT, o.SK3_CTRL, o.SK3_ALT, o.SK3_VKEY)) {
+        PendingNotification::Append(RestoreHotkeyFailure(), SeverityWarning);
         failed = true;
     }
     if (failed) PendingNotification::Show();
@@ -69,10 +78,12 @@ void ReregisterHotkeys(HWND window) {
 void ReleaseHotkeys(HWND window) {
     if (ProcessingOptions.SK1_VKEY != 0) UnregisterHotKey(window, kHotkeyToggleWatch);
     if (ProcessingOptions.SK2_VKEY != 0) UnregisterHotKey(window, kHotkeyProcessNow);
+    if (ProcessingOptions.SK3_VKEY != 0) UnregisterHotKey(window, kHotkeyRestoreOriginal);
 }
 
 void OnHotkey(HWND window, WPARAM hotkeyId) {
     // Posted, not run here: the command then runs from the message loop like any menu choice.
     if (hotkeyId == kHotkeyToggleWatch) PostMessageW(window, WM_APP_COMMAND, IDM_WATCH_TOGGLE, 0);
     else if (hotkeyId == kHotkeyProcessNow) PostMessageW(window, WM_APP_COMMAND, IDM_PROCESS_NOW, 0);
+    else if (hotkeyId == kHotkeyRestoreOriginal) PostMessageW(window, WM_APP_COMMAND, IDM_RESTORE_ORIGINAL, 0);
 }

@@ -1,10 +1,11 @@
 #pragma once
-// The two system-wide hotkeys of the main window: 1 toggles monitoring, 2 processes the clipboard.
+// The system-wide hotkeys of the main window: 1 toggles monitoring, 2 processes the clipboard,
+// 3 restores the original copy.
 #include <windows.h>
 
 // At main-window creation: registers the assigned hotkeys; refusals go to the balloon (warning).
 void RegisterHotkeys(HWND window);
-// After the hotkey dialog was confirmed: releases and registers both again, then saves.
+// After the hotkey dialog was confirmed: releases every hotkey, registers them again, then saves.
 void ReregisterHotkeys(HWND window);
 // At main-window destruction.
 void ReleaseHotkeys(HWND window);

@@ -18,6 +18,7 @@
 #include "messages.h"
 #include "multidiv.h"
 #include "options.h"
+#include "original_copy.h"
 #include "pending_notification.h"
 #include "scoped_win.h"
 #include "settings.h"
@@ -135,6 +136,9 @@ void OnTimer(HWND window, UINT_PTR timer) {
     case IDT_MULTIDIV:
         OnMultiDivTimer(window);
         break;
+    case IDT_RESTORE_RETRY:
+        OnRestoreRetryTimer(window);
+        break;
     default:
         break;
     }
@@ -146,6 +150,8 @@ void OnDestroy(HWND window) {
     CloseFloatingButtonNow();
     if (!UsingFormatListener()) KillTimer(window, IDT_CHAIN_REFRESH);
     LeaveClipboardWatch(window);
+    KillTimer(window, IDT_RESTORE_RETRY);
+    DropKeptOriginal();  // wiped now, not left in memory to the end of the process
     DeleteTrayIcon(window);
     ReleaseHotkeys(window);
     CloseOpeningDialog();
@@ -246,6 +252,7 @@ void EmptyClipboardNow(HWND window) {
         return;
     }
     // The change notification that follows finds neither text nor files and only stops a re-copy.
+    DropKeptOriginal();  // the clipboard no longer holds the copy it belongs to
     if (!EmptyClipboard()) {
         PendingNotification::Clear();
         PendingNotification::AppendAndShow(
@@ -316,8 +323,8 @@ void OpenFloatingButton() {
 
 bool IsAppCommandAccepted(WPARAM command) {
     return command == IDM_WATCH_TOGGLE || command == IDM_PROCESS_NOW || command == IDM_WATCH_OFF ||
-           command == IDM_WATCH_ON || command == IDM_SETTINGS ||
-           command == IDM_SKIP_NEXT;
+           command == IDM_WATCH_ON || command == IDM_SETTINGS || command == IDM_SKIP_NEXT ||
+           command == IDM_RESTORE_ORIGINAL;
 }
 
 void RunCommand(HWND window, UINT command) {
@@ -328,6 +335,7 @@ void RunCommand(HWND window, UINT command) {
     case IDM_WATCH_OFF: SetMonitoring(window, false); break;
     case IDM_WATCH_ON: SetMonitoring(window, true); break;
     case IDM_PROCESS_NOW: ProcessClipboardNow(window); break;
+    case IDM_RESTORE_ORIGINAL: RestoreOriginalCopy(window); break;
     case IDM_SETTINGS: RunSettingsCommand(); break;
     case IDM_APP_RULES: RunMenuDialog(command, true); break;
     case IDM_CONVERT_NONE: SelectConversion(command); break;

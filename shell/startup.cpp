@@ -26,13 +26,14 @@ bool IsOption(const wchar_t* commandLine, const wchar_t* option) {
     return lstrcmpiW(commandLine, option) == 0;
 }
 
-// The command a start option asks of the main window: "/P", "/P0", "/P1", "/R", "/N"; 0 for the others.
+// The command a start option asks of the main window: "/P", "/P0", "/P1", "/R", "/N", "/U"; 0 for the others.
 UINT OptionCommand(const wchar_t* commandLine) {
     if (IsOption(commandLine, L"/P")) return IDM_WATCH_TOGGLE;
     if (IsOption(commandLine, L"/P0")) return IDM_WATCH_OFF;
     if (IsOption(commandLine, L"/P1")) return IDM_WATCH_ON;
     if (IsOption(commandLine, L"/R")) return IDM_PROCESS_NOW;
     if (IsOption(commandLine, L"/N")) return IDM_SKIP_NEXT;
+    if (IsOption(commandLine, L"/U")) return IDM_RESTORE_ORIGINAL;
     return 0;
 }
 
@@ -93,8 +94,11 @@ void ChooseSettingsStore(const wchar_t* commandLine) {
 
 // "/P", "/P0", "/P1", "/R" and the monitoring part of "/C..." once the main window exists.
 void RunStartOption(HWND window, const wchar_t* commandLine) {
-    if (const UINT command = OptionCommand(commandLine)) {
-        if (command == IDM_SKIP_NEXT) return;  // at a first start "/N" is a normal start
+    const UINT command = OptionCommand(commandLine);
+    // "/N" and "/U" are ordinary first starts: no copy is there to skip yet, and a restore now would
+    // undo the window's first processing.
+    if (command == IDM_SKIP_NEXT || command == IDM_RESTORE_ORIGINAL) return;
+    if (command) {
         SendMessageW(window, WM_APP_COMMAND, command, 0);
         return;
     }

@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "copy_rules.h"
 #include "language.h"
+#include "original_copy.h"
 #include "resource.h"
 #include "scoped_win.h"
 #include "text_cleanup.h"
@@ -156,6 +157,7 @@ void ApplyMenuMarks(const MenuMarks& marks) {
     for (const auto& [command, on] : marks.checks)
         CheckMenuItem(popup, command, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
     EnableMenuItem(popup, IDM_PROCESS_NOW, MF_BYCOMMAND | (marks.processNowEnabled ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(popup, IDM_RESTORE_ORIGINAL, MF_BYCOMMAND | (marks.restoreEnabled ? MF_ENABLED : MF_GRAYED));
     CheckMenuRadioItem(GetSubMenu(popup, kFilesMenuPosition), IDM_FILES_NONE, IDM_FILES_FULLPATHS, marks.filesItem,
                        MF_BYCOMMAND);
     MarkConversionItem(marks.conversionItem);
@@ -172,7 +174,9 @@ void ApplyMenuMarks(const MenuMarks& marks) {
 }
 
 UINT TrackTrayMenu(HWND window, POINT at) {
-    ApplyMenuMarks(ComputeMenuMarks(ProcessingOptions, ConversionSet));
+    MenuMarks marks = ComputeMenuMarks(ProcessingOptions, ConversionSet);
+    marks.restoreEnabled = HasKeptOriginal(window);
+    ApplyMenuMarks(marks);
     // Without the foreground the menu would not close when the user clicks elsewhere.
     SetForegroundWindow(window);
     const UINT command = static_cast<UINT>(TrackPopupMenu(

@@ -7,18 +7,19 @@
 #include "conversion.h"
 #include "options.h"
 
-// Positions of the submenus in the popup.
-inline constexpr int kConvertMenuPosition = 6;
-inline constexpr int kDeleteMenuPosition = 7;
-inline constexpr int kLineMenuPosition = 9;
-inline constexpr int kFilesMenuPosition = 10;
-inline constexpr int kCsvMenuPosition = 11;
+// Positions of the submenus in the popup (four added items stand above them).
+inline constexpr int kConvertMenuPosition = 7;
+inline constexpr int kDeleteMenuPosition = 8;
+inline constexpr int kLineMenuPosition = 10;
+inline constexpr int kFilesMenuPosition = 11;
+inline constexpr int kCsvMenuPosition = 12;
 inline constexpr int kConversionMenuItems = 100;  // tables past the first 100 get no item
 
 // What the menu shows for a set of options, computed apart from any menu so it can be checked.
 struct MenuMarks {
     std::vector<std::pair<UINT, bool>> checks;  // check mark by command
     bool processNowEnabled = false;
+    bool restoreEnabled = false;  // a kept original copy belongs to what the clipboard holds
     UINT filesItem = 0;       // radio mark among 32775-32777
     UINT conversionItem = 0;  // radio mark among 32784-32884; 0 when the table has no item
     bool convertSubmenu = false;

@@ -1,8 +1,9 @@
-// Times a copy of a large text by another program until the processed text is back on the
-// clipboard: Nuvela (no processing options) against a minimal listener of ours that only rewrites
-// the text, both measured in the same run under the same Wine. Prints the medians and their ratio,
-// and the same for Nuvela with a program rule set (which still processes the driver's copies, so
-// finding whose copy it is costs what it costs) against Nuvela without one.
+// Times a copy of a large text, with an HTML format beside it, by another program until the
+// processed text is back on the clipboard, all measured in the same run under the same Wine:
+// Nuvela (no processing options) against a minimal listener of ours that only rewrites the text;
+// Nuvela keeping the original (the default) against Nuvela with KEEP_ORIGINAL=0; and Nuvela with a
+// program rule set (which still processes the driver's copies, so finding whose copy it is costs
+// what it costs) against Nuvela without one. Prints the medians and the ratios.
 //   nuvela_clipboard_bench.exe <Nuvela.exe> <nuvela_minimal_listener.exe> [rounds]
 #include <windows.h>
 
@@ -90,18 +91,42 @@ std::wstring MakeText(int copy) {
     return text;
 }
 
-bool CopyText(HWND owner, const std::wstring& text, DWORD deadlineMs) {
-    ClipboardSession session;
-    if (!OpenWithin(session, owner, deadlineMs) || !EmptyClipboard()) return false;
-    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t)));
+// The same text as "HTML Format" (its words are ASCII, so the UTF-8 is the text itself), with the
+// header and offsets a browser writes.
+std::string MakeHtml(const std::wstring& text) {
+    static const char kHeader[] =
+        "Version:0.9\r\nStartHTML:%010llu\r\nEndHTML:%010llu\r\nStartFragment:%010llu\r\nEndFragment:%010llu\r\n";
+    const std::string start = "<html><body><!--StartFragment--><pre>";
+    const std::string end = "</pre><!--EndFragment--></body></html>";
+    const auto body = static_cast<unsigned long long>(std::snprintf(nullptr, 0, kHeader, 0ULL, 0ULL, 0ULL, 0ULL));
+    const unsigned long long total = body + start.size() + text.size() + end.size();
+    char header[160];
+    std::snprintf(header, sizeof header, kHeader, body, total, body + start.size(), total - end.size());
+    std::string html = header + start;
+    html.reserve(total + 1);
+    for (wchar_t unit : text) html += static_cast<char>(unit < 0x80 ? unit : '?');
+    return html + end;
+}
+
+bool PutBlock(UINT format, const void* data, size_t size) {
+    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, size));
     if (!block) return false;
     {
         GlobalMemoryLock lock(block.get());
-        std::memcpy(lock.data(), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+        std::memcpy(lock.data(), data, size);
     }
-    if (!SetClipboardData(CF_UNICODETEXT, block.get())) return false;
+    if (!SetClipboardData(format, block.get())) return false;
     block.release();
     return true;
+}
+
+bool CopyText(HWND owner, const std::wstring& text, DWORD deadlineMs) {
+    static const UINT html = RegisterClipboardFormatW(L"HTML Format");
+    const std::string htmlText = MakeHtml(text);
+    ClipboardSession session;
+    if (!OpenWithin(session, owner, deadlineMs) || !EmptyClipboard()) return false;
+    return PutBlock(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t)) &&
+           PutBlock(html, htmlText.c_str(), htmlText.size() + 1);
 }
 
 size_t ClipboardTextLength(DWORD deadlineMs) {
@@ -269,10 +294,12 @@ std::filesystem::path MakeBenchFolder() {
     return folder;
 }
 
-// Settings of the measured Nuvela: no processing option, no balloon, no sound, no hotkeys.
-void WriteIni(const std::filesystem::path& path, const std::wstring& more = L"") {
-    const std::wstring text = L"\xFEFF[Zelmora]\r\nNoOpeningDlg=1\r\nSK1_VKEY=0\r\nSK2_VKEY=0\r\nSHOW_BALLOON=0\r\n"
-                              L"PLAY_SOUND=0\r\n" + more;
+// Settings of the measured Nuvela: no processing option, no balloon, no sound, no hotkeys; the
+// original kept or not, and whatever else is asked for.
+void WriteIni(const std::filesystem::path& path, bool keepOriginal, const std::wstring& more = L"") {
+    const std::wstring text = L"\xFEFF[Zelmora]\r\nNoOpeningDlg=1\r\nSK1_VKEY=0\r\nSK2_VKEY=0\r\nSK3_VKEY=0\r\n"
+                              L"SHOW_BALLOON=0\r\nPLAY_SOUND=0\r\nKEEP_ORIGINAL=" +
+                              std::wstring(keepOriginal ? L"1" : L"0") + L"\r\n" + more;
     std::ofstream file(path, std::ios::binary);
     file.write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(text.size() * sizeof(wchar_t)));
 }
@@ -287,15 +314,20 @@ int wmain(int argc, wchar_t** argv) {
     const int rounds = argc > 3 ? std::max(1, _wtoi(argv[3])) : 3;
     const std::filesystem::path folder = MakeBenchFolder();
     Subject nuvela = {"Nuvela.exe", folder / L"Nuvela_o.exe", L"NuvelaClipboardText", L" /X"};
+    Subject keepOff = {"Nuvela.exe without keeping", folder / L"keep-off" / L"Nuvela_o.exe", L"NuvelaClipboardText",
+                       L" /X"};
     Subject minimal = {"the minimal listener", folder / L"nuvela_minimal_listener.exe", L"NuvelaMinimalListener", L""};
+    std::filesystem::create_directories(keepOff.exe.parent_path());
     std::filesystem::copy_file(argv[1], nuvela.exe, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(argv[1], keepOff.exe, std::filesystem::copy_options::overwrite_existing);
     std::filesystem::copy_file(argv[2], minimal.exe, std::filesystem::copy_options::overwrite_existing);
-    WriteIni(folder / L"Nuvela.ini");
+    WriteIni(folder / L"Nuvela.ini", true);
+    WriteIni(keepOff.exe.parent_path() / L"Nuvela.ini", false);
     // A rule that lists other programs: every copy is looked up and then processed as without one.
     std::filesystem::create_directories(folder / L"rule");
     Subject ruled = {"Nuvela.exe with a program rule", folder / L"rule" / L"Nuvela_o.exe", L"NuvelaClipboardText", L" /X"};
     std::filesystem::copy_file(argv[1], ruled.exe, std::filesystem::copy_options::overwrite_existing);
-    WriteIni(folder / L"rule" / L"Nuvela.ini", L"APP_RULE=1\r\nAPP_LIST=EXCEL.EXE;soffice.bin;POWERPNT.EXE\r\n");
+    WriteIni(folder / L"rule" / L"Nuvela.ini", true, L"APP_RULE=1\r\nAPP_LIST=EXCEL.EXE;soffice.bin;POWERPNT.EXE\r\n");
 
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = DriverProcedure;
@@ -307,10 +339,11 @@ int wmain(int argc, wchar_t** argv) {
     AddClipboardFormatListener(driver.get());
 
     // Alternating rounds, so a drift of the machine's load touches both alike.
-    std::vector<double> nuvelaTimes, minimalTimes, ruledTimes;
+    std::vector<double> nuvelaTimes, keepOffTimes, minimalTimes, ruledTimes;
     bool ok = true;
     for (int round = 0; ok && round < rounds; ++round) {
         ok = MeasureRoundRetried(driver.get(), nuvela, round, nuvelaTimes) &&
+             MeasureRoundRetried(driver.get(), keepOff, round, keepOffTimes) &&
              MeasureRoundRetried(driver.get(), minimal, round, minimalTimes) &&
              MeasureRoundRetried(driver.get(), ruled, round, ruledTimes);
     }
@@ -325,12 +358,16 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "no figure: a round failed twice (see above)\n");
         return 1;
     }
-    const double nuvelaMs = Median(nuvelaTimes), minimalMs = Median(minimalTimes);
-    std::printf("text: %zu characters; %zu copies each\n", kTextUnits, nuvelaTimes.size());
-    std::printf("start-up: Nuvela %.0f ms, minimal listener %.0f ms (longest)\n", nuvela.startUpMs, minimal.startUpMs);
+    const double nuvelaMs = Median(nuvelaTimes), keepOffMs = Median(keepOffTimes), minimalMs = Median(minimalTimes);
+    std::printf("text: %zu characters with an HTML format beside it; %zu copies each\n", kTextUnits,
+                nuvelaTimes.size());
+    std::printf("start-up: Nuvela %.0f ms, without keeping %.0f ms, minimal listener %.0f ms (longest)\n",
+                nuvela.startUpMs, keepOff.startUpMs, minimal.startUpMs);
     std::printf("Nuvela:           median %.1f ms\n", nuvelaMs);
+    std::printf("without keeping:  median %.1f ms\n", keepOffMs);
     std::printf("minimal listener: median %.1f ms\n", minimalMs);
     std::printf("ratio: %.2f (target at most 1.20)\n", nuvelaMs / minimalMs);
+    std::printf("keeping the original, on/off: %.2f (target at most 1.10)\n", nuvelaMs / keepOffMs);
     const double ruledMs = Median(ruledTimes);
     std::printf("Nuvela with a program rule: median %.1f ms, ratio %.2f to the minimal listener\n", ruledMs,
                 ruledMs / minimalMs);

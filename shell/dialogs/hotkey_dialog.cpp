@@ -40,26 +40,31 @@ struct HotkeyChoice {
 struct HotkeyControls {
     int shift, ctrl, alt, key;
 };
-constexpr HotkeyControls kControls[2] = {
+constexpr int kHotkeyRows = 3;
+constexpr HotkeyControls kControls[kHotkeyRows] = {
     {IDC_HOTKEY1_SHIFT, IDC_HOTKEY1_CTRL, IDC_HOTKEY1_ALT, IDC_HOTKEY1_KEY},
     {IDC_HOTKEY2_SHIFT, IDC_HOTKEY2_CTRL, IDC_HOTKEY2_ALT, IDC_HOTKEY2_KEY},
+    {IDC_HOTKEY3_SHIFT, IDC_HOTKEY3_CTRL, IDC_HOTKEY3_ALT, IDC_HOTKEY3_KEY},
 };
 
 struct HotkeyDraft {
-    HotkeyChoice hotkeys[2];
+    HotkeyChoice hotkeys[kHotkeyRows];
 };
 
 HotkeyDraft& DraftOf(HWND dialog) { return *reinterpret_cast<HotkeyDraft*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
 
 HotkeyDraft DraftFromOptions() {
     const auto& o = ProcessingOptions;
-    return {{{o.SK1_SHIFT, o.SK1_CTRL, o.SK1_ALT, o.SK1_VKEY}, {o.SK2_SHIFT, o.SK2_CTRL, o.SK2_ALT, o.SK2_VKEY}}};
+    return {{{o.SK1_SHIFT, o.SK1_CTRL, o.SK1_ALT, o.SK1_VKEY},
+             {o.SK2_SHIFT, o.SK2_CTRL, o.SK2_ALT, o.SK2_VKEY},
+             {o.SK3_SHIFT, o.SK3_CTRL, o.SK3_ALT, o.SK3_VKEY}}};
 }
 
 void CommitDraft(const HotkeyDraft& draft) {
     auto& o = ProcessingOptions;
     const HotkeyChoice& first = draft.hotkeys[0];
     const HotkeyChoice& second = draft.hotkeys[1];
+    const HotkeyChoice& third = draft.hotkeys[2];
     o.SK1_SHIFT = first.shift;
     o.SK1_CTRL = first.ctrl;
     o.SK1_ALT = first.alt;
@@ -68,6 +73,10 @@ void CommitDraft(const HotkeyDraft& draft) {
     o.SK2_CTRL = second.ctrl;
     o.SK2_ALT = second.alt;
     o.SK2_VKEY = second.key;
+    o.SK3_SHIFT = third.shift;
+    o.SK3_CTRL = third.ctrl;
+    o.SK3_ALT = third.alt;
+    o.SK3_VKEY = third.key;
 }
 
 // A stored code that is not in the list (a hand-edited file) shows as "None".
@@ -82,12 +91,12 @@ void FillKeyList(HWND dialog, int comboId, BYTE selected) {
 }
 
 void Load(HWND dialog, const HotkeyDraft& draft) {
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < kHotkeyRows; ++i) {
         SetChecked(dialog, kControls[i].shift, draft.hotkeys[i].shift);
         SetChecked(dialog, kControls[i].ctrl, draft.hotkeys[i].ctrl);
         SetChecked(dialog, kControls[i].alt, draft.hotkeys[i].alt);
     }
-    for (int i = 0; i < 2; ++i) FillKeyList(dialog, kControls[i].key, draft.hotkeys[i].key);
+    for (int i = 0; i < kHotkeyRows; ++i) FillKeyList(dialog, kControls[i].key, draft.hotkeys[i].key);
 }
 
 HotkeyChoice ReadChoice(HWND dialog, const HotkeyControls& controls) {
@@ -105,8 +114,10 @@ bool Collide(const HotkeyChoice& first, const HotkeyChoice& second) {
 
 // False after telling the user why; the dialog then stays open.
 bool Store(HWND dialog, HotkeyDraft& draft) {
-    const HotkeyDraft read = {{ReadChoice(dialog, kControls[0]), ReadChoice(dialog, kControls[1])}};
-    if (Collide(read.hotkeys[0], read.hotkeys[1])) {
+    const HotkeyDraft read = {
+        {ReadChoice(dialog, kControls[0]), ReadChoice(dialog, kControls[1]), ReadChoice(dialog, kControls[2])}};
+    if (Collide(read.hotkeys[0], read.hotkeys[1]) || Collide(read.hotkeys[0], read.hotkeys[2]) ||
+        Collide(read.hotkeys[1], read.hotkeys[2])) {
         ShowMessageBox(nullptr, Tr(L"同じホットキーは指定できません。", L"Do not specify the same hotkey."),
                        Tr(L"ホットキーの割り当て", L"Assigns Hotkeys"), MB_OK | MB_ICONERROR);
         return false;

@@ -8,17 +8,18 @@
 
 namespace {
 
-TEST(OptionFields, UniqueKeysWithTheRulesAndCleanupKeysAfterBigDialog) {
+TEST(OptionFields, UniqueKeysWithTheAddedOnesAfterBigDialog) {
     const auto fields = OptionFields();
     ASSERT_FALSE(fields.empty());
     std::set<std::wstring> keys;
     for (const OptionField& field : fields) keys.insert(field.key);
     EXPECT_EQ(keys.size(), fields.size());
     EXPECT_STREQ(fields.front().key, L"FileFolderCopy");
-    ASSERT_EQ(fields.size(), 64u);
+    ASSERT_EQ(fields.size(), 69u);
     EXPECT_STREQ(fields[56].key, L"BIGDIALOG");
-    const wchar_t* const added[] = {L"APP_RULE",   L"APP_LIST",      L"CLN_INVISIBLE", L"CLN_SPACES",
-                                    L"CLN_QUOTES", L"CLN_NORMALIZE", L"CLN_UNWRAP"};
+    const wchar_t* const added[] = {L"APP_RULE",      L"APP_LIST",   L"CLN_INVISIBLE", L"CLN_SPACES", L"CLN_QUOTES",
+                                    L"CLN_NORMALIZE", L"CLN_UNWRAP", L"KEEP_ORIGINAL", L"SK3_SHIFT",  L"SK3_CTRL",
+                                    L"SK3_ALT",       L"SK3_VKEY"};
     for (std::size_t i = 0; i < std::size(added); ++i) EXPECT_STREQ(fields[57 + i].key, added[i]);
 }
 

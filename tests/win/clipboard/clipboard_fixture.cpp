@@ -6,6 +6,7 @@
 #include "messages.h"
 #include "multidiv.h"
 #include "options.h"
+#include "original_copy.h"
 #include "pending_notification.h"
 #include "scoped_win.h"
 #include "tray.h"
@@ -42,6 +43,7 @@ void OnTimer(HWND window, UINT_PTR id) {
     case IDT_CHAIN_REFRESH: OnChainRefreshTimer(window); break;
     case IDT_MULTIDIV: OnMultiDivTimer(window); break;
     case IDT_ICON_RESTORE: KillTimer(window, IDT_ICON_RESTORE); break;
+    case IDT_RESTORE_RETRY: OnRestoreRetryTimer(window); break;
     }
 }
 
@@ -109,6 +111,8 @@ void ClipboardTest::TearDown() {
     StopMultiDiv(main_);
     KillTimer(main_, IDT_DELAY);
     KillTimer(main_, IDT_CHAIN_REFRESH);
+    KillTimer(main_, IDT_RESTORE_RETRY);
+    DropKeptOriginal();
     {
         ClipboardSession session;
         if (session.Open(copier_)) EmptyClipboard();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -14,6 +15,7 @@
 #include "messages.h"
 #include "multidiv.h"
 #include "options.h"
+#include "original_copy.h"
 #include "pending_notification.h"
 #include "resource.h"
 #include "scoped_win.h"
@@ -477,19 +479,21 @@ HANDLE RefuseFirstWrites(UINT format, HANDLE data) {
 
 TEST_F(WatchTest, RefusedWriteReportsW4AndPutsTheOriginalBack) {
     ProcessingOptions.DelSpace = true;
+    ASSERT_TRUE(CopyAndWaitProcessed(L"o l d"));
     refusalsLeft = 1;
     SetClipboardDataStep(RefuseFirstWrites);
     Copy(copier_, {UnicodeText(L"k e e p")});
-    ASSERT_TRUE(WaitForProcessingCount(1));
+    ASSERT_TRUE(WaitForProcessingCount(2));
     SetClipboardDataStep(nullptr);
     EXPECT_EQ(ClipboardText(), L"k e e p");
+    EXPECT_FALSE(HasKeptOriginal(main_)) << "a restore would put the older copy over it";
     ASSERT_EQ(recorder_->balloons.size(), 1u);
     EXPECT_EQ(recorder_->balloons[0].text, L"SetClipboardData() failed.");
     EXPECT_EQ(recorder_->balloons[0].severity, 3u);
     EXPECT_FALSE(MultiDivRunning());
     // The restored text is ours: it is not taken for a new copy.
     ASSERT_TRUE(CopyAndWaitProcessed(L"n e x t"));
-    EXPECT_EQ(Runs(), 2u);
+    EXPECT_EQ(Runs(), 3u);
 }
 
 TEST_F(WatchTest, RefusedFileListWritePutsTheFilesBackAndSaysSo) {
@@ -606,6 +610,71 @@ TEST_F(WatchTest, EachFailingStepIsReportedAndNothingIsLost) {
         }
     }
     SetLanguage(Language::English);
+}
+
+// The owner's formats are kept in its order, without those the system makes from them; a copy left
+// alone (privacy-marked, or with nothing to process) drops what was kept.
+TEST_F(WatchTest, KeptOriginalHoldsTheOwnersFormatsUntilACopyIsLeftAlone) {
+    const std::vector<Offer> rich = {UnicodeText(L"a b"), RegisteredFormat(L"Rich Text Format", "{\\rtf1 a b}"),
+                                     RegisteredFormat(L"HTML Format", "<b>a b</b>")};
+    const std::vector<UINT> richFormats = {CF_UNICODETEXT, Registered(L"Rich Text Format"), Registered(L"HTML Format")};
+    for (const auto& leftAlone :
+         {std::vector<Offer>{UnicodeText(L"p w"),
+                             RegisteredFormat(L"ExcludeClipboardContentFromMonitorProcessing", "1")},
+          std::vector<Offer>{RegisteredFormat(L"HTML Format", "<i>no text</i>")}}) {
+        const unsigned runs = Runs();
+        Copy(copier_, rich);
+        ASSERT_TRUE(WaitForProcessingCount(runs + 1));
+        EXPECT_EQ(KeptOriginalFormats(), richFormats);
+        EXPECT_TRUE(HasKeptOriginal(main_));
+        ASSERT_TRUE(CopyAndWaitHandled(leftAlone));
+        EXPECT_TRUE(KeptOriginalFormats().empty());
+    }
+}
+
+// The copier's window renders its HTML only on request, and takes longer than the limit to do it.
+LRESULT CALLBACK SlowRenderer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_RENDERFORMAT) return DefWindowProcW(window, message, wParam, lParam);
+    Sleep(static_cast<DWORD>(kOriginalCopyRenderLimitMs) + 200);
+    const std::string html = "<b>slow</b>";
+    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, html.size()));
+    std::memcpy(GlobalMemoryLock(block.get()).data(), html.data(), html.size());
+    if (SetClipboardData(static_cast<UINT>(wParam), block.get())) block.release();
+    return 0;
+}
+
+TEST_F(WatchTest, OriginalRenderedTooSlowlyIsNotKeptAndDropsTheOlderOne) {
+    ASSERT_TRUE(CopyAndWaitProcessed(L"older"));
+    ASSERT_TRUE(HasKeptOriginal(main_));
+    SetWindowLongPtrW(copier_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SlowRenderer));
+    Copy(copier_, {UnicodeText(L"slow"), Offer{Registered(L"HTML Format"), {}, true}});
+    ASSERT_TRUE(WaitForProcessingCount(2));
+    EXPECT_EQ(ClipboardText(), L"slow");
+    EXPECT_TRUE(KeptOriginalFormats().empty());
+}
+
+// Held through both tries: the restore says so and keeps the copy, which a later restore puts back.
+TEST_F(WatchTest, RestoreOfAHeldClipboardIsTriedAgainThenReportedAndTheCopyKept) {
+    ProcessingOptions.DelSpace = true;
+    const std::vector<Offer> rich = {UnicodeText(L"a b"), RegisteredFormat(L"HTML Format", "<b>a b</b>")};
+    Copy(copier_, rich);
+    ASSERT_TRUE(WaitForProcessingCount(1));
+    {
+        ClipboardHeldElsewhere busy;
+        ASSERT_TRUE(busy.held());
+        RestoreOriginalCopy(main_);
+        const unsigned failedFirst = Record().failedOpens;
+        EXPECT_GT(failedFirst, 0u);
+        EXPECT_TRUE(recorder_->balloons.empty());  // not yet: it is tried again a little later
+        ASSERT_TRUE(PumpUntil([&] { return !recorder_->balloons.empty(); }));
+        EXPECT_GT(Record().failedOpens, failedFirst);
+    }
+    EXPECT_EQ(recorder_->balloons[0].text, L"Cannot restore the original copy. Wait a moment and try again.");
+    EXPECT_EQ(recorder_->balloons[0].severity, 3u);
+    EXPECT_EQ(ClipboardText(), L"ab");
+    RestoreOriginalCopy(main_);
+    EXPECT_EQ(ClipboardDataOf(rich), DataOf(rich));
+    EXPECT_EQ(Runs(), 1u);
 }
 
 // An owner that offers its data for rendering on request and then hangs would keep the run inside

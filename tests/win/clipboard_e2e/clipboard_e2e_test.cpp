@@ -259,6 +259,82 @@ TEST_F(ClipboardE2eTest, MonitoringOffLeavesCopiesAloneButTheCommandProcesses) {
     EXPECT_EQ(nuvelaWrites.size(), 1u);
 }
 
+// Text with the formats an office program adds, one of them its own.
+std::vector<Offer> RichCopy() {
+    return {UnicodeText(L"r i c h"), RegisteredFormat(L"HTML Format", "<b>r i c h</b>"),
+            RegisteredFormat(L"Rich Text Format", "{\\rtf1 r i c h}"),
+            RegisteredFormat(L"Nuvela Test Private Format", std::string("\0\x01\xFFprivate", 10))};
+}
+
+// "/U" brings the original back, every format byte for byte and in order, and Nuvela leaves its
+// own restore alone; the kept copy stays with Nuvela's result until a new copy replaces it.
+TEST_F(ClipboardE2eTest, RestoreBringsBackEveryFormatUntilANewCopyReplacesIt) {
+    Start({{L"DelSpace", L"1"}});
+    ASSERT_TRUE(nuvelaWindow);
+    const std::vector<Offer> rich = RichCopy();
+    Copy(copier_, rich);
+    ASSERT_TRUE(WaitForNuvelaText(L"rich"));
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        DWORD exitCode = 1;
+        ASSERT_TRUE(RunSecond(L"/U", exitCode));
+        EXPECT_EQ(exitCode, 0u);
+        EXPECT_EQ(ClipboardDataOf(rich), DataOf(rich));
+        ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(nuvelaWindow));
+        EXPECT_EQ(ClipboardText(), L"r i c h") << "processed again";
+        // Switched on again, the forced run processes the restore; the kept copy stays with it.
+        DWORD_PTR ignored = 0;
+        ASSERT_TRUE(
+            SendMessageTimeoutW(nuvelaWindow, WM_APP_COMMAND, IDM_WATCH_ON, 0, SMTO_ABORTIFHUNG, 10000, &ignored));
+        ASSERT_TRUE(WaitForNuvelaText(L"rich"));
+    }
+    CopyText(copier_, L"n e w");
+    ASSERT_TRUE(WaitForNuvelaText(L"new"));
+    DWORD exitCode = 1;
+    ASSERT_TRUE(RunSecond(L"/U", exitCode));
+    EXPECT_EQ(ClipboardText(), L"n e w");
+    EXPECT_FALSE(ClipboardHas(L"HTML Format"));
+}
+
+// Nothing belongs to the clipboard, so "/U" changes nothing: keeping is switched off, a copy was
+// left alone (privacy-marked, or with nothing to process), or the original was over 64 MiB.
+TEST_F(ClipboardE2eTest, RestoreChangesNothingWhenNoKeptCopyBelongsToTheClipboard) {
+    const std::vector<Offer> large = {UnicodeText(L"l a r g e"),
+                                      {Registered(L"Nuvela Test Large"), std::vector<BYTE>(64 * 1024 * 1024, 'x')}};
+    struct Case {
+        const char* name;
+        const wchar_t* keep;
+        std::vector<Offer> next;  // the copy after the rich one
+        const wchar_t* text;      // on the clipboard before and after "/U"
+    };
+    const Case cases[] = {
+        {"keeping off", L"0", {}, L"rich"},
+        {"privacy-marked copy", L"1",
+         {UnicodeText(L"p w"), RegisteredFormat(L"ExcludeClipboardContentFromMonitorProcessing", "1")}, L"p w"},
+        {"copy without text", L"1", {RegisteredFormat(L"HTML Format", "<i>picture</i>")}, L""},
+        {"original over the limit", L"1", large, L"large"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Monitoring on again, and a text to take at start: the case before switched monitoring off,
+        // saved that, and left a copy that is not taken.
+        CopyText(copier_, L"before start");
+        StartedNuvela& nuvela = Start({{L"DelSpace", L"1"}, {L"KEEP_ORIGINAL", c.keep}, {L"CBWatchEnabled", L"1"}});
+        ASSERT_TRUE(nuvelaWindow);
+        Copy(copier_, RichCopy());
+        ASSERT_TRUE(WaitForNuvelaText(L"rich"));
+        if (!c.next.empty()) CopyAndWaitNotified(c.next);
+        ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(nuvelaWindow));
+        const FormatData before = ClipboardDataOf(RichCopy());
+        DWORD exitCode = 1;
+        ASSERT_TRUE(RunSecond(L"/U", exitCode));
+        EXPECT_EQ(ClipboardText(), c.text);
+        EXPECT_EQ(ClipboardDataOf(RichCopy()), before);
+        ASSERT_TRUE(RunSecond(L"/X", exitCode));
+        ASSERT_TRUE(nuvela.WaitForExit());  // the next start must not find it still running
+    }
+}
+
 // Another program holds the clipboard when the notification reaches Nuvela: the copy is made and
 // held open on the holding thread, and the notification is handed to Nuvela's window directly, so
 // Nuvela's run meets the held clipboard. Released, the copy is processed, once.

@@ -166,6 +166,29 @@ TEST_F(HotkeyDialogTest, JapaneseRefusalSpeaksJapanese) {
     EXPECT_EQ(boxes()[0].caption, L"ホットキーの割り当て");
 }
 
+// Hotkey 3 is stored with the others and checked against each as they are against each other.
+TEST_F(HotkeyDialogTest, ThirdHotkeyIsStoredAndMayNotRepeatEitherOther) {
+    for (int other : {IDC_HOTKEY1_SHIFT, IDC_HOTKEY2_SHIFT}) {
+        SCOPED_TRACE(other);
+        recorder_->Clear();
+        EXPECT_FALSE(Drive(RunHotkeyDialogWithoutOwner, [&](HWND dialog) {
+            Enter(dialog, other, false, true, false, 6);
+            Enter(dialog, IDC_HOTKEY3_SHIFT, false, true, false, 6);
+            Press(dialog, IDOK);
+            Press(dialog, IDCANCEL);
+        }));
+        ASSERT_EQ(boxes().size(), 1u);
+        EXPECT_EQ(boxes()[0].text, L"Do not specify the same hotkey.");
+        EXPECT_EQ(ProcessingOptions.SK3_VKEY, 0);
+    }
+    EXPECT_TRUE(Drive(RunHotkeyDialogWithoutOwner, [](HWND dialog) {
+        Enter(dialog, IDC_HOTKEY3_SHIFT, true, false, true, 60);  // Shift+Alt+F24
+        Press(dialog, IDOK);
+    }));
+    const auto& o = ProcessingOptions;
+    EXPECT_EQ((std::vector<int>{o.SK3_SHIFT, o.SK3_CTRL, o.SK3_ALT, o.SK3_VKEY}), (std::vector<int>{1, 0, 1, VK_F24}));
+}
+
 // A hand-edited file may hold a code the list does not have: it shows as "None" and OK stores 0.
 TEST_F(HotkeyDialogTest, AStoredCodeOutsideTheListShowsAsNoneAndOkClearsIt) {
     SetOptions({true, false, false, VK_SPACE}, {false, false, false, 'C'});

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 #include <windows.h>
 #include <shellapi.h>
@@ -107,7 +108,7 @@ TEST_F(HotkeyTest, HotkeyMessagesPostTheirCommands) {
     EXPECT_TRUE(PumpUntil([&] { return ClipboardProcessingCount() == before + 1; }));
     // An unknown hotkey posts nothing: the toggle posted after it is the sentinel, and switching
     // on processes exactly once more.
-    SendMessageW(window_, WM_HOTKEY, 3, 0);
+    SendMessageW(window_, WM_HOTKEY, kHotkeyRestoreOriginal + 1, 0);
     SendMessageW(window_, WM_HOTKEY, kHotkeyToggleWatch, 0);
     ASSERT_TRUE(PumpUntil([] { return ProcessingOptions.CBWatchEnabled; }));
     EXPECT_EQ(ClipboardProcessingCount(), before + 2);
@@ -132,6 +133,39 @@ TEST_F(HotkeyTest, ReregistrationFollowsTheNewKeysAndSaves) {
     EXPECT_EQ(LastTrayBalloon().text, kProcessRefused);
     EXPECT_TRUE(LastTrayBalloon().accepted);
     EXPECT_EQ(IniInteger(L"SK2_VKEY"), VK_F5);  // kept, so the next start tries again
+}
+
+// Each combination moves on to another hotkey: every id must be free before any is registered, or
+// the one still holding the new combination makes the system refuse it.
+TEST_F(HotkeyTest, RotatedHotkeysAreAllRegisteredUnderTheirNewIds) {
+    auto& o = ProcessingOptions;
+    o.SK1_CTRL = o.SK2_CTRL = o.SK3_CTRL = true;
+    o.SK1_VKEY = VK_F6, o.SK2_VKEY = VK_F7, o.SK3_VKEY = VK_F8;
+    ASSERT_TRUE(CreateWindowUnderTest());
+    o.SK1_VKEY = VK_F7, o.SK2_VKEY = VK_F8, o.SK3_VKEY = VK_F6;
+    ReregisterHotkeys(window_);
+    EXPECT_EQ(PendingNotification::Text(), L"");
+    // Releasing an id frees exactly the combination it now holds.
+    for (const auto& [id, key] : {std::pair{kHotkeyToggleWatch, VK_F7}, std::pair{kHotkeyProcessNow, VK_F8},
+                                  std::pair{kHotkeyRestoreOriginal, VK_F6}}) {
+        EXPECT_FALSE(IsFree(MOD_CONTROL, key)) << id;
+        EXPECT_TRUE(UnregisterHotKey(window_, id)) << id;
+        EXPECT_TRUE(IsFree(MOD_CONTROL, key)) << id;
+    }
+}
+
+TEST_F(HotkeyTest, ThirdHotkeyPostsTheRestoreAndItsRefusalIsNamed) {
+    ProcessingOptions.SK3_ALT = true;
+    ProcessingOptions.SK3_VKEY = 'U';
+    ASSERT_TRUE(Block(0, MOD_ALT, 'U'));
+    ASSERT_TRUE(CreateWindowUnderTest());
+    EXPECT_EQ(LastTrayBalloon().text, L"Cannot register a hotkey for 'Restore the original copy.'");
+    EXPECT_EQ(LastTrayBalloon().iconFlags, static_cast<DWORD>(NIIF_WARNING));
+    // Posted like the others; with nothing kept the restore leaves the clipboard as it is.
+    SendMessageW(window_, WM_HOTKEY, kHotkeyRestoreOriginal, 0);
+    MSG posted = {};
+    ASSERT_TRUE(PeekMessageW(&posted, window_, WM_APP_COMMAND, WM_APP_COMMAND, PM_REMOVE));
+    EXPECT_EQ(posted.wParam, static_cast<WPARAM>(IDM_RESTORE_ORIGINAL));
 }
 
 // The one wording in which the two routines differ: the second key's Japanese refusal.

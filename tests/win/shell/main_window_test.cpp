@@ -435,14 +435,14 @@ TEST_F(MainWindowTest, PopupLoadsWithBoldFirstItemAndKeptSubmenus) {
     ASSERT_TRUE(CreateWindowUnderTest());
     HMENU popup = TrayPopup();
     ASSERT_TRUE(popup);
-    EXPECT_EQ(GetMenuItemCount(popup), 20);
+    EXPECT_EQ(GetMenuItemCount(popup), 21);
     EXPECT_EQ(GetMenuDefaultItem(popup, TRUE, 0), 0u);
     EXPECT_EQ(GetSubMenu(popup, kDeleteMenuPosition), DeleteCharactersMenu());
     EXPECT_EQ(GetMenuItemID(DeleteCharactersMenu(), 0), static_cast<UINT>(IDM_DEL_SPACE));
-    const std::vector<UINT> ids = {IDM_WATCH_TOGGLE, IDM_PROCESS_NOW, IDM_SKIP_NEXT, IDM_SETTINGS, IDM_APP_RULES, 0,
-                                   UINT(-1), UINT(-1), IDM_REGEX, UINT(-1), UINT(-1), UINT(-1), UINT(-1), IDM_MULTIDIV,
-                                   0, IDM_EMPTY_CLIPBOARD, 0, IDM_HELP, IDM_ABOUT, IDM_EXIT};
-    for (int i = 0; i < 20; ++i) EXPECT_EQ(GetMenuItemID(popup, i), ids[i]) << i;
+    const std::vector<UINT> ids = {IDM_WATCH_TOGGLE, IDM_PROCESS_NOW, IDM_RESTORE_ORIGINAL, IDM_SKIP_NEXT, IDM_SETTINGS,
+                                   IDM_APP_RULES, 0, UINT(-1), UINT(-1), IDM_REGEX, UINT(-1), UINT(-1), UINT(-1),
+                                   UINT(-1), IDM_MULTIDIV, 0, IDM_EMPTY_CLIPBOARD, 0, IDM_HELP, IDM_ABOUT, IDM_EXIT};
+    for (int i = 0; i < 21; ++i) EXPECT_EQ(GetMenuItemID(popup, i), ids[i]) << i;
 }
 
 // The marks land on the real menu items, conversion radio included.

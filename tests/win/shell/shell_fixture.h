@@ -51,6 +51,7 @@ public:
                       if (menu_) {
                           checkedWatch_ = (GetMenuState(menu_, IDM_WATCH_TOGGLE, MF_BYCOMMAND) & MF_CHECKED) != 0;
                           greyedProcess_ = (GetMenuState(menu_, IDM_PROCESS_NOW, MF_BYCOMMAND) & MF_GRAYED) != 0;
+                          greyedRestore_ = (GetMenuState(menu_, IDM_RESTORE_ORIGINAL, MF_BYCOMMAND) & MF_GRAYED) != 0;
                           checkedMultiply_ = (GetMenuState(menu_, IDM_MULTIPLY, MF_BYCOMMAND) & MF_CHECKED) != 0;
                       }
                       seen_ = true;
@@ -66,6 +67,7 @@ public:
     RECT rect() const { return rect_; }  // where the menu showed, in screen coordinates
     bool checkedWatch() const { return checkedWatch_; }
     bool greyedProcess() const { return greyedProcess_; }
+    bool greyedRestore() const { return greyedRestore_; }
     bool checkedMultiply() const { return checkedMultiply_; }
 
 private:
@@ -74,6 +76,7 @@ private:
     RECT rect_ = {};
     bool checkedWatch_ = false;
     bool greyedProcess_ = false;
+    bool greyedRestore_ = false;
     bool checkedMultiply_ = false;
     std::thread thread_;
 };

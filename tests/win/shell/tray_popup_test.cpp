@@ -5,6 +5,7 @@
 #include "main_window.h"
 #include "messages.h"
 #include "shell_fixture.h"
+#include "watch.h"
 
 namespace shell_test {
 namespace {
@@ -27,6 +28,22 @@ TEST_F(TrayPopupTest, ContextMenuShowsTheMarkedMenuAndEscapeChoosesNothing) {
     }
     EXPECT_TRUE(IsWindow(window_));
     EXPECT_TRUE(ProcessingOptions == before);
+}
+
+// "Restore the original copy" is offered only while a kept copy belongs to the clipboard.
+TEST_F(TrayPopupTest, RestoreItemIsGreyedWhileNothingIsKept) {
+    for (const bool keep : {true, false}) {
+        ProcessingOptions.KEEP_ORIGINAL = keep;
+        ASSERT_TRUE(CreateWindowUnderTest());
+        const unsigned runs = ClipboardProcessingCount();
+        CopyText(helper_, L"kept?");
+        ASSERT_TRUE(PumpUntil([&] { return ClipboardProcessingCount() == runs + 1; }));
+        MenuWatcher watcher([](HWND menuWindow) { PostMessageW(menuWindow, WM_KEYDOWN, VK_ESCAPE, 0); });
+        SendMessageW(window_, WM_APP_TRAY, MAKEWPARAM(200, 300), WM_CONTEXTMENU);
+        EXPECT_TRUE(watcher.seen());
+        EXPECT_EQ(watcher.greyedRestore(), !keep) << keep;
+        DestroyWindowUnderTest();
+    }
 }
 
 TEST_F(TrayPopupTest, ChoosingExitFromTheRealMenuEndsTheWindow) {

@@ -8,6 +8,7 @@
 #include <shlobj.h>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 #include <windows.h>
 
@@ -88,6 +89,32 @@ inline std::wstring ClipboardText() {
     GlobalMemoryLock lock(handle);
     const wchar_t* text = static_cast<const wchar_t*>(lock.data());
     return text ? std::wstring(text, wcsnlen(text, GlobalSize(handle) / sizeof(wchar_t))) : std::wstring();
+}
+
+using FormatData = std::vector<std::pair<UINT, std::vector<BYTE>>>;
+
+// The formats and bytes of `offers` as one copy puts them.
+inline FormatData DataOf(const std::vector<Offer>& offers) {
+    FormatData data;
+    for (const Offer& offer : offers) data.emplace_back(offer.format, offer.data);
+    return data;
+}
+
+// What the clipboard holds of the formats of `offers`, in the clipboard's order.
+inline FormatData ClipboardDataOf(const std::vector<Offer>& offers) {
+    FormatData data;
+    ClipboardSession session;
+    const ULONGLONG deadline = GetTickCount64() + 5000;
+    while (!session.Open(nullptr) && GetTickCount64() < deadline) Sleep(5);
+    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+        bool wanted = false;
+        for (const Offer& offer : offers) wanted = wanted || offer.format == format;
+        HANDLE handle = wanted ? GetClipboardData(format) : nullptr;
+        if (!handle) continue;
+        GlobalMemoryLock lock(handle);
+        data.emplace_back(format, Bytes(lock.data(), lock.data() ? GlobalSize(handle) : 0));
+    }
+    return data;
 }
 
 inline bool ClipboardHas(UINT format) { return IsClipboardFormatAvailable(format) != FALSE; }
