@@ -297,7 +297,8 @@ TEST_F(ClipboardE2eTest, RestoreBringsBackEveryFormatUntilANewCopyReplacesIt) {
 }
 
 // Nothing belongs to the clipboard, so "/U" changes nothing: keeping is switched off, a copy was
-// left alone (privacy-marked, or with nothing to process), or the original was over 64 MiB.
+// left alone (privacy-marked, with nothing to process, or skipped by "/N"), or the original was
+// over 64 MiB.
 TEST_F(ClipboardE2eTest, RestoreChangesNothingWhenNoKeptCopyBelongsToTheClipboard) {
     const std::vector<Offer> large = {UnicodeText(L"l a r g e"),
                                       {Registered(L"Nuvela Test Large"), std::vector<BYTE>(64 * 1024 * 1024, 'x')}};
@@ -306,6 +307,7 @@ TEST_F(ClipboardE2eTest, RestoreChangesNothingWhenNoKeptCopyBelongsToTheClipboar
         const wchar_t* keep;
         std::vector<Offer> next;  // the copy after the rich one
         const wchar_t* text;      // on the clipboard before and after "/U"
+        const wchar_t* arm = nullptr;  // a second start's option before the next copy
     };
     const Case cases[] = {
         {"keeping off", L"0", {}, L"rich"},
@@ -313,6 +315,7 @@ TEST_F(ClipboardE2eTest, RestoreChangesNothingWhenNoKeptCopyBelongsToTheClipboar
          {UnicodeText(L"p w"), RegisteredFormat(L"ExcludeClipboardContentFromMonitorProcessing", "1")}, L"p w"},
         {"copy without text", L"1", {RegisteredFormat(L"HTML Format", "<i>picture</i>")}, L""},
         {"original over the limit", L"1", large, L"large"},
+        {"copy the skip left alone", L"1", {UnicodeText(L"s k i p")}, L"s k i p", L"/N"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -323,10 +326,13 @@ TEST_F(ClipboardE2eTest, RestoreChangesNothingWhenNoKeptCopyBelongsToTheClipboar
         ASSERT_TRUE(nuvelaWindow);
         Copy(copier_, RichCopy());
         ASSERT_TRUE(WaitForNuvelaText(L"rich"));
+        DWORD exitCode = 1;
+        if (c.arm) {
+            ASSERT_TRUE(RunSecond(c.arm, exitCode));
+        }
         if (!c.next.empty()) CopyAndWaitNotified(c.next);
         ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(nuvelaWindow));
         const FormatData before = ClipboardDataOf(RichCopy());
-        DWORD exitCode = 1;
         ASSERT_TRUE(RunSecond(L"/U", exitCode));
         EXPECT_EQ(ClipboardText(), c.text);
         EXPECT_EQ(ClipboardDataOf(RichCopy()), before);
