@@ -69,11 +69,9 @@ std::optional<UacPolicy> ReadUacPolicy() {
 }
 
 int ReadBitsPerPixel() {
-    HDC screen = GetDC(nullptr);
-    if (!screen) return 0;
-    const int bits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
-    ReleaseDC(nullptr, screen);
-    return bits;
+    const WindowDc screen;
+    if (!screen.get()) return 0;
+    return GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES);
 }
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, RECT*, LPARAM found) {

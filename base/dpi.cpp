@@ -1,5 +1,7 @@
 #include "dpi.h"
 
+#include "scoped_win.h"
+
 namespace {
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
@@ -17,22 +19,8 @@ GetDpiForWindowFunction PerWindowDpiCall() {
     return call;
 }
 
-class ScreenDc {
-public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
-    ~ScreenDc() {
-        if (dc_) ReleaseDC(nullptr, dc_);
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
 UINT ScreenDpi() {
-    const ScreenDc screen;
+    const WindowDc screen;
     const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
     return dpi > 0 ? static_cast<UINT>(dpi) : kBaseDpi;
 }

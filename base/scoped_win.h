@@ -83,6 +83,22 @@ private:
     void* data_;
 };
 
+// A window's device context (the screen's with no window), released with the object.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window = nullptr) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
 // The clipboard, open while the object lives; every way out closes it.
 class ClipboardSession {
 public:

@@ -30,21 +30,6 @@ private:
     HGDIOBJ previous_ = nullptr;
 };
 
-class WindowDc {
-public:
-    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDc() {
-        if (dc_) ReleaseDC(window_, dc_);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
 // HALFTONE averages the source pixels each target pixel covers: a smooth picture, not a jagged one.
 UniqueGdiObject ScaledCopy(HWND control, HBITMAP source, int width, int height) {
     BITMAP info = {};
