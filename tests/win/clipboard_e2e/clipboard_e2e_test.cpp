@@ -55,8 +55,9 @@ protected:
         EXPECT_TRUE(nuvelaWindow) << "Nuvela did not start";
         if (nuvelaWindow && takesTheClipboard) {
             EXPECT_TRUE(PumpUntil([&] { return ClipboardOwner() == nuvelaWindow; }, 10000));
-            // ... and the test's window has counted that write, so it is not counted as a later one.
-            EXPECT_TRUE(PumpUntil([&] { return nuvelaWrites.contains(GetClipboardSequenceNumber()); }, 10000));
+            // ... and the test's window has been told of that write (maybe before it knew Nuvela's
+            // window), so a notification still queued is not counted as a later write.
+            EXPECT_TRUE(PumpUntil([&] { return notifiedWrites.contains(GetClipboardSequenceNumber()); }, 10000));
         }
         nuvelaWrites.clear();
         return nuvela;
@@ -94,18 +95,23 @@ protected:
     }
 
     static LRESULT CALLBACK CountingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        // A write counts once however many notifications show it, and only once it is complete.
+        // A write counts once however many notifications show it, and only once its writer has
+        // closed the clipboard; a reader (Wine's own clipboard manager) may hold it open meanwhile.
         if (message == WM_CLIPBOARDUPDATE) {
             ++updates;
-            lastNotifiedOwner = GetClipboardOwner();
-            if (!GetOpenClipboardWindow() && GetClipboardOwner() == nuvelaWindow && nuvelaWindow)
-                nuvelaWrites.insert(GetClipboardSequenceNumber());
+            const HWND owner = GetClipboardOwner();
+            lastNotifiedOwner = owner;
+            if (owner && GetOpenClipboardWindow() != owner) {
+                notifiedWrites.insert(GetClipboardSequenceNumber());
+                if (owner == nuvelaWindow) nuvelaWrites.insert(GetClipboardSequenceNumber());
+            }
         }
         return DefWindowProcW(window, message, wParam, lParam);
     }
 
     static inline HWND nuvelaWindow = nullptr;
     static inline std::set<DWORD> nuvelaWrites;  // clipboard sequence numbers of Nuvela's writes
+    static inline std::set<DWORD> notifiedWrites;  // ... of every complete write the window was told of
     static inline int updates = 0;               // clipboard notifications of the test's window
     static inline HWND lastNotifiedOwner = nullptr;  // the clipboard's owner at the latest of them
 
