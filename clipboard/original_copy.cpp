@@ -10,10 +10,23 @@
 
 namespace {
 
-std::vector<KeptFormat> kept;
-// The bytes of a CF_UNICODETEXT entry kept empty: the run's own copy of the text, moved in, and
-// the NUL that ends it.
-std::wstring keptText;
+struct KeptCopy {
+    std::vector<KeptFormat> formats;
+    // The bytes of a CF_UNICODETEXT entry kept empty: the run's own copy of the text, moved in,
+    // and the NUL that ends it.
+    std::wstring text;
+};
+
+// The copy that can be given back, and one that no longer can but is not wiped yet.
+KeptCopy kept;
+KeptCopy retired;
+
+void Wipe(KeptCopy& copy) {
+    // Each block is wiped as its memory is given back; the text is wiped here.
+    std::vector<KeptFormat>().swap(copy.formats);
+    SecureZeroMemory(copy.text.data(), copy.text.size() * sizeof(wchar_t));
+    std::wstring().swap(copy.text);
+}
 
 enum class FormatUse { Skip, Memory, EnhancedMetafile };
 
@@ -53,14 +66,33 @@ struct FormatSorter {
     }
 };
 
+// A block of the retired copy that fits is written over instead of new memory being taken: each
+// fresh page costs the system a fault, all while the clipboard is held. One more than twice the
+// size is left to be wiped, so a small copy does not hold on to a large one's memory.
+WipedBytes ReusedBlock(SIZE_T size) {
+    for (KeptFormat& format : retired.formats) {
+        const SIZE_T capacity = format.bytes.capacity();
+        if (capacity >= size && capacity / 2 <= size) return std::exchange(format.bytes, {});
+    }
+    return {};
+}
+
+// `bytes` holds `size` bytes afterwards, whatever they are; what a reused block held beyond them
+// is wiped first.
+void SizeBlock(WipedBytes& bytes, SIZE_T size) {
+    if (bytes.size() > size) SecureZeroMemory(bytes.data() + size, bytes.size() - size);
+    bytes.resize(size);
+}
+
 bool CopyMemoryFormat(HANDLE handle, SIZE_T& total, WipedBytes& bytes) {
     const SIZE_T size = GlobalSize(handle);
     if (size == 0) return true;  // nothing to keep; the format is left out
     if (size > kOriginalCopyLimitBytes - total) return false;
     GlobalMemoryLock lock(handle);
     if (!lock.data()) return true;
-    const BYTE* data = static_cast<const BYTE*>(lock.data());
-    bytes.assign(data, data + size);
+    bytes = ReusedBlock(size);
+    SizeBlock(bytes, size);
+    std::memcpy(bytes.data(), lock.data(), size);
     total += size;
     return true;
 }
@@ -70,7 +102,8 @@ bool CopyEnhancedMetafile(HANDLE handle, SIZE_T& total, WipedBytes& bytes) {
     const UINT size = GetEnhMetaFileBits(metafile, 0, nullptr);
     if (size == 0) return true;
     if (size > kOriginalCopyLimitBytes - total) return false;
-    bytes.resize(size);
+    bytes = ReusedBlock(size);
+    SizeBlock(bytes, size);
     if (GetEnhMetaFileBits(metafile, size, bytes.data()) != size) bytes.clear();
     total += size;
     return true;
@@ -134,8 +167,8 @@ bool CaptureFormats(HANDLE textBlock, const std::wstring& copiedText, CapturedOr
 
 bool PutKeptFormat(const KeptFormat& format) {
     const bool isKeptText = format.format == CF_UNICODETEXT && format.bytes.empty();
-    const void* bytes = isKeptText ? static_cast<const void*>(keptText.c_str()) : format.bytes.data();
-    const SIZE_T size = isKeptText ? (keptText.size() + 1) * sizeof(wchar_t) : format.bytes.size();
+    const void* bytes = isKeptText ? static_cast<const void*>(kept.text.c_str()) : format.bytes.data();
+    const SIZE_T size = isKeptText ? (kept.text.size() + 1) * sizeof(wchar_t) : format.bytes.size();
     if (format.enhancedMetafile) {
         const HENHMETAFILE metafile = SetEnhMetaFileBits(static_cast<UINT>(format.bytes.size()), format.bytes.data());
         if (!metafile) return false;
@@ -178,9 +211,9 @@ void KeepCapturedOriginal(CapturedOriginal&& captured) {
     case CapturedOriginal::Kind::OwnCopy: return;
     case CapturedOriginal::Kind::NotKept: DropKeptOriginal(); return;
     case CapturedOriginal::Kind::Captured:
-        DropKeptOriginal();
-        kept = std::move(captured.formats);
-        if (captured.textPending) keptText = std::move(captured.text);
+        Wipe(kept);  // a retired copy waits for WipeRetiredOriginal, once the notification is out
+        kept.formats = std::move(captured.formats);
+        if (captured.textPending) kept.text = std::move(captured.text);
         return;
     }
 }
@@ -190,23 +223,28 @@ void DiscardCapturedOriginal(const CapturedOriginal& captured) {
 }
 
 void DropKeptOriginal() {
-    // Each block is wiped as its memory is given back; the text is wiped here.
-    std::vector<KeptFormat>().swap(kept);
-    SecureZeroMemory(keptText.data(), keptText.size() * sizeof(wchar_t));
-    std::wstring().swap(keptText);
+    Wipe(kept);
+    Wipe(retired);
 }
 
-bool HasKeptOriginal(HWND window) { return !kept.empty() && window && GetClipboardOwner() == window; }
+void RetireKeptOriginal() {
+    Wipe(retired);
+    std::swap(kept, retired);
+}
+
+void WipeRetiredOriginal() { Wipe(retired); }
+
+bool HasKeptOriginal(HWND window) { return !kept.formats.empty() && window && GetClipboardOwner() == window; }
 
 bool PutKeptOriginalOnClipboard() {
     if (!EmptyOpenClipboard()) return false;
-    for (const KeptFormat& format : kept)
+    for (const KeptFormat& format : kept.formats)
         if (!PutKeptFormat(format)) return false;
     return true;
 }
 
 std::vector<UINT> KeptOriginalFormats() {
     std::vector<UINT> formats;
-    for (const KeptFormat& format : kept) formats.push_back(format.format);
+    for (const KeptFormat& format : kept.formats) formats.push_back(format.format);
     return formats;
 }

@@ -65,6 +65,11 @@ void DiscardCapturedOriginal(const CapturedOriginal& captured);
 
 // Wipes and drops the kept copy; called wherever another program's copy is left alone.
 void DropKeptOriginal();
+// Another program's copy has come, so the kept copy can no longer be given back. Its blocks stay
+// until WipeRetiredOriginal (or DropKeptOriginal), once the run that copy starts is over: the run
+// writes the new original over those that fit, and no wiping holds the clipboard meanwhile.
+void RetireKeptOriginal();
+void WipeRetiredOriginal();
 // Whether there is a kept copy that belongs to what the clipboard holds now.
 bool HasKeptOriginal(HWND window);
 // The clipboard is open by `window`: empties it and puts every kept format back in kept order.

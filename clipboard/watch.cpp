@@ -372,7 +372,7 @@ bool LeaveClipboardWatch(HWND window) {
 void OnClipboardChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!WatchBusy) {
         // The kept original belongs to the copy it came from: a change by another program ends it.
-        if (GetClipboardOwner() != window) DropKeptOriginal();
+        if (GetClipboardOwner() != window) RetireKeptOriginal();
         shownFunction();
         if (ProcessingOptions.CBWatchEnabled) {
             NoteForegroundAtChange();
@@ -381,6 +381,7 @@ void OnClipboardChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
             else if (!ProcessClipboard(window, false))
                 SetTimer(window, IDT_DELAY, kRetryDelayMs, nullptr);
         }
+        WipeRetiredOriginal();
     }
     if (UsingFormatListener()) return;
     if (NextViewer && NextViewer != window) SendMessageW(NextViewer, message, wParam, lParam);
@@ -422,6 +423,7 @@ bool ProcessClipboard(HWND window, bool force) {
     JoinClipboardWatch(window);
     CatchUpMissedChange(window, sequence);
     if (opened) shownFunction();
+    WipeRetiredOriginal();
     if (!failure) return opened;
     // The box runs a message loop, so it comes only once the clipboard is closed and watched again.
     CallGuarded(window, [&] { std::rethrow_exception(failure); });

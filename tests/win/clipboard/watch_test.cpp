@@ -632,6 +632,23 @@ TEST_F(WatchTest, KeptOriginalHoldsTheOwnersFormatsUntilACopyIsLeftAlone) {
     }
 }
 
+// A new original is written over the blocks of the one it replaces where they fit: whichever sizes
+// follow each other, a restore brings back exactly the latest copy.
+TEST_F(WatchTest, RestoreBringsBackTheLatestCopyWhateverSizesCameBefore) {
+    const size_t htmlSizes[] = {1000, 600, 1200, 100, 100, 5000};
+    for (size_t round = 0; round < std::size(htmlSizes); ++round) {
+        SCOPED_TRACE(round);
+        const std::vector<Offer> copy = {UnicodeText(L"v" + std::to_wstring(round)),
+                                         RegisteredFormat(L"HTML Format", std::string(htmlSizes[round], 'a' + round)),
+                                         RegisteredFormat(L"Rich Text Format", std::string(700, 'r' + round))};
+        const unsigned runs = Runs();
+        Copy(copier_, copy);
+        ASSERT_TRUE(WaitForProcessingCount(runs + 1));
+        RestoreOriginalCopy(main_);
+        EXPECT_EQ(ClipboardDataOf(copy), DataOf(copy));
+    }
+}
+
 // The copier's window renders its HTML only on request, and takes longer than the limit to do it.
 LRESULT CALLBACK SlowRenderer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_RENDERFORMAT) return DefWindowProcW(window, message, wParam, lParam);
