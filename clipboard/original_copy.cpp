@@ -234,6 +234,12 @@ void RetireKeptOriginal() {
 
 void WipeRetiredOriginal() { Wipe(retired); }
 
+std::wstring TakeRetiredTextMemory() {
+    SecureZeroMemory(retired.text.data(), retired.text.size() * sizeof(wchar_t));
+    retired.text.clear();
+    return std::exchange(retired.text, {});
+}
+
 bool HasKeptOriginal(HWND window) { return !kept.formats.empty() && window && GetClipboardOwner() == window; }
 
 bool PutKeptOriginalOnClipboard() {

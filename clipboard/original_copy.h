@@ -70,6 +70,9 @@ void DropKeptOriginal();
 // writes the new original over those that fit, and no wiping holds the clipboard meanwhile.
 void RetireKeptOriginal();
 void WipeRetiredOriginal();
+// The retired copy's text, wiped, as an empty string a run can copy the next text into: its pages
+// are at hand, where fresh memory costs the system a fault a page while the clipboard is held.
+std::wstring TakeRetiredTextMemory();
 // Whether there is a kept copy that belongs to what the clipboard holds now.
 bool HasKeptOriginal(HWND window);
 // The clipboard is open by `window`: empties it and puts every kept format back in kept order.

@@ -137,7 +137,7 @@ void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& marke
     }
     StopMultiDiv(window);
 
-    std::wstring original;
+    std::wstring original = TakeRetiredTextMemory();
     switch (CopyTextBlock(handle, original)) {
     case TextCopyResult::LockFailed:
         AppendError(L"クリップボードのメモリのロックに失敗。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",

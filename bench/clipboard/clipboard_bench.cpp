@@ -313,7 +313,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: nuvela_clipboard_bench <Nuvela.exe> <nuvela_minimal_listener.exe> [rounds]\n");
         return 2;
     }
-    const int rounds = argc > 3 ? std::max(1, _wtoi(argv[3])) : 8;
+    const int rounds = argc > 3 ? std::max(1, _wtoi(argv[3])) : 16;
     const std::filesystem::path folder = MakeBenchFolder();
     Subject nuvela = {"Nuvela.exe", folder / L"Nuvela_o.exe", L"NuvelaClipboardText", L" /X"};
     Subject keepOff = {"Nuvela.exe without keeping", folder / L"keep-off" / L"Nuvela_o.exe", L"NuvelaClipboardText",

@@ -632,14 +632,15 @@ TEST_F(WatchTest, KeptOriginalHoldsTheOwnersFormatsUntilACopyIsLeftAlone) {
     }
 }
 
-// A new original is written over the blocks of the one it replaces where they fit: whichever sizes
-// follow each other, a restore brings back exactly the latest copy.
+// A new original, and the text a run copies, are written over the memory of the one it replaces
+// where they fit: whichever sizes follow each other, a restore brings back exactly the latest copy.
 TEST_F(WatchTest, RestoreBringsBackTheLatestCopyWhateverSizesCameBefore) {
-    const size_t htmlSizes[] = {1000, 600, 1200, 100, 100, 5000};
-    for (size_t round = 0; round < std::size(htmlSizes); ++round) {
+    const size_t sizes[] = {1000, 600, 1200, 100, 100, 5000};
+    for (size_t round = 0; round < std::size(sizes); ++round) {
         SCOPED_TRACE(round);
-        const std::vector<Offer> copy = {UnicodeText(L"v" + std::to_wstring(round)),
-                                         RegisteredFormat(L"HTML Format", std::string(htmlSizes[round], 'a' + round)),
+        const std::wstring text(sizes[round] / 2, static_cast<wchar_t>(L'k' + round));
+        const std::vector<Offer> copy = {UnicodeText(text),
+                                         RegisteredFormat(L"HTML Format", std::string(sizes[round], 'a' + round)),
                                          RegisteredFormat(L"Rich Text Format", std::string(700, 'r' + round))};
         const unsigned runs = Runs();
         Copy(copier_, copy);
