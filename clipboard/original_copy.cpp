@@ -21,10 +21,16 @@ struct KeptCopy {
 KeptCopy kept;
 KeptCopy retired;
 
+// The characters overwritten; the memory stays with the string.
+void WipeText(std::wstring& text) {
+    SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
+    text.clear();
+}
+
 void Wipe(KeptCopy& copy) {
     // Each block is wiped as its memory is given back; the text is wiped here.
     std::vector<KeptFormat>().swap(copy.formats);
-    SecureZeroMemory(copy.text.data(), copy.text.size() * sizeof(wchar_t));
+    WipeText(copy.text);
     std::wstring().swap(copy.text);
 }
 
@@ -235,8 +241,7 @@ void RetireKeptOriginal() {
 void WipeRetiredOriginal() { Wipe(retired); }
 
 std::wstring TakeRetiredTextMemory() {
-    SecureZeroMemory(retired.text.data(), retired.text.size() * sizeof(wchar_t));
-    retired.text.clear();
+    WipeText(retired.text);
     return std::exchange(retired.text, {});
 }
 

@@ -20,4 +20,4 @@ ensure_display
 ensure_wine_prefix
 "$WINE" "$WIN_BUILD/bench/clipboard/nuvela_clipboard_bench.exe" \
     "$(winepath -w "$WIN_BUILD/Nuvela.exe")" \
-    "$(winepath -w "$WIN_BUILD/bench/clipboard/nuvela_minimal_listener.exe")" "${1:-16}" | tr -d '\r'
+    "$(winepath -w "$WIN_BUILD/bench/clipboard/nuvela_minimal_listener.exe")" ${1:+"$1"} | tr -d '\r'
