@@ -3,11 +3,11 @@
 # Start-menu shortcut and its entry in the installed programs in place; the installed Nuvela
 # processes a copy made by an X11 program and ends on /X; an installation over a running Nuvela
 # ends it first; the silent uninstaller ends a running Nuvela, removes everything it installed and
-# the start-up shortcuts of either language, and keeps the settings (registry and ini file) unless
-# /REMOVESETTINGS is given. Then, in Japanese and in English, a user's run driven by keys: the
+# the start-up shortcuts of either language, and keeps the settings (registry, ini file and its save
+# copy) unless /REMOVESETTINGS is given. Then, in Japanese and in English, a user's run driven by keys: the
 # welcome page with Nuvela's own picture, the licence, the folder and the finish page, and the
-# uninstaller's pages with its settings question; a picture of every page is kept in
-# build/installer-pages. Run by scripts/test.sh with WINE, WINESERVER, NUVELA_DIST (where
+# uninstaller's pages with its settings question, asked before anything is removed; a picture of
+# every page is kept in build/installer-pages. Run by scripts/test.sh with WINE, WINESERVER, NUVELA_DIST (where
 # scripts/package.sh wrote the installer), WIN_BUILD (the tree it packaged) and DISPLAY set.
 set -euo pipefail
 : "${WINE:?}" "${WINESERVER:?}" "${NUVELA_DIST:?}" "${WIN_BUILD:?}" "${DISPLAY:?}"
@@ -184,12 +184,14 @@ expect_clipboard "installedcopy"
 "$WINE" "$install_dir/Nuvela.exe" /X
 expect_nuvela_ended "/X"
 
-# A start-up shortcut of either language, and the ini file a start with /O writes beside the program.
+# A start-up shortcut of either language, and the ini file a start with /O writes beside the program
+# with the copy its save writes first.
 add_what_nuvela_makes() {
     mkdir -p "$startup_folder"
     printf 'start-up shortcut' >"$startup_folder/Nuvela.lnk"
     printf 'start-up shortcut' >"$startup_folder/ヌベラ.lnk"
     printf '\xff\xfe' >"$install_dir/Nuvela.ini"
+    printf '\xff\xfe' >"$install_dir/Nuvela.ini.tmp"
 }
 
 # --- The uninstaller ends a running Nuvela, removes what was installed and keeps the settings.
@@ -199,7 +201,7 @@ start_installed_nuvela
 expect_clipboard "running"
 uninstall_silently
 expect_nuvela_ended "the uninstaller"
-expect_nothing_installed_left Nuvela.ini
+expect_nothing_installed_left $'Nuvela.ini\nNuvela.ini.tmp'
 [[ $(registry_value "$settings_key" DelSpace) == 0x1 ]] || fail "the settings were not kept"
 
 # --- Installed again, and once more over the running program, which the installer ends first.
@@ -222,6 +224,9 @@ pages_dir=$(dirname "$NUVELA_DIST")/installer-pages
 rm -rf "$pages_dir"
 mkdir -p "$pages_dir"
 [[ -f $own_picture ]] || fail "no installer picture $own_picture"
+# Drawn at 200 %; compared at the page's size at 100 %.
+own_reference=$pages_dir/own-picture.png
+convert "$own_picture" -resize '164x314!' "$own_reference"
 screen_digest() { import -window root -depth 8 rgb:- 2>/dev/null | md5sum; }
 
 # The visible windows whose name starts with the product's name in either language: the installer
@@ -244,7 +249,7 @@ shows_own_picture() {
     eval "$(xdotool getwindowgeometry --shell "$window")"
     # The picture's place: the left third of the window, down to the line above the buttons.
     picture_difference=$(import -window root -crop "$((WIDTH * 191 / 579))x$((HEIGHT * 410 / 472))+$X+$Y" \
-        -resize '164x314!' png:- | { compare -metric RMSE - "$own_picture" null: 2>&1 || true; } |
+        -resize '164x314!' png:- | { compare -metric RMSE - "$own_reference" null: 2>&1 || true; } |
         sed 's/.*(\(.*\))/\1/')
     awk -v d="$picture_difference" 'BEGIN { exit !(d < 0.08) }'
 }
@@ -302,6 +307,9 @@ run_installer_by_keys() {
     wait_for_page "$screen" "$pages_dir/$lang-5-uninstall.png" setup_windows_shown 1
     press_return
     wait_for_page "$screen" "$pages_dir/$lang-6-settings-question.png" setup_windows_shown 2
+    for file in "${installed_files[@]}"; do
+        [[ -f $install_dir/$file ]] || fail "$lang: $file was removed before the settings question was answered"
+    done
     press_return  # No, the default: the settings are kept
     wait_for_page "$screen" "$pages_dir/$lang-7-uninstalled.png" uninstaller_done
     press_return
