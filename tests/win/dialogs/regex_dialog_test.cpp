@@ -280,13 +280,17 @@ int FontHeightOf(HWND control) {
 }
 
 // Wine does not change the DPI while a program runs: the message is sent as Windows sends it when
-// the dialog is dragged to a monitor of 1.5 times the DPI, and back.
+// the dialog is dragged to a monitor of 1.5 times the DPI (1.25 where that would not fit on the
+// test's screen), and back.
 TEST_F(RegexDialogTest, ADpiChangeThereAndBackKeepsTheButtonsWholeAndTheLimitsInStep) {
     Drive(RunRegexDialogWithoutOwner, [](HWND dialog) {
-        const int dpi = static_cast<int>(DpiOf(dialog)), higher = dpi * 3 / 2;
         RECT opening = {}, client = {};
         GetWindowRect(dialog, &opening);
         GetClientRect(dialog, &client);
+        const bool fits = MulDiv(opening.right - opening.left, 3, 2) <= GetSystemMetrics(SM_CXSCREEN);
+        const int times = fits ? 3 : 5, per = fits ? 2 : 4;
+        const auto up = [&](int value) { return MulDiv(value, times, per); };
+        const int dpi = static_cast<int>(DpiOf(dialog)), higher = up(dpi);
         const int font = FontHeightOf(GetDlgItem(dialog, IDOK));
         constexpr int kWatched[] = {IDOK, IDCANCEL, IDHELP, IDC_REGEX_BEFORE, IDC_REGEX_ICASE};
         std::vector<RECT> start;
@@ -299,24 +303,23 @@ TEST_F(RegexDialogTest, ADpiChangeThereAndBackKeepsTheButtonsWholeAndTheLimitsIn
         };
         const MINMAXINFO before = limits();
 
-        RECT suggested = {opening.left, opening.top, opening.left + MulDiv(opening.right - opening.left, 3, 2),
-                          opening.top + MulDiv(opening.bottom - opening.top, 3, 2)};
+        RECT suggested = {opening.left, opening.top, opening.left + up(opening.right - opening.left),
+                          opening.top + up(opening.bottom - opening.top)};
         SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(higher, higher), reinterpret_cast<LPARAM>(&suggested));
         RECT now = {}, clientNow = {};
         GetWindowRect(dialog, &now);
         GetClientRect(dialog, &clientNow);
         EXPECT_EQ(now.right - now.left, suggested.right - suggested.left);
         EXPECT_EQ(now.bottom - now.top, suggested.bottom - suggested.top);
-        EXPECT_EQ(FontHeightOf(GetDlgItem(dialog, IDOK)), MulDiv(font, 3, 2));
+        EXPECT_EQ(FontHeightOf(GetDlgItem(dialog, IDOK)), up(font));
         const RECT helpNow = ClientBox(dialog, IDHELP);
-        EXPECT_NEAR(clientNow.bottom - helpNow.bottom, MulDiv(client.bottom - help.bottom, 3, 2), 1) << "whole, at the bottom";
-        EXPECT_NEAR(clientNow.right - helpNow.right, MulDiv(client.right - help.right, 3, 2), 1);
-        EXPECT_NEAR(helpNow.bottom - helpNow.top, MulDiv(help.bottom - help.top, 3, 2), 1);
-        EXPECT_NEAR(clientNow.right - ClientBox(dialog, IDC_REGEX_BEFORE).right,
-                    MulDiv(client.right - pattern.right, 3, 2), 1);
+        EXPECT_NEAR(clientNow.bottom - helpNow.bottom, up(client.bottom - help.bottom), 1) << "whole, at the bottom";
+        EXPECT_NEAR(clientNow.right - helpNow.right, up(client.right - help.right), 1);
+        EXPECT_NEAR(helpNow.bottom - helpNow.top, up(help.bottom - help.top), 1);
+        EXPECT_NEAR(clientNow.right - ClientBox(dialog, IDC_REGEX_BEFORE).right, up(client.right - pattern.right), 1);
         const MINMAXINFO scaled = limits();
-        EXPECT_EQ(scaled.ptMaxTrackSize.y, MulDiv(before.ptMaxTrackSize.y, 3, 2)) << "the height follows the DPI";
-        EXPECT_EQ(scaled.ptMinTrackSize.x, MulDiv(before.ptMinTrackSize.x, 3, 2));
+        EXPECT_EQ(scaled.ptMaxTrackSize.y, up(before.ptMaxTrackSize.y)) << "the height follows the DPI";
+        EXPECT_EQ(scaled.ptMinTrackSize.x, up(before.ptMinTrackSize.x));
 
         SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&opening));
         EXPECT_EQ(FontHeightOf(GetDlgItem(dialog, IDOK)), font);
