@@ -556,9 +556,23 @@ std::vector<SIZE> PictureSizes(HWND dialog) {
     return sizes;
 }
 
+int ShownIconWidth(HWND dialog) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
+        ICONINFO info = {};
+        if (!GetIconInfo(reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0)), &info)) return 0;
+        BITMAP bitmap = {};
+        GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+        return bitmap.bmWidth;
+    }
+    return 0;
+}
+
 // Wine does not change the DPI while a program runs: the message is sent as Windows sends it when
 // the dialog is dragged to a monitor of 1.5 times the DPI, and back.
-TEST_F(MainWindowTest, OpeningDialogRedoesItsPicturesAtANewDpiAndBack) {
+TEST_F(MainWindowTest, OpeningDialogRedoesItsPicturesAndIconAtANewDpiAndBack) {
     SetLanguage(Language::Japanese);
     OpenOpeningDialog(nullptr);
     HWND dialog = OpeningDialogWindow();
@@ -568,6 +582,7 @@ TEST_F(MainWindowTest, OpeningDialogRedoesItsPicturesAtANewDpiAndBack) {
     GetWindowRect(dialog, &frame);
     const std::vector<SIZE> before = PictureSizes(dialog);
     ASSERT_EQ(before.size(), 3u);
+    EXPECT_EQ(ShownIconWidth(dialog), MulDiv(32, dpi, 96));
 
     RECT there = {frame.left, frame.top, frame.left + MulDiv(frame.right - frame.left, 3, 2),
                   frame.top + MulDiv(frame.bottom - frame.top, 3, 2)};
@@ -578,6 +593,7 @@ TEST_F(MainWindowTest, OpeningDialogRedoesItsPicturesAtANewDpiAndBack) {
         EXPECT_NEAR(scaled[i].cx, MulDiv(before[i].cx, 3, 2), 2) << "picture " << i;
         EXPECT_NEAR(scaled[i].cy, MulDiv(before[i].cy, 3, 2), 2) << "picture " << i;
     }
+    EXPECT_EQ(ShownIconWidth(dialog), MulDiv(32, dpi * 3 / 2, 96)) << "the program icon made for the new DPI";
 
     RECT back = frame;
     SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&back));
