@@ -4,11 +4,13 @@
 # processes a copy made by an X11 program and ends on /X; an installation over a running Nuvela
 # ends it first; the silent uninstaller ends a running Nuvela, removes everything it installed and
 # the start-up shortcuts of either language, and keeps the settings (registry, ini file and its save
-# copy) unless /REMOVESETTINGS is given. Then, in Japanese and in English, a user's run driven by keys: the
-# welcome page with Nuvela's own picture, the licence, the folder and the finish page, and the
-# uninstaller's pages with its settings question, asked before anything is removed; a picture of
-# every page is kept in build/installer-pages. Run by scripts/test.sh with WINE, WINESERVER, NUVELA_DIST (where
-# scripts/package.sh wrote the installer), WIN_BUILD (the tree it packaged) and DISPLAY set.
+# copy) unless /REMOVESETTINGS is given. Then, in Japanese and in English, a user's run driven by
+# keys: the welcome page with Nuvela's own picture, the licence opening on the page's own language's
+# terms, the folder and the finish page, and the uninstaller's pages with its settings question,
+# asked before anything is removed; last, the installer declared DPI-aware and, at 144 DPI, its
+# welcome page with its own picture. A picture of every page is kept in build/installer-pages. Run by scripts/test.sh with
+# WINE, WINESERVER, NUVELA_DIST (where scripts/package.sh wrote the installer), WIN_BUILD (the tree
+# it packaged) and DISPLAY set.
 set -euo pipefail
 : "${WINE:?}" "${WINESERVER:?}" "${NUVELA_DIST:?}" "${WIN_BUILD:?}" "${DISPLAY:?}"
 own_picture=$WIN_BUILD/installer-picture.bmp  # drawn by scripts/package.sh
@@ -277,6 +279,22 @@ wait_for_page() {
     fail "the page $(basename "$picture" .png) did not come (waited for: $*; picture difference: $picture_difference)"
 }
 
+# The licence page opens on the terms in its own language (the other language's follow): the text
+# the page holds, copied as a user copies it (Ctrl+A, Ctrl+C in the terms, which have the focus),
+# reaches its own terms' heading before the other one.
+expect_own_terms_first() {
+    local lang=$1 expected window first= deadline=$((SECONDS + 30))
+    expected=$([[ $lang == JA ]] && echo '【利用条件】' || echo 'Terms of use')
+    x_copy "nothing copied yet"
+    for window in $(setup_windows); do xdotool key --window "$window" ctrl+a ctrl+c 2>/dev/null; done
+    while ((SECONDS < deadline)); do
+        first=$(x_paste | tr -d '\r' | grep -m1 -x -e '【利用条件】' -e 'Terms of use' || true)
+        [[ -n $first ]] && break
+        sleep 0.5
+    done
+    [[ $first == "$expected" ]] || fail "$lang: the licence page opens on '${first:-no terms}', not on '$expected'"
+}
+
 run_installer_by_keys() {
     local lang=$1 shortcut=$2 setup_pid window file
     screen=$(screen_digest)
@@ -285,6 +303,7 @@ run_installer_by_keys() {
     wait_for_page "$screen" "$pages_dir/$lang-1-welcome.png" shows_own_picture
     press_return
     wait_for_page "$screen" "$pages_dir/$lang-2-licence.png" true
+    expect_own_terms_first "$lang"
     press_return  # agrees
     wait_for_page "$screen" "$pages_dir/$lang-3-folder.png" true
     press_return  # installs
@@ -319,5 +338,22 @@ run_installer_by_keys() {
 
 run_installer_by_keys JA ヌベラ.lnk
 run_installer_by_keys EN Nuvela.lnk
+
+# --- At 150 %, last, as the prefix keeps its DPI: the installer declares itself DPI-aware, so that
+# Windows does not stretch (and blur) it, and its welcome page, drawn at the screen's DPI, still
+# shows Nuvela's own picture (drawn at 200 %, scaled down to its place). Wine draws every program
+# at its DPI, aware or not: the declaration is read from the installer's manifest.
+grep -qa '<dpiAware xmlns="[^"]*">true</dpiAware>' "$setup" || fail "the installer's manifest does not declare it DPI-aware"
+for key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+    "$WINE" reg add "$key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+done
+"$WINESERVER" -k 2>/dev/null || true  # Wine reads the DPI when its server starts
+"$WINESERVER" -w
+screen=$(screen_digest)
+NUVELA_LANG=EN "$WINE" "$setup" &
+setup_pid=$!
+wait_for_page "$screen" "$pages_dir/EN-dpi144-welcome.png" shows_own_picture
+"$WINESERVER" -k 2>/dev/null || true
+wait "$setup_pid" 2>/dev/null || true
 
 echo "installer round trip of $version passed"

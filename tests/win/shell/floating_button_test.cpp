@@ -754,16 +754,6 @@ TEST_F(FloatingButtonTest, PreviewShowsEveryCopyAndTheProcessedResult) {
     });
 }
 
-int IconWidth(HICON icon) {
-    ICONINFO info = {};
-    if (!GetIconInfo(icon, &info)) return 0;
-    BITMAP bitmap = {};
-    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
-    return bitmap.bmWidth;
-}
-
 int FontHeight(HWND window) {
     LOGFONTW font = {};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);

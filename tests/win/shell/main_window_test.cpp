@@ -558,14 +558,8 @@ std::vector<SIZE> PictureSizes(HWND dialog) {
 
 int ShownIconWidth(HWND dialog) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
-        ICONINFO info = {};
-        if (!GetIconInfo(reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0)), &info)) return 0;
-        BITMAP bitmap = {};
-        GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-        if (info.hbmColor) DeleteObject(info.hbmColor);
-        if (info.hbmMask) DeleteObject(info.hbmMask);
-        return bitmap.bmWidth;
+        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            return IconWidth(reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0)));
     }
     return 0;
 }
