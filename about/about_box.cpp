@@ -10,6 +10,7 @@
 #include <shellapi.h>
 
 #include "about_texts.h"
+#include "dpi.h"
 #include "environment_report.h"
 #include "exception_guard.h"
 #include "message_box.h"
@@ -176,6 +177,7 @@ bool WriteAboutTemplate(BYTE* block, size_t size, const AboutBoxParams& params, 
 
 struct AboutState {
     AboutBoxParams params;
+    UniqueIcon icon;  // the one shown top left, made for the box's DPI; released after the box is gone
 };
 
 const AboutState& StateOf(HWND dialog) {
@@ -334,12 +336,22 @@ void ShowEnvironmentReport(HWND dialog) {
     TellCopyOutcome(CopyToClipboard(dialog, report), ja, caption);
 }
 
-BOOL OnInitDialog(HWND dialog, const AboutState* state) {
+// The template's icon control loads the icon at the system DPI's size; the box's monitor may have
+// another DPI.
+void ShowIconForDpi(HWND dialog, AboutState& state) {
+    const AboutBoxParams& params = state.params;
+    state.icon.reset(LoadIconAtSize(params.instance, MAKEINTRESOURCEW(params.iconId), ScaleForDpi(32, DpiOf(dialog))));
+    if (state.icon)
+        SendDlgItemMessageW(dialog, IDC_ABOUT_ICON, STM_SETICON, reinterpret_cast<WPARAM>(state.icon.get()), 0);
+}
+
+BOOL OnInitDialog(HWND dialog, AboutState* state) {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
     const AboutBoxParams& params = state->params;
     // A shared icon of the module: the system keeps it, nothing to destroy.
     if (HICON icon = LoadIconW(params.instance, MAKEINTRESOURCEW(params.iconId)))
         SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    ShowIconForDpi(dialog, *state);
     ShowVersionAndContact(dialog, params);
     SetDlgItemTextW(dialog, IDC_ABOUT_NOTICE, params.notice.c_str());
     SetWindowSubclass(GetDlgItem(dialog, IDC_ABOUT_NOTICE), NoticeProc, kNoticeSubclassId, 0);
@@ -378,7 +390,7 @@ void OnNotify(HWND dialog, const NMHDR& header) {
 
 INT_PTR AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: return OnInitDialog(dialog, reinterpret_cast<const AboutState*>(lParam));
+    case WM_INITDIALOG: return OnInitDialog(dialog, reinterpret_cast<AboutState*>(lParam));
     case WM_COMMAND: OnCommand(dialog, LOWORD(wParam)); return TRUE;
     case WM_NOTIFY: OnNotify(dialog, *reinterpret_cast<const NMHDR*>(lParam)); return FALSE;
     case WM_TIMER:
@@ -403,7 +415,7 @@ bool ShowAboutBox(const AboutBoxParams& params) {
     GlobalMemoryLock memory(block.get());
     auto* bytes = static_cast<BYTE*>(memory.data());
     if (!bytes || !WriteAboutTemplate(bytes, kTemplateBytes, params, static_cast<bool>(richEdit))) return false;
-    const AboutState state{params};
+    AboutState state{params, {}};
     return DialogBoxIndirectParamW(params.instance, reinterpret_cast<const DLGTEMPLATE*>(bytes), params.owner,
                                    GuardedAboutDlgProc, reinterpret_cast<LPARAM>(&state)) != -1;
 }

@@ -5,13 +5,19 @@
 namespace {
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+using LoadIconWithScaleDownFunction = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
 using SetDialogDpiChangeBehaviorFunction = BOOL(WINAPI*)(HWND, DIALOG_DPI_CHANGE_BEHAVIORS, DIALOG_DPI_CHANGE_BEHAVIORS);
 
 // Looked up at run time: a Windows without these calls would otherwise refuse to start the program.
 template <typename Function>
+Function SystemCall(const wchar_t* library, const char* name) {
+    const HMODULE module = GetModuleHandleW(library);
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+template <typename Function>
 Function User32Call(const char* name) {
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+    return SystemCall<Function>(L"user32.dll", name);
 }
 
 GetDpiForWindowFunction PerWindowDpiCall() {
@@ -39,4 +45,13 @@ int ScaleForDpi(int value96, UINT dpi) { return MulDiv(value96, static_cast<int>
 void TakeOverDialogDpiChanges(HWND dialog) {
     static const auto call = User32Call<SetDialogDpiChangeBehaviorFunction>("SetDialogDpiChangeBehavior");
     if (call) call(dialog, DDC_DISABLE_ALL, DDC_DISABLE_ALL);
+}
+
+HICON LoadIconAtSize(HINSTANCE module, const wchar_t* name, int size) {
+    // Only the common controls of version 6 have it; the program's manifest asks for them.
+    static const auto scaleDown = SystemCall<LoadIconWithScaleDownFunction>(L"comctl32.dll", "LoadIconWithScaleDown");
+    HICON icon = nullptr;
+    if (scaleDown && SUCCEEDED(scaleDown(module, name, size, size, &icon)) && icon) return icon;
+    if (!module) return nullptr;  // a system icon of another size needs the call above
+    return static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, size, size, 0));
 }

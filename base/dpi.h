@@ -15,3 +15,8 @@ int ScaleForDpi(int value96, UINT dpi);
 // For a dialog that handles WM_DPICHANGED itself: the dialog manager then neither resizes it nor
 // changes its fonts or layout on its own (Windows 10 1703 and later; elsewhere nothing to do).
 void TakeOverDialogDpiChanges(HWND dialog);
+
+// An icon at `size` pixels, made from its nearest larger image: one of `module`'s, or with a null
+// module one of the system's (IDI_WARNING and the like). Not shared: the caller destroys it. Null
+// when it cannot be made.
+HICON LoadIconAtSize(HINSTANCE module, const wchar_t* name, int size);

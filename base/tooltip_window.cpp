@@ -2,9 +2,11 @@
 
 #include <commctrl.h>
 
+#include "dpi.h"
+
 namespace {
 
-constexpr int kMaxTipWidth = 400;  // long Japanese texts wrap instead of running across the screen
+constexpr int kMaxTipWidth96 = 400;  // long Japanese texts wrap instead of running across the screen
 
 void AddTool(HWND tooltip, HWND dialog, const TooltipEntry& entry) {
     TTTOOLINFOW tool = {};
@@ -25,10 +27,14 @@ HWND CreateDialogTooltips(HWND dialog, std::span<const TooltipEntry> table) {
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
                                    GetModuleHandleW(nullptr), nullptr);
     if (!tooltip) return nullptr;
-    SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
+    FitTooltipWidth(tooltip, DpiOf(dialog));
     for (const TooltipEntry& entry : table) {
         if (entry.id == 0 || !entry.text) break;
         AddTool(tooltip, dialog, entry);
     }
     return tooltip;
+}
+
+void FitTooltipWidth(HWND tooltip, UINT dpi) {
+    SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, ScaleForDpi(kMaxTipWidth96, dpi));
 }

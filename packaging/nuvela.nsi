@@ -1,9 +1,13 @@
 ﻿; Per-user installer of Nuvela: no administrator rights, everything under the user's own profile.
 ; scripts/package.sh runs makensis with VERSION (the project's version), COMPANY and COPYRIGHT (the
-; maker's name and copyright line), STAGE (the folder holding the files to install), ICON, PICTURE (the
-; welcome and finish pages' picture, drawn from the icon) and OUTFILE defined.
+; maker's name and copyright line), STAGE (the folder holding the files to install), LICENSE_EN and
+; LICENSE_JA (the terms as each language's licence page shows them, its own language's first), ICON,
+; PICTURE (the welcome and finish pages' picture, drawn from the icon at 200 %) and OUTFILE defined.
 Unicode true
 Target amd64-unicode  ; Nuvela is x64 only, and a 32-bit installer would not even start on Wine64
+; Drawn at the monitor's DPI instead of stretched (and blurred) by Windows at 125 % and more. Its
+; controls grow with the DPI; the welcome picture, drawn at 200 %, is scaled down to its control.
+ManifestDPIAware true
 
 !macro REQUIRE_DEFINE name
   !ifndef ${name}
@@ -14,6 +18,8 @@ Target amd64-unicode  ; Nuvela is x64 only, and a 32-bit installer would not eve
 !insertmacro REQUIRE_DEFINE COMPANY
 !insertmacro REQUIRE_DEFINE COPYRIGHT
 !insertmacro REQUIRE_DEFINE STAGE
+!insertmacro REQUIRE_DEFINE LICENSE_EN
+!insertmacro REQUIRE_DEFINE LICENSE_JA
 !insertmacro REQUIRE_DEFINE ICON
 !insertmacro REQUIRE_DEFINE PICTURE
 !insertmacro REQUIRE_DEFINE OUTFILE
@@ -53,7 +59,7 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}.0"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Nuvela.exe"
 !insertmacro MUI_PAGE_WELCOME
-!insertmacro MUI_PAGE_LICENSE "${STAGE}/LICENSE.txt"
+!insertmacro MUI_PAGE_LICENSE "$(LicenseTerms)"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -65,6 +71,10 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}.0"
 ; The first language is the one used when the user's own is neither.
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "Japanese"
+
+; The same terms as the installed LICENSE.txt, the page's own language first.
+LicenseLangString LicenseTerms ${LANG_ENGLISH} "${LICENSE_EN}"
+LicenseLangString LicenseTerms ${LANG_JAPANESE} "${LICENSE_JA}"
 
 LangString ProductName ${LANG_ENGLISH} "Nuvela"
 LangString ProductName ${LANG_JAPANESE} "ヌベラ"
@@ -226,7 +236,7 @@ Section "Nuvela"
 SectionEnd
 
 ; Settings are kept unless the user says otherwise: asked when the uninstaller shows its pages,
-; and removed in silent mode only with /REMOVESETTINGS.
+; before anything is removed, and removed in silent mode only with /REMOVESETTINGS.
 Function un.ShouldRemoveSettings
   ${GetParameters} $0
   ClearErrors
@@ -244,6 +254,10 @@ FunctionEnd
 
 Section "Uninstall"
   SetShellVarContext current
+  ; Asked while everything is still in place: a user who cancels the question's box, or whose
+  ; uninstallation stops at a running Nuvela, has lost nothing yet.
+  Call un.ShouldRemoveSettings
+  Pop $R0
   Call un.EndRunningNuvela
 
   Delete "$INSTDIR\Nuvela.exe"
@@ -262,12 +276,11 @@ Section "Uninstall"
   Delete "$SMSTARTUP\Nuvela.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 
-  Call un.ShouldRemoveSettings
-  Pop $0
-  ${If} $0 = 1
+  ${If} $R0 = 1
     DeleteRegKey HKCU "${SETTINGS_KEY}"
     DeleteRegKey /ifempty HKCU "Software\Tavernel"
     Delete "$INSTDIR\Nuvela.ini"
+    Delete "$INSTDIR\Nuvela.ini.tmp"  ; the copy a save of the /O mode writes first
   ${EndIf}
   ; Left in place while it still holds kept settings (Nuvela.ini of the /O mode).
   RMDir "$INSTDIR"

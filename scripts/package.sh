@@ -50,16 +50,31 @@ rm -f "$zip_file"
     README-ja.txt README-en.txt LICENSE.txt)
 echo "package: $zip_file"
 
-# The installer's welcome and finish pages show a 164x314 picture beside their text: the program's
-# icon, drawn from its largest image, on the icon's own blue.
+# The installer's welcome and finish pages show a picture beside their text, 164x314 pixels at 100 %:
+# the program's icon, drawn from its largest image, on the icon's own blue. The DPI-aware installer
+# stretches it to its place at the monitor's DPI, so it is drawn at 200 % (328x628) and only ever
+# scaled down, never blurred up.
 icon=$NUVELA_ROOT/resources/icons/program.ico
 largest=$(identify -format '%w %p\n' "$icon" | sort -n | tail -1 | cut -d' ' -f2)
 picture=$tree/installer-picture.bmp
-convert -size 164x314 gradient:'#1e88e5-#0d47a1' \( "$icon[$largest]" -resize 96x96 \) \
-    -gravity north -geometry +0+56 -composite -type TrueColor BMP3:"$picture"
+convert -size 328x628 gradient:'#1e88e5-#0d47a1' \( "$icon[$largest]" -resize 192x192 \) \
+    -gravity north -geometry +0+112 -composite -type TrueColor BMP3:"$picture"
+
+# The licence page of each language shows the terms in its own language first: the Japanese page the
+# staged LICENSE.txt as it is, the English page the same text with the English terms moved up, above
+# the Japanese ones. Only LICENSE.txt is installed.
+licence_ja=$stage/LICENSE.txt
+licence_en=$tree/licence-page-en.txt
+awk '/^【利用条件】/ { part = 1 } /^Terms of use/ { part = 2 }
+    { if (part == 0) head = head $0 "\n"; else if (part == 1) ja = ja $0 "\n"; else en = en $0 "\n" }
+    END {
+        if (ja == "" || en == "") exit 1  # the terms were not found where they were looked for
+        sub(/(\r?\n)+$/, "", en)
+        printf "%s%s\r\n\r\n%s", head, en, ja
+    }' "$licence_ja" >"$licence_en" || { echo "package: the English and Japanese terms were not found in LICENSE.txt" >&2; exit 1; }
 
 setup_file=$out/Nuvela-$version-setup.exe
 rm -f "$setup_file"
 makensis -V2 -DVERSION="$version" -DCOMPANY="$company" -DCOPYRIGHT="$copyright" -DSTAGE="$stage" \
-    -DICON="$icon" -DPICTURE="$picture" -DOUTFILE="$setup_file" "$NUVELA_ROOT/packaging/nuvela.nsi"
+    -DLICENSE_EN="$licence_en" -DLICENSE_JA="$licence_ja" -DICON="$icon" -DPICTURE="$picture" -DOUTFILE="$setup_file" "$NUVELA_ROOT/packaging/nuvela.nsi"
 echo "package: $setup_file"

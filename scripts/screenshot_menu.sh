@@ -2,9 +2,11 @@
 # Takes screenshots of the tray menu, the already-running dialog, every dialog of the menu and the
 # settings, and the floating button (narrow, and widened with its preview) in both languages on a
 # private Xvfb, for a look by eye (they are no test oracle): build/screenshots/*.png, and those the
-# README shows into docs/images/. The menu is opened the way a user opens it: a right click on the
-# icon in Wine's system tray; the dialogs are opened one by one by the preview program, which runs
-# them as the program does, the regular-expression and settings dialogs also enlarged.
+# README shows into docs/images/. The regular-expression dialog and the wide floating button are
+# also taken after a trip to a monitor of 1.5 times the DPI and back (*-dpi-trip_<lang>.png). The
+# menu is opened the way a user opens it: a right click on the icon in Wine's system tray; the
+# dialogs are opened one by one by the preview program, which runs them as the program does, the
+# regular-expression and settings dialogs also enlarged.
 #
 #     scripts/screenshot_menu.sh [--dpi 120|144|192]
 #
@@ -136,6 +138,7 @@ for lang in ja en; do
         shoot_dialog ja hotkey "ホットキーの割り当て"
         shoot_dialog ja regex "正規表現による置換"
         shoot_dialog ja regex-big "正規表現による置換"
+        shoot_dialog ja regex-dpi-trip "正規表現による置換"
         shoot_dialog ja multiply "数値を N 倍にする"
         shoot_dialog ja settings "設定 - ヌベラ"
         shoot_dialog ja settings-big "設定 - ヌベラ"
@@ -144,12 +147,14 @@ for lang in ja en; do
         shoot_dialog en hotkey "Assigns Hotkeys"
         shoot_dialog en regex "Replaces substring by a regular expression"
         shoot_dialog en regex-big "Replaces substring by a regular expression"
+        shoot_dialog en regex-dpi-trip "Replaces substring by a regular expression"
         shoot_dialog en multiply "Multiply by N"
         shoot_dialog en settings "Settings - Nuvela"
         shoot_dialog en app-rules "Program rules"
     fi
     shoot_floating "$lang" floating
     shoot_floating "$lang" floating-wide
+    shoot_floating "$lang" floating-wide-dpi-trip
 done
 
 # The pictures the README shows are refreshed in docs/images/ and committed from there; the tray

@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "dialog_host.h"
 #include "dialog_pictures.h"
+#include "dpi.h"
 #include "messages.h"
 #include "resource.h"
 #include "startup.h"
@@ -10,14 +11,22 @@
 namespace {
 
 DialogPictures runningPictures;  // while the dialog is open
+UniqueIcon warningIcon;          // the system's warning icon at the dialog's DPI, while it is open
+
+// The system's icon is made for the system DPI; the dialog's monitor may have another.
+void ShowWarningIcon(HWND dialog) {
+    HICON icon = LoadIconAtSize(nullptr, IDI_WARNING, ScaleForDpi(32, DpiOf(dialog)));
+    SendDlgItemMessageW(dialog, IDC_WARNING_PICTURE, STM_SETICON,
+                        reinterpret_cast<WPARAM>(icon ? icon : LoadIconW(nullptr, IDI_WARNING)), 0);
+    warningIcon.reset(icon);
+}
 
 // False: the focus is set here, on Cancel, so an Enter pressed by accident ends nothing.
 BOOL OnInitDialog(HWND dialog) {
     SetForegroundWindow(dialog);
     MessageBeep(0);
-    SendDlgItemMessageW(dialog, IDC_WARNING_PICTURE, STM_SETICON,
-                        reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_WARNING)), 0);
-    runningPictures = ScaleDialogPictures(dialog);
+    ShowWarningIcon(dialog);
+    runningPictures.Take(dialog);
     SetFocus(GetDlgItem(dialog, IDCANCEL));
     return FALSE;
 }
@@ -60,7 +69,8 @@ INT_PTR CALLBACK AlreadyRunningDlgProc(HWND dialog, UINT message, WPARAM wParam,
 
 INT_PTR RunAlreadyRunningDialog() {
     const INT_PTR result = RunModalDialog(nullptr, IDD_ALREADY_RUNNING_JA, IDD_ALREADY_RUNNING_EN, AlreadyRunningDlgProc);
-    runningPictures.clear();
+    runningPictures.Clear();
+    warningIcon.reset();
     if (result == IDM_SETTINGS) OpenRunningSettings();
     return result;
 }

@@ -18,6 +18,12 @@ void Replace(LONG& component, int limit) {
     if (limit != -1) component = limit;
 }
 
+int Scaled(int value, UINT from, UINT to) { return MulDiv(value, static_cast<int>(to), static_cast<int>(from)); }
+
+void ScaleLimit(int& limit, UINT from, UINT to) {
+    if (limit != -1) limit = Scaled(limit, from, to);
+}
+
 }  // namespace
 
 bool AnchorLayout::Setup(HWND window, std::span<const AnchorEntry> table) {
@@ -99,4 +105,25 @@ void AnchorLayout::Limits(MINMAXINFO& info) const {
     Replace(info.ptMinTrackSize.y, minTrackHeight);
     Replace(info.ptMaxTrackSize.x, maxTrackWidth);
     Replace(info.ptMaxTrackSize.y, maxTrackHeight);
+}
+
+void AnchorLayout::Rescale(UINT from, UINT to) {
+    if (from == 0 || to == 0 || from == to) return;
+    for (int* limit : {&minTrackWidth, &minTrackHeight, &maxTrackWidth, &maxTrackHeight}) ScaleLimit(*limit, from, to);
+    openingWidth = Scaled(openingWidth, from, to);
+    openingHeight = Scaled(openingHeight, from, to);
+    for (Anchor& anchor : anchors_) {
+        RECT now = {};
+        GetWindowRect(anchor.control, &now);
+        anchor.a = Scaled(anchor.a, from, to);
+        anchor.x = Scaled(anchor.x, from, to);
+        switch (anchor.kind) {
+        case AnchorStretchWidth: anchor.b = Height(now); break;
+        case AnchorBottomStretchWidth:
+            anchor.b = Scaled(anchor.b, from, to);
+            anchor.h = Height(now);
+            break;
+        default: anchor.b = Scaled(anchor.b, from, to); break;
+        }
+    }
 }

@@ -27,6 +27,9 @@ public:
     bool Setup(HWND window, std::span<const AnchorEntry> table);
     void Apply() const;                   // on WM_SIZE
     void Limits(MINMAXINFO& info) const;  // on WM_GETMINMAXINFO: each limit that is not -1 replaces the component
+    // On a change of DPI, once the controls are scaled: the distances, limits and opening size
+    // scaled to match; a stretched control's height is its own again (a combo box's, set by its font).
+    void Rescale(UINT from, UINT to);
 
     // -1 is no limit; the window may change them after Setup.
     int minTrackWidth = -1, minTrackHeight = -1, maxTrackWidth = -1, maxTrackHeight = -1;

@@ -1,6 +1,6 @@
 #include "dialog_pictures.h"
 
-#include "dpi.h"
+#include <algorithm>
 
 namespace {
 
@@ -47,20 +47,42 @@ UniqueGdiObject ScaledCopy(HWND control, HBITMAP source, int width, int height) 
 
 }  // namespace
 
-DialogPictures ScaleDialogPictures(HWND dialog) {
-    DialogPictures pictures;
-    const UINT dpi = DpiOf(dialog);
+SIZE FittedPictureSize(SIZE source, SIZE frame) {
+    if (source.cx <= 0 || source.cy <= 0 || frame.cx <= 0 || frame.cy <= 0) return {0, 0};
+    // the frame's width decides unless the height it then needs is more than the frame has
+    if (static_cast<long long>(frame.cx) * source.cy <= static_cast<long long>(frame.cy) * source.cx)
+        return {frame.cx, std::max(1, MulDiv(source.cy, frame.cx, source.cx))};
+    return {std::max(1, MulDiv(source.cx, frame.cy, source.cy)), frame.cy};
+}
+
+void DialogPictures::Take(HWND dialog) {
+    Clear();
     for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
         const auto source = reinterpret_cast<HBITMAP>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
-        BITMAP info = {};
-        if (!ShowsBitmap(control) || !source || !GetObjectW(source, sizeof info, &info)) continue;
-        UniqueGdiObject scaled = ScaledCopy(control, source, MulDiv(info.bmWidth, dpi, kPictureDrawnDpi),
-                                            MulDiv(info.bmHeight, dpi, kPictureDrawnDpi));
-        if (!scaled) continue;
-        // The control gives back the bitmap it loaded from the template; it is ours to delete now.
-        UniqueGdiObject loaded(reinterpret_cast<HGDIOBJ>(
-            SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(scaled.get()))));
-        pictures.push_back(std::move(scaled));
+        if (!ShowsBitmap(control) || !source) continue;
+        // The control gives back the bitmap it loaded from the template only when it is replaced:
+        // it is ours from here on.
+        pictures_.push_back({control, UniqueGdiObject(source), {}});
     }
-    return pictures;
+    Refit();
+}
+
+void DialogPictures::Refit() {
+    for (Picture& picture : pictures_) {
+        BITMAP info = {};
+        RECT frame = {};
+        if (!GetObjectW(picture.source.get(), sizeof info, &info) || !GetClientRect(picture.control, &frame)) continue;
+        const SIZE size = FittedPictureSize({info.bmWidth, info.bmHeight}, {frame.right, frame.bottom});
+        UniqueGdiObject scaled = ScaledCopy(picture.control, static_cast<HBITMAP>(picture.source.get()), size.cx, size.cy);
+        if (!scaled) continue;
+        SendMessageW(picture.control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(scaled.get()));
+        picture.shown = std::move(scaled);  // the one shown before is released only now
+    }
+}
+
+void DialogPictures::Clear() {
+    for (const Picture& picture : pictures_) {
+        if (IsWindow(picture.control)) SendMessageW(picture.control, STM_SETIMAGE, IMAGE_BITMAP, 0);
+    }
+    pictures_.clear();
 }

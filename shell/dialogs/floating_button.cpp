@@ -9,6 +9,7 @@
 #include "app_state.h"
 #include "commands.h"
 #include "dialog_controls.h"
+#include "dialog_dpi.h"
 #include "dialog_host.h"
 #include "dpi.h"
 #include "floating_preview.h"
@@ -35,7 +36,7 @@ struct FloatingButtonState {
     std::unique_ptr<AnchorLayout> layout;
     UINT dpi = kBaseDpi;        // the DPI of the monitor the button is on, as last told
     UniqueIcon icon, flashIcon;  // the program icon and the flash, sized for the button at that DPI
-    UniqueGdiObject font;        // the template's font at that DPI, once the DPI has changed
+    DpiFont font;                // the template's font, made again for each new DPI
 };
 FloatingButtonState floating;
 
@@ -169,6 +170,7 @@ void SizeToStoredSize(HWND window) {
 BOOL OnInitDialog(HWND window) {
     FloatingWindow = window;
     floating.dpi = DpiOf(window);
+    floating.font.Record(GetDlgItem(window, IDM_PROCESS_NOW), floating.dpi);
     TakeOverDialogDpiChanges(window);
     SetAlpha(window, ProcessingOptions.ALPHA_FLOATING);
     MoveToStoredCorner(window);  // a monitor of another DPI rescales the button on the way
@@ -332,21 +334,7 @@ void OnDestroy(HWND window) {
     floating.layout.reset();
     floating.icon.reset();
     floating.flashIcon.reset();
-    floating.font.reset();
-}
-
-// The template's font (or the last one made here) at the new DPI, for the button and the preview.
-void RescaleFont(HWND window, UINT from, UINT to) {
-    LOGFONTW logFont = {};
-    const auto current = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
-    if (!current || GetObjectW(current, sizeof logFont, &logFont) != sizeof logFont) return;
-    logFont.lfHeight = MulDiv(logFont.lfHeight, static_cast<int>(to), static_cast<int>(from));
-    UniqueGdiObject font(CreateFontIndirectW(&logFont));
-    if (!font) return;
-    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
-    for (int id : {IDM_PROCESS_NOW, IDC_FLOATING_PREVIEW})
-        SendDlgItemMessageW(window, id, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
-    floating.font = std::move(font);  // the previous one is released only now that nobody uses it
+    floating.font.Release();
 }
 
 RECT ChildRect(HWND window, int id) {
@@ -390,7 +378,7 @@ void OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     const auto* suggested = reinterpret_cast<const RECT*>(lParam);
     SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-    RescaleFont(window, from, to);
+    floating.font.Apply(window, to);
     RescaleChildren(window, from, to);
     floating.layout = std::move(layout);
     RescaleLayout(window, from, to);

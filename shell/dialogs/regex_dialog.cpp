@@ -2,11 +2,13 @@
 
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "anchor_layout.h"
 #include "ansi_text.h"
 #include "combobox_queue.h"
 #include "dialog_controls.h"
+#include "dialog_dpi.h"
 #include "dialog_host.h"
 #include "dialog_tooltips.h"
 #include "enlarge_dialog.h"
@@ -71,6 +73,9 @@ struct RegexDialogState {
     ComboboxQueue afterHistory;
     AnchorLayout layout;
     bool laidOut = false;  // size messages arrive before the layout exists
+    UINT dpi = kBaseDpi;   // of the monitor the dialog is on, as last told
+    DpiFont font;
+    HWND tooltip = nullptr;
 };
 
 RegexDialogState* StateOf(HWND dialog) {
@@ -127,9 +132,27 @@ BOOL OnInitDialog(HWND dialog, RegexDialogState* state) {
     Load(dialog, state->draft);
     ApplyEnablingRule(dialog, state->draft.on);
     FillTemplates(dialog);
-    CreateDialogTooltips(dialog, RegexDialogTooltips());
+    state->tooltip = CreateDialogTooltips(dialog, RegexDialogTooltips());
+    state->dpi = DpiOf(dialog);
+    state->font.Record(GetDlgItem(dialog, IDOK), state->dpi);
+    TakeOverDialogDpiChanges(dialog);
     SetUpLayout(dialog, *state);
     return TRUE;
+}
+
+// Moved to a monitor of another DPI: the suggested rectangle, the controls and their font scaled,
+// and the layout's distances and limits with them, so the buttons stay whole at the bottom.
+void OnDpiChanged(HWND dialog, RegexDialogState& state, UINT to, const RECT& suggested) {
+    const UINT from = state.dpi;
+    if (to == 0 || to == from) return;
+    state.dpi = to;
+    const bool laidOut = std::exchange(state.laidOut, false);  // the old distances must not apply meanwhile
+    RescaleDialog(dialog, state.font, from, to, suggested);
+    if (state.tooltip) FitTooltipWidth(state.tooltip, to);
+    if (!laidOut) return;
+    state.layout.Rescale(from, to);
+    state.laidOut = true;
+    state.layout.Apply();
 }
 
 void ChooseTemplate(HWND dialog, int index) {
@@ -223,6 +246,9 @@ INT_PTR CALLBACK RegexDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     case WM_GETMINMAXINFO:
         if (state && state->laidOut) state->layout.Limits(*reinterpret_cast<MINMAXINFO*>(lParam));
         return FALSE;
+    case WM_DPICHANGED:
+        if (state) OnDpiChanged(dialog, *state, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return TRUE;
     case WM_DESTROY: OnDestroy(dialog); return FALSE;
     default: return FALSE;
     }

@@ -3,12 +3,14 @@
 # Start-menu shortcut and its entry in the installed programs in place; the installed Nuvela
 # processes a copy made by an X11 program and ends on /X; an installation over a running Nuvela
 # ends it first; the silent uninstaller ends a running Nuvela, removes everything it installed and
-# the start-up shortcuts of either language, and keeps the settings (registry and ini file) unless
-# /REMOVESETTINGS is given. Then, in Japanese and in English, a user's run driven by keys: the
-# welcome page with Nuvela's own picture, the licence, the folder and the finish page, and the
-# uninstaller's pages with its settings question; a picture of every page is kept in
-# build/installer-pages. Run by scripts/test.sh with WINE, WINESERVER, NUVELA_DIST (where
-# scripts/package.sh wrote the installer), WIN_BUILD (the tree it packaged) and DISPLAY set.
+# the start-up shortcuts of either language, and keeps the settings (registry, ini file and its save
+# copy) unless /REMOVESETTINGS is given. Then, in Japanese and in English, a user's run driven by
+# keys: the welcome page with Nuvela's own picture, the licence opening on the page's own language's
+# terms, the folder and the finish page, and the uninstaller's pages with its settings question,
+# asked before anything is removed; last, the installer declared DPI-aware and, at 144 DPI, its
+# welcome page with its own picture. A picture of every page is kept in build/installer-pages. Run by scripts/test.sh with
+# WINE, WINESERVER, NUVELA_DIST (where scripts/package.sh wrote the installer), WIN_BUILD (the tree
+# it packaged) and DISPLAY set.
 set -euo pipefail
 : "${WINE:?}" "${WINESERVER:?}" "${NUVELA_DIST:?}" "${WIN_BUILD:?}" "${DISPLAY:?}"
 own_picture=$WIN_BUILD/installer-picture.bmp  # drawn by scripts/package.sh
@@ -184,12 +186,14 @@ expect_clipboard "installedcopy"
 "$WINE" "$install_dir/Nuvela.exe" /X
 expect_nuvela_ended "/X"
 
-# A start-up shortcut of either language, and the ini file a start with /O writes beside the program.
+# A start-up shortcut of either language, and the ini file a start with /O writes beside the program
+# with the copy its save writes first.
 add_what_nuvela_makes() {
     mkdir -p "$startup_folder"
     printf 'start-up shortcut' >"$startup_folder/Nuvela.lnk"
     printf 'start-up shortcut' >"$startup_folder/ヌベラ.lnk"
     printf '\xff\xfe' >"$install_dir/Nuvela.ini"
+    printf '\xff\xfe' >"$install_dir/Nuvela.ini.tmp"
 }
 
 # --- The uninstaller ends a running Nuvela, removes what was installed and keeps the settings.
@@ -199,7 +203,7 @@ start_installed_nuvela
 expect_clipboard "running"
 uninstall_silently
 expect_nuvela_ended "the uninstaller"
-expect_nothing_installed_left Nuvela.ini
+expect_nothing_installed_left $'Nuvela.ini\nNuvela.ini.tmp'
 [[ $(registry_value "$settings_key" DelSpace) == 0x1 ]] || fail "the settings were not kept"
 
 # --- Installed again, and once more over the running program, which the installer ends first.
@@ -222,6 +226,9 @@ pages_dir=$(dirname "$NUVELA_DIST")/installer-pages
 rm -rf "$pages_dir"
 mkdir -p "$pages_dir"
 [[ -f $own_picture ]] || fail "no installer picture $own_picture"
+# Drawn at 200 %; compared at the page's size at 100 %.
+own_reference=$pages_dir/own-picture.png
+convert "$own_picture" -resize '164x314!' "$own_reference"
 screen_digest() { import -window root -depth 8 rgb:- 2>/dev/null | md5sum; }
 
 # The visible windows whose name starts with the product's name in either language: the installer
@@ -244,7 +251,7 @@ shows_own_picture() {
     eval "$(xdotool getwindowgeometry --shell "$window")"
     # The picture's place: the left third of the window, down to the line above the buttons.
     picture_difference=$(import -window root -crop "$((WIDTH * 191 / 579))x$((HEIGHT * 410 / 472))+$X+$Y" \
-        -resize '164x314!' png:- | { compare -metric RMSE - "$own_picture" null: 2>&1 || true; } |
+        -resize '164x314!' png:- | { compare -metric RMSE - "$own_reference" null: 2>&1 || true; } |
         sed 's/.*(\(.*\))/\1/')
     awk -v d="$picture_difference" 'BEGIN { exit !(d < 0.08) }'
 }
@@ -272,6 +279,22 @@ wait_for_page() {
     fail "the page $(basename "$picture" .png) did not come (waited for: $*; picture difference: $picture_difference)"
 }
 
+# The licence page opens on the terms in its own language (the other language's follow): the text
+# the page holds, copied as a user copies it (Ctrl+A, Ctrl+C in the terms, which have the focus),
+# reaches its own terms' heading before the other one.
+expect_own_terms_first() {
+    local lang=$1 expected window first= deadline=$((SECONDS + 30))
+    expected=$([[ $lang == JA ]] && echo '【利用条件】' || echo 'Terms of use')
+    x_copy "nothing copied yet"
+    for window in $(setup_windows); do xdotool key --window "$window" ctrl+a ctrl+c 2>/dev/null; done
+    while ((SECONDS < deadline)); do
+        first=$(x_paste | tr -d '\r' | grep -m1 -x -e '【利用条件】' -e 'Terms of use' || true)
+        [[ -n $first ]] && break
+        sleep 0.5
+    done
+    [[ $first == "$expected" ]] || fail "$lang: the licence page opens on '${first:-no terms}', not on '$expected'"
+}
+
 run_installer_by_keys() {
     local lang=$1 shortcut=$2 setup_pid window file
     screen=$(screen_digest)
@@ -280,6 +303,7 @@ run_installer_by_keys() {
     wait_for_page "$screen" "$pages_dir/$lang-1-welcome.png" shows_own_picture
     press_return
     wait_for_page "$screen" "$pages_dir/$lang-2-licence.png" true
+    expect_own_terms_first "$lang"
     press_return  # agrees
     wait_for_page "$screen" "$pages_dir/$lang-3-folder.png" true
     press_return  # installs
@@ -302,6 +326,9 @@ run_installer_by_keys() {
     wait_for_page "$screen" "$pages_dir/$lang-5-uninstall.png" setup_windows_shown 1
     press_return
     wait_for_page "$screen" "$pages_dir/$lang-6-settings-question.png" setup_windows_shown 2
+    for file in "${installed_files[@]}"; do
+        [[ -f $install_dir/$file ]] || fail "$lang: $file was removed before the settings question was answered"
+    done
     press_return  # No, the default: the settings are kept
     wait_for_page "$screen" "$pages_dir/$lang-7-uninstalled.png" uninstaller_done
     press_return
@@ -311,5 +338,22 @@ run_installer_by_keys() {
 
 run_installer_by_keys JA ヌベラ.lnk
 run_installer_by_keys EN Nuvela.lnk
+
+# --- At 150 %, last, as the prefix keeps its DPI: the installer declares itself DPI-aware, so that
+# Windows does not stretch (and blur) it, and its welcome page, drawn at the screen's DPI, still
+# shows Nuvela's own picture (drawn at 200 %, scaled down to its place). Wine draws every program
+# at its DPI, aware or not: the declaration is read from the installer's manifest.
+grep -qa '<dpiAware xmlns="[^"]*">true</dpiAware>' "$setup" || fail "the installer's manifest does not declare it DPI-aware"
+for key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+    "$WINE" reg add "$key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+done
+"$WINESERVER" -k 2>/dev/null || true  # Wine reads the DPI when its server starts
+"$WINESERVER" -w
+screen=$(screen_digest)
+NUVELA_LANG=EN "$WINE" "$setup" &
+setup_pid=$!
+wait_for_page "$screen" "$pages_dir/EN-dpi144-welcome.png" shows_own_picture
+"$WINESERVER" -k 2>/dev/null || true
+wait "$setup_pid" 2>/dev/null || true
 
 echo "installer round trip of $version passed"

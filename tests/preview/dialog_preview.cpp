@@ -1,8 +1,10 @@
 // Opens one of the program's dialogs on its own, in the language NUVELA_LANG chooses, for the
-// screenshot script: dialog_preview.exe hotkey | regex | regex-big | multiply | settings |
-// settings-big | floating | floating-wide | about | about-links | app-rules. The dialog runs exactly as from
-// the program; its settings go to Nuvela.ini in the current folder. The wide floating button
-// previews a text this program copies first.
+// screenshot script: dialog_preview.exe hotkey | regex | regex-big | regex-dpi-trip | multiply |
+// settings | settings-big | floating | floating-wide | floating-wide-dpi-trip | about | about-links |
+// app-rules. The dialog runs exactly as from the program; its settings go to Nuvela.ini in the
+// current folder. The wide floating button previews a text this program copies first. A name
+// ending in -dpi-trip takes its window, once shown, to a monitor of 1.5 times the DPI and back, as
+// Windows tells it (Wine never changes the DPI itself).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -14,6 +16,7 @@
 #include "app_rules_dialog.h"
 #include "app_state.h"
 #include "copy_rules.h"
+#include "dpi.h"
 #include "floating_button.h"
 #include "hotkey_dialog.h"
 #include "multiply_dialog.h"
@@ -41,6 +44,33 @@ void CopyForPreview(const std::wstring& text) {
     if (SetClipboardData(CF_UNICODETEXT, block.get())) block.release();
 }
 
+BOOL CALLBACK FindShownDialog(HWND window, LPARAM found) {
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (!IsWindowVisible(window) || lstrcmpW(className, L"#32770") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+void SendDpiChange(HWND window, UINT dpi, RECT rect) {
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&rect));
+}
+
+// There at 1.5 times the DPI, with the frame Windows would suggest, and back to where it was.
+void CALLBACK TakeDialogOnADpiTrip(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindShownDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog) return;
+    KillTimer(nullptr, timer);
+    const UINT dpi = DpiOf(dialog);
+    RECT frame = {};
+    GetWindowRect(dialog, &frame);
+    SendDpiChange(dialog, dpi * 3 / 2,
+                  {frame.left, frame.top, frame.left + MulDiv(frame.right - frame.left, 3, 2),
+                   frame.top + MulDiv(frame.bottom - frame.top, 3, 2)});
+    SendDpiChange(dialog, dpi, frame);
+}
+
 int RunFloatingPreview(bool wide) {
     LoadSystemLibrary(L"RICHED20.DLL");
     if (wide) {
@@ -61,7 +91,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     LoadProgramIcons(instance);
     InitCommonControls();
     IniMode = true;
-    const std::wstring dialog = commandLine;
+    std::wstring dialog = commandLine;
+    if (const size_t trip = dialog.rfind(L"-dpi-trip"); trip != std::wstring::npos && trip + 9 == dialog.size()) {
+        dialog.resize(trip);
+        SetTimer(nullptr, 0, 50, TakeDialogOnADpiTrip);
+    }
     // "about" as configured; "about-links" with stand-in addresses under the reserved name .example,
     // so that every button and link of the About box is on the picture.
     if (dialog == L"about-links")

@@ -16,6 +16,7 @@
 #include "commands.h"
 #include "dialog_fixture.h"
 #include "dialog_host.h"
+#include "dpi.h"
 #include "main_window.h"
 #include "menu_dialogs.h"
 #include "product_facts.h"
@@ -142,6 +143,16 @@ protected:
     }
 };
 
+int IconWidth(HICON icon) {
+    ICONINFO info = {};
+    if (!GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap = {};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
 TEST_F(AboutBoxTest, EightControlsWithTheRichEditBoxInEitherLanguage) {
     const bool loadedBefore = GetModuleHandleW(L"riched20.dll") != nullptr;
     const std::optional<VersionStrings> version = ReadVersionStrings(ProgramFile());
@@ -157,7 +168,9 @@ TEST_F(AboutBoxTest, EightControlsWithTheRichEditBoxInEitherLanguage) {
             wchar_t caption[64] = {};
             GetWindowTextW(dialog, caption, 64);
             EXPECT_STREQ(caption, japanese ? L"バージョン情報" : L"About");
-            EXPECT_TRUE(SendDlgItemMessageW(dialog, IDC_ABOUT_ICON, STM_GETICON, 0, 0)) << "icon 107 of the instance";
+            const auto icon = reinterpret_cast<HICON>(SendDlgItemMessageW(dialog, IDC_ABOUT_ICON, STM_GETICON, 0, 0));
+            ASSERT_TRUE(icon) << "icon 107 of the instance";
+            EXPECT_EQ(IconWidth(icon), MulDiv(32, static_cast<int>(DpiOf(dialog)), 96)) << "made for the box's DPI";
             EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0)),
                       LoadIconW(params.instance, MAKEINTRESOURCEW(IDI_PROGRAM)));
             EXPECT_EQ(TextOf(dialog, IDC_ABOUT_VERSION), VersionBoxText(*version, params.productName, japanese));

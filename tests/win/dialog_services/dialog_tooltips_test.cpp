@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "dialog_tooltips.h"
+#include "dpi.h"
 #include "host_window.h"
 #include "language.h"
 #include "resource.h"
@@ -46,6 +47,8 @@ TEST_F(DialogTooltipsTest, EveryEntryBecomesAToolOnItsControlInTableOrder) {
         {Language::English, RegexDialogTooltips, IDD_REGEX_EN, 4},
         {Language::Japanese, SettingsDialogTooltips, IDD_SETTINGS_JA, 10},
         {Language::English, SettingsDialogTooltips, IDD_SETTINGS_EN, 3},
+        {Language::Japanese, AppRulesDialogTooltips, IDD_APP_RULES_JA, 9},
+        {Language::English, AppRulesDialogTooltips, IDD_APP_RULES_EN, 9},
     };
     for (const Case& c : cases) {
         SetLanguage(c.language);
@@ -60,7 +63,8 @@ TEST_F(DialogTooltipsTest, EveryEntryBecomesAToolOnItsControlInTableOrder) {
         ASSERT_NE(tooltip, nullptr);
         EXPECT_EQ(GetWindow(tooltip, GW_OWNER), dialog.get());
         EXPECT_TRUE(GetWindowLongW(tooltip, GWL_STYLE) & TTS_ALWAYSTIP);
-        EXPECT_GT(SendMessageW(tooltip, TTM_GETMAXTIPWIDTH, 0, 0), 0);  // long texts wrap
+        // long texts wrap, at the same width in 96-DPI units at every DPI
+        EXPECT_EQ(SendMessageW(tooltip, TTM_GETMAXTIPWIDTH, 0, 0), MulDiv(400, static_cast<int>(DpiOf(dialog.get())), 96));
         ASSERT_EQ(ToolCount(tooltip), c.tools);
         for (int i = 0; i < c.tools; ++i) {
             wchar_t text[1024] = {};

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "dialog_fixture.h"
+#include "dpi.h"
 #include "enlarge_dialog.h"
 #include "options.h"
 #include "regex_dialog.h"
@@ -261,6 +262,74 @@ TEST_F(RegexDialogTest, WideningStretchesTheTextsAndTheHeightCannotChange) {
         GetWindowRect(dialog, &resized);
         EXPECT_EQ(resized.right - resized.left, width) << "never smaller than at opening";
         EXPECT_EQ(resized.bottom - resized.top, height);
+        Press(dialog, IDCANCEL);
+    });
+}
+
+RECT ClientBox(HWND dialog, int id) {
+    RECT r = {};
+    GetWindowRect(GetDlgItem(dialog, id), &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+int FontHeightOf(HWND control) {
+    LOGFONTW font = {};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font.lfHeight;
+}
+
+// Wine does not change the DPI while a program runs: the message is sent as Windows sends it when
+// the dialog is dragged to a monitor of 1.5 times the DPI (1.25 where that would not fit on the
+// test's screen), and back.
+TEST_F(RegexDialogTest, ADpiChangeThereAndBackKeepsTheButtonsWholeAndTheLimitsInStep) {
+    Drive(RunRegexDialogWithoutOwner, [](HWND dialog) {
+        RECT opening = {}, client = {};
+        GetWindowRect(dialog, &opening);
+        GetClientRect(dialog, &client);
+        const bool fits = MulDiv(opening.right - opening.left, 3, 2) <= GetSystemMetrics(SM_CXSCREEN);
+        const int times = fits ? 3 : 5, per = fits ? 2 : 4;
+        const auto up = [&](int value) { return MulDiv(value, times, per); };
+        const int dpi = static_cast<int>(DpiOf(dialog)), higher = up(dpi);
+        const int font = FontHeightOf(GetDlgItem(dialog, IDOK));
+        constexpr int kWatched[] = {IDOK, IDCANCEL, IDHELP, IDC_REGEX_BEFORE, IDC_REGEX_ICASE};
+        std::vector<RECT> start;
+        for (int id : kWatched) start.push_back(ClientBox(dialog, id));
+        const RECT help = ClientBox(dialog, IDHELP), pattern = ClientBox(dialog, IDC_REGEX_BEFORE);
+        const auto limits = [&] {
+            MINMAXINFO info = {};
+            SendMessageW(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+            return info;
+        };
+        const MINMAXINFO before = limits();
+
+        RECT suggested = {opening.left, opening.top, opening.left + up(opening.right - opening.left),
+                          opening.top + up(opening.bottom - opening.top)};
+        SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(higher, higher), reinterpret_cast<LPARAM>(&suggested));
+        RECT now = {}, clientNow = {};
+        GetWindowRect(dialog, &now);
+        GetClientRect(dialog, &clientNow);
+        EXPECT_EQ(now.right - now.left, suggested.right - suggested.left);
+        EXPECT_EQ(now.bottom - now.top, suggested.bottom - suggested.top);
+        EXPECT_EQ(FontHeightOf(GetDlgItem(dialog, IDOK)), up(font));
+        const RECT helpNow = ClientBox(dialog, IDHELP);
+        EXPECT_NEAR(clientNow.bottom - helpNow.bottom, up(client.bottom - help.bottom), 1) << "whole, at the bottom";
+        EXPECT_NEAR(clientNow.right - helpNow.right, up(client.right - help.right), 1);
+        EXPECT_NEAR(helpNow.bottom - helpNow.top, up(help.bottom - help.top), 1);
+        EXPECT_NEAR(clientNow.right - ClientBox(dialog, IDC_REGEX_BEFORE).right, up(client.right - pattern.right), 1);
+        const MINMAXINFO scaled = limits();
+        EXPECT_EQ(scaled.ptMaxTrackSize.y, up(before.ptMaxTrackSize.y)) << "the height follows the DPI";
+        EXPECT_EQ(scaled.ptMinTrackSize.x, up(before.ptMinTrackSize.x));
+
+        SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&opening));
+        EXPECT_EQ(FontHeightOf(GetDlgItem(dialog, IDOK)), font);
+        for (size_t i = 0; i < std::size(kWatched); ++i) {
+            const RECT back = ClientBox(dialog, kWatched[i]);
+            EXPECT_EQ(back.left, start[i].left) << kWatched[i];
+            EXPECT_EQ(back.right, start[i].right) << kWatched[i];
+            EXPECT_EQ(back.bottom, start[i].bottom) << kWatched[i];
+        }
+        EXPECT_EQ(limits().ptMaxTrackSize.y, before.ptMaxTrackSize.y);
         Press(dialog, IDCANCEL);
     });
 }

@@ -17,6 +17,7 @@
 
 #include "about_dialog.h"
 #include "dialog_fixture.h"
+#include "dialog_pictures.h"
 #include "language.h"
 #include "product_facts.h"
 #include "resource.h"
@@ -261,6 +262,35 @@ TEST_F(DialogTexts, EveryTrackbarThumbShowsWhole) {
         }
     });
     EXPECT_EQ(trackbars, 4) << "the settings' two, in either language";
+}
+
+// The pictures, drawn at 200 %, as the dialogs show them: as large as their frames hold without
+// distortion, at every DPI. The frame is the template's, not the size of the picture it loaded.
+TEST_F(DialogTexts, EveryPictureFillsItsFrame) {
+    int pictures = 0;
+    for (int templateId : {IDD_ALREADY_RUNNING_JA, IDD_ALREADY_RUNNING_EN, IDD_OPENING}) {
+        const UniqueWindow dialog = CreateInertDialog(templateId);
+        ASSERT_TRUE(dialog) << templateId;
+        DialogPictures shown;
+        shown.Take(dialog.get());
+        for (HWND child = GetWindow(dialog.get(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            const LONG style = GetWindowLongW(child, GWL_STYLE);
+            if ((style & SS_TYPEMASK) != SS_BITMAP) continue;
+            ++pictures;
+            EXPECT_TRUE(style & SS_CENTERIMAGE) << templateId << ": the frame took the loaded picture's size";
+            RECT frame = {};
+            GetClientRect(child, &frame);
+            BITMAP picture = {};
+            GetObjectW(reinterpret_cast<HGDIOBJ>(SendMessageW(child, STM_GETIMAGE, IMAGE_BITMAP, 0)), sizeof picture,
+                       &picture);
+            EXPECT_TRUE(picture.bmWidth <= frame.right && picture.bmHeight <= frame.bottom &&
+                        (picture.bmWidth == frame.right || picture.bmHeight == frame.bottom))
+                << templateId << ": picture " << picture.bmWidth << "x" << picture.bmHeight << " in a frame of "
+                << frame.right << "x" << frame.bottom;
+        }
+        shown.Clear();
+    }
+    EXPECT_EQ(pictures, 9);
 }
 
 // The run at another DPI (NUVELA_TEST_DPI, set by scripts/test.sh) only means something when the

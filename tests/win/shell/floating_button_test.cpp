@@ -754,16 +754,6 @@ TEST_F(FloatingButtonTest, PreviewShowsEveryCopyAndTheProcessedResult) {
     });
 }
 
-int IconWidth(HICON icon) {
-    ICONINFO info = {};
-    if (!GetIconInfo(icon, &info)) return 0;
-    BITMAP bitmap = {};
-    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
-    return bitmap.bmWidth;
-}
-
 int FontHeight(HWND window) {
     LOGFONTW font = {};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
@@ -771,8 +761,8 @@ int FontHeight(HWND window) {
 }
 
 // Wine does not change the DPI while a program runs: the message is sent as Windows would send it
-// when the button is dragged to a monitor at twice the DPI.
-TEST_F(FloatingButtonTest, DpiChangeTakesTheSuggestedRectangleAndRescalesEverything) {
+// when the button is dragged to a monitor at twice the DPI, and back.
+TEST_F(FloatingButtonTest, DpiChangeTakesTheSuggestedRectangleAndRescalesEverythingThereAndBack) {
     ASSERT_TRUE(CreateWindowUnderTest());
     ProcessingOptions.WIDTH_FLOATING = 300;
     ProcessingOptions.HEIGHT_FLOATING = 110;
@@ -780,7 +770,9 @@ TEST_F(FloatingButtonTest, DpiChangeTakesTheSuggestedRectangleAndRescalesEveryth
         const int dpi = static_cast<int>(DpiOf(button));
         HWND process = GetDlgItem(button, IDM_PROCESS_NOW);
         const RECT frame = FrameOf(button), processBefore = FrameOf(process);
-        const int fontBefore = FontHeight(FloatingPreview), iconBefore = IconWidth(ButtonImage(button));
+        // the rich edit preview does not answer WM_GETFONT: the button tells the font both were given
+        const int fontBefore = FontHeight(process), iconBefore = IconWidth(ButtonImage(button));
+        ASSERT_LT(fontBefore, 0);
         MINMAXINFO limitsBefore = {};
         SendMessageW(button, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limitsBefore));
 
@@ -791,7 +783,7 @@ TEST_F(FloatingButtonTest, DpiChangeTakesTheSuggestedRectangleAndRescalesEveryth
         EXPECT_EQ(now.top, suggested.top);
         EXPECT_EQ(Width(now), Width(suggested));
         EXPECT_EQ(Height(now), Height(suggested));
-        EXPECT_EQ(FontHeight(FloatingPreview), 2 * fontBefore);
+        EXPECT_EQ(FontHeight(process), 2 * fontBefore);
         EXPECT_EQ(Width(FrameOf(process)), 2 * Width(processBefore));
         EXPECT_EQ(Height(FrameOf(process)), 2 * Height(processBefore));
         RECT client = {};
@@ -805,6 +797,28 @@ TEST_F(FloatingButtonTest, DpiChangeTakesTheSuggestedRectangleAndRescalesEveryth
         SendMessageW(button, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
         EXPECT_EQ(limits.ptMinTrackSize.x, 2 * limitsBefore.ptMinTrackSize.x);
         EXPECT_EQ(limits.ptMinTrackSize.y, 2 * limitsBefore.ptMinTrackSize.y);
+
+        // Back, and once more to 1.5 times the DPI and back: the button is then the one made at
+        // that DPI, its text not shrunk by each change.
+        for (const int higher : {0, dpi * 3 / 2}) {
+            if (higher != 0) {
+                RECT there = {frame.left, frame.top, frame.left + MulDiv(Width(frame), 3, 2),
+                              frame.top + MulDiv(Height(frame), 3, 2)};
+                SendMessageW(button, WM_DPICHANGED, MAKEWPARAM(higher, higher), reinterpret_cast<LPARAM>(&there));
+                EXPECT_EQ(FontHeight(process), MulDiv(fontBefore, 3, 2));
+            }
+            RECT back = frame;
+            SendMessageW(button, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&back));
+            SCOPED_TRACE(higher);
+            EXPECT_EQ(FontHeight(process), fontBefore);
+            EXPECT_EQ(Width(FrameOf(process)), Width(processBefore));
+            EXPECT_EQ(Height(FrameOf(process)), Height(processBefore));
+            EXPECT_EQ(IconWidth(ButtonImage(button)), iconBefore);
+            MINMAXINFO limitsBack = {};
+            SendMessageW(button, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limitsBack));
+            EXPECT_EQ(limitsBack.ptMinTrackSize.x, limitsBefore.ptMinTrackSize.x);
+            EXPECT_EQ(limitsBack.ptMinTrackSize.y, limitsBefore.ptMinTrackSize.y);
+        }
     });
     EXPECT_EQ(ProcessingOptions.WIDTH_FLOATING, 300) << "what the user stored keeps its 96-DPI meaning";
     EXPECT_EQ(ProcessingOptions.HEIGHT_FLOATING, 110);

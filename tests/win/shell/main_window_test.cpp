@@ -8,11 +8,12 @@
 
 #include "app_state.h"
 #include "commands.h"
-#include "opening_dialog.h"
+#include "dpi.h"
 #include "language.h"
 #include "main_window.h"
 #include "messages.h"
 #include "multidiv.h"
+#include "opening_dialog.h"
 #include "pending_notification.h"
 #include "resource.h"
 #include "settings.h"
@@ -542,6 +543,62 @@ TEST_F(MainWindowTest, ClosingTheOpeningDialogUntickedStoresNothing) {
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_FALSE(ProcessingOptions.NoOpeningDlg);
     EXPECT_FALSE(std::filesystem::exists(kIniFileName));
+}
+
+std::vector<SIZE> PictureSizes(HWND dialog) {
+    std::vector<SIZE> sizes;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
+        BITMAP picture = {};
+        GetObjectW(reinterpret_cast<HGDIOBJ>(SendMessageW(child, STM_GETIMAGE, IMAGE_BITMAP, 0)), sizeof picture, &picture);
+        sizes.push_back({picture.bmWidth, picture.bmHeight});
+    }
+    return sizes;
+}
+
+int ShownIconWidth(HWND dialog) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            return IconWidth(reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0)));
+    }
+    return 0;
+}
+
+// Wine does not change the DPI while a program runs: the message is sent as Windows sends it when
+// the dialog is dragged to a monitor of 1.5 times the DPI, and back.
+TEST_F(MainWindowTest, OpeningDialogRedoesItsPicturesAndIconAtANewDpiAndBack) {
+    SetLanguage(Language::Japanese);
+    OpenOpeningDialog(nullptr);
+    HWND dialog = OpeningDialogWindow();
+    ASSERT_TRUE(dialog);
+    const int dpi = static_cast<int>(DpiOf(dialog));
+    RECT frame = {};
+    GetWindowRect(dialog, &frame);
+    const std::vector<SIZE> before = PictureSizes(dialog);
+    ASSERT_EQ(before.size(), 3u);
+    EXPECT_EQ(ShownIconWidth(dialog), MulDiv(32, dpi, 96));
+
+    RECT there = {frame.left, frame.top, frame.left + MulDiv(frame.right - frame.left, 3, 2),
+                  frame.top + MulDiv(frame.bottom - frame.top, 3, 2)};
+    SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi * 3 / 2, dpi * 3 / 2), reinterpret_cast<LPARAM>(&there));
+    const std::vector<SIZE> scaled = PictureSizes(dialog);
+    ASSERT_EQ(scaled.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_NEAR(scaled[i].cx, MulDiv(before[i].cx, 3, 2), 2) << "picture " << i;
+        EXPECT_NEAR(scaled[i].cy, MulDiv(before[i].cy, 3, 2), 2) << "picture " << i;
+    }
+    EXPECT_EQ(ShownIconWidth(dialog), MulDiv(32, dpi * 3 / 2, 96)) << "the program icon made for the new DPI";
+
+    RECT back = frame;
+    SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&back));
+    const std::vector<SIZE> again = PictureSizes(dialog);
+    ASSERT_EQ(again.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(again[i].cx, before[i].cx) << "picture " << i;
+        EXPECT_EQ(again[i].cy, before[i].cy) << "picture " << i;
+    }
+    CloseOpeningDialog();
+    EXPECT_EQ(OpeningDialogWindow(), nullptr);
 }
 
 }  // namespace
