@@ -14,7 +14,9 @@ enum class NormalForm { C, KC };
 // text even where the platform's own grows with its square.
 [[nodiscard]] bool NormalizeWithPlatform(std::wstring& text, NormalForm form);
 
-inline constexpr std::size_t kNormalizationPieceUnits = 256;
+// Wine's normalisation of a piece still grows with the square of the piece; at this size a piece
+// costs little more than the call.
+inline constexpr std::size_t kNormalizationPieceUnits = 64;
 
 // The platform's normalisation of one piece (or of a whole text), appended to `normalized`; false
 // when the platform refuses it. Each build has its own.
