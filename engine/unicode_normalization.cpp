@@ -69,16 +69,10 @@ bool IsCutPoint(std::wstring_view text, std::size_t at, const FormTables& tables
     return InRanges(tables.boundary, CodePointAt(text, at, units));
 }
 
-// Where the piece that starts at `start` ends: at the last cut point within the piece size, or at
-// the first one after it when a longer stretch has none (the piece must then be longer).
-std::size_t PieceEnd(std::wstring_view text, std::size_t start, const FormTables& tables) {
-    const std::size_t limit = start + kNormalizationPieceUnits;
-    if (limit >= text.size()) return text.size();
-    for (std::size_t end = limit; end > start; --end)
-        if (IsCutPoint(text, end, tables)) return end;
-    std::size_t end = limit + 1;
-    while (!IsCutPoint(text, end, tables)) ++end;
-    return end;
+// The first cut point from `from` on; the end of the text when a stretch has none.
+std::size_t NextCutPoint(std::wstring_view text, std::size_t from, const FormTables& tables) {
+    while (!IsCutPoint(text, from, tables)) ++from;
+    return std::min(from, text.size());
 }
 
 }  // namespace
@@ -97,10 +91,16 @@ bool NormalizeWithPlatform(std::wstring& text, NormalForm form) {
         std::size_t start = unsettled;
         while (start > done && !IsCutPoint(source, start, tables)) --start;
         normalized.append(source.substr(done, start - done));
-        const std::size_t end = PieceEnd(source, start, tables);
+        // It ends at the next cut point, taking in the units to change that follow within the
+        // piece size: few calls for dense text, and little text through the platform for sparse.
+        std::size_t end = NextCutPoint(source, unsettled + 1, tables);
+        unsettled = FirstUnsettled(source, end, tables);
+        while (unsettled < source.size() && unsettled - start < kNormalizationPieceUnits) {
+            end = NextCutPoint(source, unsettled + 1, tables);
+            unsettled = FirstUnsettled(source, end, tables);
+        }
         if (!AppendPlatformNormalForm(source.substr(start, end - start), form, normalized)) return false;
         done = end;
-        unsettled = FirstUnsettled(source, done, tables);
     }
     normalized.append(source.substr(done));
     text = std::move(normalized);

@@ -9,9 +9,9 @@ enum class NormalForm { C, KC };
 
 // Replaces `text` by its normal form; false, with `text` unchanged, when the platform refuses the
 // text (lone surrogates and noncharacters such as U+FFFF) or cannot finish. Text that is in normal
-// form already is recognised without the platform; the rest goes to it in pieces of about
-// kNormalizationPieceUnits, cut only where normalisation cannot cross, so the time grows with the
-// text even where the platform's own grows with its square.
+// form already is recognised without the platform; only the stretches that may change go to it, in
+// pieces of about kNormalizationPieceUnits at most, cut only where normalisation cannot cross, so
+// the time grows with the text even where the platform's own grows with its square.
 [[nodiscard]] bool NormalizeWithPlatform(std::wstring& text, NormalForm form);
 
 // Wine's normalisation of a piece still grows with the square of the piece; at this size a piece

@@ -8,7 +8,7 @@
 // input on decomposed text; the shared code hands them pieces of bounded size only.
 bool AppendPlatformNormalForm(std::wstring_view piece, NormalForm form, std::wstring& normalized) {
     if (piece.empty()) return true;
-    if (piece.size() > static_cast<std::size_t>(INT_MAX)) return false;
+    if (piece.size() > static_cast<std::size_t>(INT_MAX / 4)) return false;
     const NORM_FORM normForm = form == NormalForm::KC ? NormalizationKC : NormalizationC;
     const int length = static_cast<int>(piece.size());
     // A piece can be in normal form already although it holds characters that may change; the
@@ -19,16 +19,17 @@ bool AppendPlatformNormalForm(std::wstring_view piece, NormalForm form, std::wst
         return true;
     }
     if (GetLastError() == ERROR_NO_UNICODE_TRANSLATION) return false;
-    int estimate = NormalizeString(normForm, piece.data(), length, nullptr, 0);
-    // The first answer is an estimate; a buffer that proves too small comes back with a better one.
-    for (int attempt = 0; attempt < 10 && estimate > 0; ++attempt) {
+    // A piece handed over is short; three times its length holds its NFC form, and a buffer that
+    // proves too small comes back with the size it needs.
+    int capacity = length * 3 + 16;
+    for (int attempt = 0; attempt < 10 && capacity > 0; ++attempt) {
         const std::size_t before = normalized.size();
-        normalized.resize(before + static_cast<std::size_t>(estimate));
-        const int written = NormalizeString(normForm, piece.data(), length, normalized.data() + before, estimate);
+        normalized.resize(before + static_cast<std::size_t>(capacity));
+        const int written = NormalizeString(normForm, piece.data(), length, normalized.data() + before, capacity);
         normalized.resize(before + static_cast<std::size_t>(written > 0 ? written : 0));
         if (written > 0) return true;
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
-        estimate = -written;
+        capacity = -written;
     }
     return false;
 }

@@ -25,6 +25,7 @@ const PieceCase kPieceCases[] = {
     {"Hangul jamo after a syllable", L"\x1100\x1161\x11A8\xAC00\x11A8\x1100\x1161"},
     {"marks of several classes", L"a\x0301\x0323\x031B\x0308"},
     {"marks longer than a piece", MarksAfterE(400)},
+    {"compatibility characters of 18 units each", L"\xFDFA"},
     {"compatibility and excluded characters", L"\x212B\x00A0\xFB01\x1E9B\x0323\x0F73\x3000\xFF76\xFF9E"},
     // U+1D15E decomposes, U+110BA joins the U+11099 before it: pairs on both sides of a cut
     {"supplementary characters", L"\xD834\xDD5E\xD834\xDD65\xD804\xDC99\xD804\xDCBA"},
