@@ -25,7 +25,7 @@ const FormTables& TablesOf(NormalForm form) {
     return form == NormalForm::KC ? nfkc : nfc;
 }
 
-// Both tables start with the range from U+0000, which holds most of any Latin text.
+// Every table starts with a range from U+0000, which holds most of any Latin text.
 bool InRanges(std::span<const CodePointRange> ranges, char32_t c) {
     if (c <= ranges.front().last) return true;
     const auto after = std::upper_bound(ranges.begin(), ranges.end(), c,
