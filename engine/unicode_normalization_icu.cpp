@@ -2,7 +2,6 @@
 
 #include <unicode/unorm2.h>
 
-#include <algorithm>
 #include <climits>
 #include <string>
 
@@ -27,28 +26,23 @@ bool WindowsWouldRefuse(std::wstring_view text) {
 }  // namespace
 
 // The host keeps UTF-16 units in 32-bit wchar_t; ICU wants them as UChar.
-bool NormalizeWithPlatform(std::wstring& text, NormalForm form) {
-    if (text.empty()) return true;
+bool AppendPlatformNormalForm(std::wstring_view piece, NormalForm form, std::wstring& normalized) {
+    if (piece.empty()) return true;
     // ICU would carry these through; Windows refuses such a text, and both builds must answer alike.
-    if (WindowsWouldRefuse(text) || text.size() > static_cast<std::size_t>(INT_MAX / 4)) return false;
+    if (WindowsWouldRefuse(piece) || piece.size() > static_cast<std::size_t>(INT_MAX / 4)) return false;
     UErrorCode status = U_ZERO_ERROR;
     const UNormalizer2* normalizer = form == NormalForm::KC ? unorm2_getNFKCInstance(&status) : unorm2_getNFCInstance(&status);
     if (U_FAILURE(status)) return false;
-    std::u16string units(text.begin(), text.end());
+    const std::u16string units(piece.begin(), piece.end());
     const int length = static_cast<int>(units.size());
-    // Most copied text is already in normal form; then nothing more is done.
-    const int normalPrefix = unorm2_spanQuickCheckYes(normalizer, units.data(), length, &status);
-    if (U_FAILURE(status)) return false;
-    if (normalPrefix == length) return true;
-    std::u16string normalized(units.size() + units.size() / 2 + 16, u'\0');
-    int written = unorm2_normalize(normalizer, units.data(), length, normalized.data(),
-                                   static_cast<int>(normalized.size()), &status);
+    std::u16string result(units.size() + units.size() / 2 + 16, u'\0');
+    int written = unorm2_normalize(normalizer, units.data(), length, result.data(), static_cast<int>(result.size()), &status);
     if (status == U_BUFFER_OVERFLOW_ERROR) {
         status = U_ZERO_ERROR;
-        normalized.assign(static_cast<std::size_t>(written), u'\0');
-        written = unorm2_normalize(normalizer, units.data(), length, normalized.data(), written, &status);
+        result.assign(static_cast<std::size_t>(written), u'\0');
+        written = unorm2_normalize(normalizer, units.data(), length, result.data(), written, &status);
     }
     if (U_FAILURE(status)) return false;
-    text.assign(normalized.begin(), normalized.begin() + written);
+    normalized.append(result.begin(), result.begin() + written);
     return true;
 }

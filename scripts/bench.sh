@@ -4,7 +4,7 @@
 # reference measured in the same run. The line stage benchmark then runs once more, built for
 # Windows, under Wine: there wchar_t is 16 bits, so its heap figure is the one against UTF-16, and
 # its time is set against the reference the host run measured just before. The cleanup benchmark
-# runs under Wine too, with Windows' own Unicode normalisation.
+# runs under Wine too, with Windows' own Unicode normalisation, as does the normalisation's growth check.
 #   scripts/bench.sh [--quick]     --quick skips the 100 MB cases
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -25,7 +25,8 @@ reference=$(sed -n 's/^line-stage 25 MB ratio to .* (\([0-9.]*\) s): .*/\1/p' "$
 
 cmake -S "$NUVELA_ROOT" -B "$BENCH_WIN_BUILD" -DCMAKE_BUILD_TYPE=Release -DNUVELA_WINDOWS_BENCH=ON \
     -DCMAKE_TOOLCHAIN_FILE="$NUVELA_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
-cmake --build "$BENCH_WIN_BUILD" -j "$JOBS" --target nuvela_line_stage_bench nuvela_cleanup_bench >/dev/null
+cmake --build "$BENCH_WIN_BUILD" -j "$JOBS" --target nuvela_line_stage_bench nuvela_cleanup_bench \
+    nuvela_cleanup_normalization_bench >/dev/null
 trap cleanup_started EXIT
 trap 'exit 130' INT TERM
 ensure_wine_prefix
@@ -33,3 +34,5 @@ echo "=== nuvela_line_stage_bench.exe under Wine"
 "$WINE" "$BENCH_WIN_BUILD/bench/nuvela_line_stage_bench.exe" --quick ${reference:+--reference "$reference"} | tr -d '\r'
 echo "=== nuvela_cleanup_bench.exe under Wine"
 "$WINE" "$BENCH_WIN_BUILD/bench/nuvela_cleanup_bench.exe" | tr -d '\r'
+echo "=== nuvela_cleanup_normalization_bench.exe under Wine"
+"$WINE" "$BENCH_WIN_BUILD/bench/nuvela_cleanup_normalization_bench.exe" | tr -d '\r'
