@@ -744,11 +744,12 @@ TEST_F(WatchTest, RestoreFailingHalfWayPutsTheResultBackAndKeepsTheCopy) {
     EXPECT_EQ(ClipboardDataOf(rich), DataOf(rich));
 }
 
-Offer Bitmap(UINT format, DWORD headerSize) {
+// One pixel of 32 bits; the form with alpha has it, the plain one does not.
+Offer Bitmap(UINT format, DWORD headerSize, BYTE alpha) {
     std::vector<BYTE> data(headerSize + 4, 0);
     BITMAPINFOHEADER header = {headerSize, 1, 1, 1, 32, BI_RGB, 4, 0, 0, 0, 0};
     std::memcpy(data.data(), &header, sizeof header);
-    data[headerSize + 3] = 0x80;  // the pixel's alpha: only the second header says it counts
+    data[headerSize + 3] = alpha;
     return {format, data};
 }
 
@@ -758,7 +759,8 @@ TEST_F(WatchTest, RestoreBringsBackEachTextAndBitmapFormatTheOwnerOffered) {
     const std::string ansi = "\xE9?? a";
     const std::vector<Offer> copy = {{CF_TEXT, Bytes(ansi.c_str(), ansi.size() + 1)}, UnicodeText(L"\u00E9\U0001F600 a"),
                                      RegisteredFormat(L"HTML Format", "<b>\xC3\xA9\xF0\x9F\x98\x80 a</b>"),
-                                     Bitmap(CF_DIB, sizeof(BITMAPINFOHEADER)), Bitmap(CF_DIBV5, sizeof(BITMAPV5HEADER))};
+                                     Bitmap(CF_DIB, sizeof(BITMAPINFOHEADER), 0),
+                                     Bitmap(CF_DIBV5, sizeof(BITMAPV5HEADER), 0x80)};
     Copy(copier_, copy);
     ASSERT_TRUE(WaitForProcessingCount(1));
     RestoreOriginalCopy(main_);
