@@ -797,6 +797,19 @@ TEST_F(WatchTest, SlowOwnerCostsAtMostOneRenderingPastTheLimit) {
     EXPECT_TRUE(session.Open(copier_));
 }
 
+// The new original is written over the blocks of the one it replaces where they fit; the limit
+// covers the memory those blocks hold, not only what is copied into them.
+TEST_F(WatchTest, KeptOriginalNeverHoldsMoreThanTheLimit) {
+    constexpr size_t kMiB = 1024 * 1024;
+    Copy(copier_, {UnicodeText(L"a"), {Registered(L"Nuvela Test A"), std::vector<BYTE>(40 * kMiB, 'a')}});
+    ASSERT_TRUE(WaitForProcessingCount(1));
+    ASSERT_TRUE(HasKeptOriginal(main_));
+    Copy(copier_, {UnicodeText(L"b"), {Registered(L"Nuvela Test B"), std::vector<BYTE>(30 * kMiB, 'b')},
+                   {Registered(L"Nuvela Test C"), std::vector<BYTE>(30 * kMiB, 'c')}});
+    ASSERT_TRUE(WaitForProcessingCount(2));
+    EXPECT_LE(KeptOriginalHeldBytes(), kOriginalCopyLimitBytes);
+}
+
 bool unwipedMemoryFreed = false;
 std::size_t largestBlockFreed = 0;
 void RecordFreedBlock(const void* memory, std::size_t bytes) {
