@@ -490,7 +490,8 @@ void OnChangeClipboardChain(HWND window, HWND removed, HWND next) {
 
 void OnDelayTimer(HWND window) {
     KillTimer(window, IDT_DELAY);
-    ProcessClipboard(window, false);
+    // Set while monitoring was on; switched off since, the copy is left alone.
+    if (ProcessingOptions.CBWatchEnabled) ProcessClipboard(window, false);
 }
 
 void OnChainRefreshTimer(HWND window) {

@@ -133,6 +133,7 @@ TEST_F(WatchTest, MonitoringOffLeavesCopiesAloneButAForcedRunProcesses) {
     ProcessingOptions.CBWatchEnabled = false;
     ProcessingOptions.DelSpace = true;
     ASSERT_TRUE(CopyAndWaitHandled({UnicodeText(L"a b"), RegisteredFormat(L"HTML Format", "<i>a b</i>")}));
+    OnDelayTimer(main_);  // a delay set while monitoring was still on
     EXPECT_EQ(Runs(), 0u);
     EXPECT_EQ(ClipboardText(), L"a b");
     EXPECT_TRUE(ClipboardHas(L"HTML Format"));
