@@ -36,9 +36,10 @@ bool SplitNulList(const Char* begin, const Char* end, std::vector<std::wstring>&
     return false;
 }
 
-}  // namespace
+WipedMemoryCheck wipedMemoryCheck = nullptr;
 
-TextCopyResult CopyTextBlock(HANDLE block, std::wstring& text) {
+template <typename Text>
+TextCopyResult CopyTextInto(HANDLE block, Text& text) {
     const SIZE_T size = GlobalSize(block);
     GlobalMemoryLock lock(block, systemSteps.lockBlock);
     if (!lock.data()) return TextCopyResult::LockFailed;
@@ -54,6 +55,18 @@ TextCopyResult CopyTextBlock(HANDLE block, std::wstring& text) {
     }
     return TextCopyResult::Copied;
 }
+
+}  // namespace
+
+void WipeBeforeRelease(void* memory, std::size_t bytes) {
+    SecureZeroMemory(memory, bytes);
+    if (wipedMemoryCheck) wipedMemoryCheck(memory, bytes);
+}
+
+WipedMemoryCheck SetWipedMemoryCheck(WipedMemoryCheck check) { return std::exchange(wipedMemoryCheck, check); }
+
+TextCopyResult CopyTextBlock(HANDLE block, std::wstring& text) { return CopyTextInto(block, text); }
+TextCopyResult CopyTextBlock(HANDLE block, WipedText& text) { return CopyTextInto(block, text); }
 
 bool ReadDropList(HANDLE block, std::vector<std::wstring>& paths) {
     paths.clear();

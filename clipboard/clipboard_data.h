@@ -1,6 +1,7 @@
 #pragma once
 // Reading and writing clipboard blocks. The blocks come from any program, so nothing here reads
 // past GlobalSize or trusts a terminating NUL or an offset it has not checked.
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,10 +9,37 @@
 
 #include "scoped_win.h"
 
+// Overwrites `bytes` at `memory` just before a wiping allocator gives them back.
+void WipeBeforeRelease(void* memory, std::size_t bytes);
+// Sees each such block right after its wipe; for the tests. Null sees nothing. Returns the previous.
+using WipedMemoryCheck = void (*)(const void* memory, std::size_t bytes);
+WipedMemoryCheck SetWipedMemoryCheck(WipedMemoryCheck check);
+
+// Memory that is overwritten before it is given back, whichever way it goes: what another program
+// copied stays in our memory no longer than we keep it.
+template <typename T>
+struct WipingAllocator : std::allocator<T> {
+    using value_type = T;
+    template <typename U>
+    struct rebind {
+        using other = WipingAllocator<U>;
+    };
+    WipingAllocator() = default;
+    template <typename U>
+    WipingAllocator(const WipingAllocator<U>&) noexcept {}
+    void deallocate(T* memory, std::size_t count) noexcept {
+        WipeBeforeRelease(memory, count * sizeof(T));
+        std::allocator<T>::deallocate(memory, count);
+    }
+};
+using WipedBytes = std::vector<BYTE, WipingAllocator<BYTE>>;
+using WipedText = std::basic_string<wchar_t, std::char_traits<wchar_t>, WipingAllocator<wchar_t>>;
+
 enum class TextCopyResult { Copied, LockFailed, CopyFailed };
 
 // The CF_UNICODETEXT block up to its first NUL or its end, whichever comes first.
 [[nodiscard]] TextCopyResult CopyTextBlock(HANDLE block, std::wstring& text);
+[[nodiscard]] TextCopyResult CopyTextBlock(HANDLE block, WipedText& text);
 
 // The paths of a CF_HDROP block in drop order; false when the block is not a well-formed list.
 [[nodiscard]] bool ReadDropList(HANDLE block, std::vector<std::wstring>& paths);

@@ -38,9 +38,15 @@ std::wstring ProcessFileName(DWORD processId) {
     if (processId == lastProcess.id && lastProcess.handle) return lastProcess.name;
     UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     if (!process) return {};
-    std::wstring path(MAX_PATH, L'\0');
-    DWORD size = static_cast<DWORD>(path.size());
-    if (!QueryFullProcessImageNameW(process.get(), 0, path.data(), &size)) return {};
+    // Most paths fit MAX_PATH; a longer one is asked for again with room for the longest there is.
+    std::wstring path;
+    DWORD size = 0;
+    for (const DWORD units : {DWORD{MAX_PATH}, DWORD{32768}}) {
+        path.assign(units, L'\0');
+        size = units;
+        if (QueryFullProcessImageNameW(process.get(), 0, path.data(), &size)) break;
+        if (units > MAX_PATH) return {};
+    }
     path.resize(size);
     lastProcess = {processId, std::move(process), FileNameOf(path)};
     return lastProcess.name;

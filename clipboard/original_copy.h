@@ -2,33 +2,18 @@
 // The copy another program made, kept in memory just before Nuvela replaces it, so the user can
 // have it back. It belongs to that copy: it is good only while the clipboard holds our result or
 // our restore of it, is wiped whenever it is dropped or replaced, and never goes to disk.
-#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 #include <windows.h>
 
-// An original larger than this in all, or whose owner takes longer than this to render its
-// formats, is not kept, and what was kept before goes too: a restore never brings back an older copy.
+#include "clipboard_data.h"
+
+// An original that would hold more memory than this in all, or whose owner takes longer than this
+// to render its formats (the run's own reads included), is not kept, and what was kept before goes
+// too: a restore never brings back an older copy.
 inline constexpr SIZE_T kOriginalCopyLimitBytes = 64 * 1024 * 1024;
 inline constexpr ULONGLONG kOriginalCopyRenderLimitMs = 1000;
-
-// Bytes that are overwritten before their memory is given back, whichever way they go.
-template <typename T>
-struct WipingAllocator : std::allocator<T> {
-    using value_type = T;
-    template <typename U>
-    struct rebind {
-        using other = WipingAllocator<U>;
-    };
-    WipingAllocator() = default;
-    template <typename U>
-    WipingAllocator(const WipingAllocator<U>&) noexcept {}
-    void deallocate(T* memory, std::size_t count) noexcept {
-        SecureZeroMemory(memory, count * sizeof(T));
-        std::allocator<T>::deallocate(memory, count);
-    }
-};
-using WipedBytes = std::vector<BYTE, WipingAllocator<BYTE>>;
 
 struct KeptFormat {
     UINT format;
@@ -49,19 +34,25 @@ struct CapturedOriginal {
     // second time while the clipboard is open: its entry stays empty, and the run moves its own
     // copy of the text into `text`, which is kept in its place.
     bool textPending = false;
-    std::wstring text;
+    WipedText text;
 };
 
 // The clipboard is open by `window` for a run about to replace its contents. Reads every format
-// that can be copied safely, in the owner's order, within the limits above. `textBlock` and
-// `copiedText`: the CF_UNICODETEXT block the run has read, and its text, if any.
+// that can be copied safely within the limits above: the text formats first, then "HTML Format"
+// and "Rich Text Format", then the rest; they are kept in the owner's order. `textBlock` and
+// `copiedText`: the CF_UNICODETEXT block the run has read, and its text, if any; `renderedMs`:
+// how long the run's own reads of the clipboard took.
 CapturedOriginal CaptureOriginal(HWND window, bool isPrivate, HANDLE textBlock = nullptr,
-                                 const std::wstring& copiedText = {});
+                                 const WipedText& copiedText = {}, ULONGLONG renderedMs = 0);
 // After the run's result is on the clipboard: the captured original becomes the kept copy.
 void KeepCapturedOriginal(CapturedOriginal&& captured);
-// After a run that emptied the clipboard and then put the copy back itself, as it failed to write:
-// nothing is kept, and what was kept goes too unless the copy was our own.
-void DiscardCapturedOriginal(const CapturedOriginal& captured);
+// The clipboard is open: puts each format on it in order, without emptying it first. False when
+// one could not be written.
+[[nodiscard]] bool PutFormatsOnClipboard(const std::vector<KeptFormat>& formats);
+// The clipboard is open and empty after a run failed to write its result: puts every captured
+// format back in the owner's order, `copiedText` for a CF_UNICODETEXT entry the capture left to
+// the run. False when nothing was captured or a format could not be written.
+[[nodiscard]] bool PutCapturedOriginalOnClipboard(const CapturedOriginal& captured, std::wstring_view copiedText);
 
 // Wipes and drops the kept copy; called wherever another program's copy is left alone.
 void DropKeptOriginal();
@@ -70,13 +61,17 @@ void DropKeptOriginal();
 // writes the new original over those that fit, and no wiping holds the clipboard meanwhile.
 void RetireKeptOriginal();
 void WipeRetiredOriginal();
-// The retired copy's text, wiped, as an empty string a run can copy the next text into: its pages
-// are at hand, where fresh memory costs the system a fault a page while the clipboard is held.
-std::wstring TakeRetiredTextMemory();
+// The retired copy's text, wiped, as an empty string a run can copy a text of `units` into: its
+// pages are at hand, where fresh memory costs the system a fault a page while the clipboard is
+// held. Empty when it is too small, or over twice the size (it would hold memory for nothing).
+WipedText TakeRetiredTextMemory(size_t units);
 // Whether there is a kept copy that belongs to what the clipboard holds now.
 bool HasKeptOriginal(HWND window);
-// The clipboard is open by `window`: empties it and puts every kept format back in kept order.
-// False when a format could not be written; the kept copy stays either way.
-[[nodiscard]] bool PutKeptOriginalOnClipboard();
-// The formats kept, in order; for the tests and the benchmark.
+// The clipboard is open by `window` and holds our result: empties it and puts every kept format
+// back in kept order. When a format cannot be written, the clipboard is emptied again and what it
+// held before goes back (PutBack). The kept copy stays either way.
+enum class RestoreWrite { Written, PutBack, Failed };
+[[nodiscard]] RestoreWrite PutKeptOriginalOnClipboard();
+// The formats kept, in order, and the memory the kept copy holds; for the tests and the benchmark.
 std::vector<UINT> KeptOriginalFormats();
+SIZE_T KeptOriginalHeldBytes();

@@ -52,13 +52,47 @@ constexpr DWORD kOpenPauseMs = 20;
 // clipboard stays open meanwhile, so this bounds what a hung program costs everyone else.
 constexpr UINT kOwnerAnswerMs = 1000;
 
-// A result that is on the clipboard; what follows it waits until the clipboard is closed again.
-struct Written {
-    bool done = false;
+// What became of the copy a run looked at. Each fate has one row of consequences below, applied in
+// one place once the clipboard is closed again.
+enum class CopyFate {
+    OurOwn,            // our own write, restore or re-copied line, left as it is
+    Processed,         // our result replaced it
+    LeftByRule,        // a program rule or the armed skip left it alone
+    PrivacyMarked,     // its owner asked monitors to leave it alone
+    NothingToProcess,  // neither text nor files to convert
+    OwnerHung,         // its owner did not answer: nothing was fetched
+    Failed,            // a step failed; the copy, or as much as could be put back, is on the clipboard
+};
+
+struct Consequences {
+    bool stopReCopy;    // the re-copy would write over the copy
+    bool dropKept;      // unless the copy was our own: a restore must never put an older copy over it
+    bool afterWrite;    // the captured original is kept; balloon text, sound, re-copy and icon follow
+    bool show;          // the balloon the run collected
+};
+
+Consequences ConsequencesOf(CopyFate fate) {
+    switch (fate) {
+    case CopyFate::OurOwn: return {false, false, false, false};
+    case CopyFate::Processed: return {true, false, true, true};
+    case CopyFate::LeftByRule:
+    case CopyFate::PrivacyMarked:
+    case CopyFate::NothingToProcess: return {true, true, false, false};
+    case CopyFate::OwnerHung:
+    case CopyFate::Failed: return {true, true, false, true};
+    }
+    return {true, true, false, true};
+}
+
+// One run: what it found and what it wrote.
+struct Run {
+    CopyFate fate = CopyFate::Failed;
+    bool ownCopy = false;  // the clipboard held our own write when the run looked at it
     Branch branch = Branch::Text;
     bool isPrivate = false;
     std::wstring result;
-    CapturedOriginal original;  // kept once the clipboard is closed: the old copy is wiped then
+    CapturedOriginal original;    // kept once the clipboard is closed: the old copy is wiped then
+    std::exception_ptr failure;   // the engine's, passed on once the consequences are applied
 };
 
 void AppendError(const wchar_t* japanese, const wchar_t* english) {
@@ -73,9 +107,9 @@ bool OpenForProcessing(ClipboardSession& session, HWND window) {
     return false;
 }
 
-void RunEngine(const std::wstring& input, std::wstring& result) {
+void RunEngine(const wchar_t* input, std::wstring& result) {
     ++processingCount;
-    textProcessor(ProcessingOptions.StrConvID.c_str(), input.c_str(), result);
+    textProcessor(ProcessingOptions.StrConvID.c_str(), input, result);
 }
 
 bool OffersFilesToConvert() {
@@ -93,19 +127,14 @@ bool OwnerAnswers(HWND window) {
     return SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kOwnerAnswerMs, &ignored) != 0;
 }
 
-// A copy of another program's that a run leaves alone: what was kept belongs to an older copy.
-void DropOriginalOfCopyLeftAlone(HWND window) {
-    if (GetClipboardOwner() != window) DropKeptOriginal();
-}
-
 bool HasLineFeed(const std::wstring& text) { return text.find(L'\n') != std::wstring::npos; }
 
 // What follows every successful write: balloon text, sound, the re-copy cycle and the tray icon.
 // It runs once the clipboard is closed, so no other program waits for it meanwhile.
-void AfterSuccessfulWrite(HWND window, Written& written) {
-    KeepCapturedOriginal(std::move(written.original));
+void AfterSuccessfulWrite(HWND window, Run& run) {
+    KeepCapturedOriginal(std::move(run.original));
     if (ProcessingOptions.SHOW_BALLOON) {
-        if (written.branch == Branch::Text)
+        if (run.branch == Branch::Text)
             PendingNotification::Append(Tr(L"クリップボード文字列の属性を除去しました。", L"Deleted attributes of clipboard text."),
                                         SeverityInfo);
         else
@@ -113,31 +142,36 @@ void AfterSuccessfulWrite(HWND window, Written& written) {
     }
     PlayWriteSound();
     // Private text is never put on the clipboard again behind the user's back.
-    if (ProcessingOptions.MultiDiv && !written.isPrivate && HasLineFeed(written.result))
-        StartMultiDiv(window, written.result);
+    if (ProcessingOptions.MultiDiv && !run.isPrivate && HasLineFeed(run.result)) StartMultiDiv(window, run.result);
     writtenFunction(window);
 }
 
-// The clipboard is open and offers Unicode text.
-void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& markers, Written& written) {
-    PendingNotification::Clear();
-    // The owner check keeps our own write (and a line of the re-copy) from being processed again;
-    // it comes first so that a skipped text is not even fetched.
-    if (!force && GetClipboardOwner() == window) return;
+// The clipboard was emptied for a result that was then not written: the copy goes back, every
+// captured format in the owner's order, or only what the run read (with its markers) when
+// nothing was captured. `putRead` puts that back.
+template <typename PutRead>
+void PutCopyBack(const CapturedOriginal& captured, const WipedText& text, const PrivacyMarkers& markers, PutRead putRead) {
+    if (PutCapturedOriginalOnClipboard(captured, text)) return;
+    if (CountClipboardFormats() > 0 && !EmptyOpenClipboard()) return;  // a part was written
+    if (putRead()) WritePrivacyMarkers(markers);
+}
+
+// The clipboard is open and offers Unicode text; `readStart`: when the run began to fetch data.
+void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& markers, ULONGLONG readStart, Run& run) {
     if (!force && markers.isPrivate) {
-        StopMultiDiv(window);  // the cycle would otherwise copy over the private text
-        DropOriginalOfCopyLeftAlone(window);
+        run.fate = CopyFate::PrivacyMarked;
         return;
     }
+    run.fate = CopyFate::Failed;
     HANDLE handle = GetClipboardData(CF_UNICODETEXT);
     if (!handle) {
         AppendError(L"クリップボードのデータ取得失敗。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
                     L"GetClipboardData() failed.");
         return;
     }
-    StopMultiDiv(window);
+    const ULONGLONG renderedMs = GetTickCount64() - readStart;
 
-    std::wstring original = TakeRetiredTextMemory();
+    WipedText original = TakeRetiredTextMemory(GlobalSize(handle) / sizeof(wchar_t));
     switch (CopyTextBlock(handle, original)) {
     case TextCopyResult::LockFailed:
         AppendError(L"クリップボードのメモリのロックに失敗。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
@@ -150,57 +184,97 @@ void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& marke
         break;
     }
     // Read while the copy is still whole; it becomes the kept original once our result is written.
-    CapturedOriginal captured = CaptureOriginal(window, markers.isPrivate, handle, original);
+    run.original = CaptureOriginal(window, markers.isPrivate, handle, original, renderedMs);
     if (!EmptyOpenClipboard()) {
         AppendError(L"クリップボードの内容を空にできませんでした。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
                     L"Cannot empty clipboard.");
         return;
     }
 
-    // From here the clipboard is empty: whatever fails, the user's text goes back on it.
-    std::wstring result;
+    // From here the clipboard is empty: whatever fails, the user's copy goes back on it.
+    const auto putTextBack = [&] { return PutTextOnClipboard(original); };
     try {
-        RunEngine(original, result);
+        RunEngine(original.c_str(), run.result);
     } catch (...) {
-        DiscardCapturedOriginal(captured);
-        if (PutTextOnClipboard(original)) WritePrivacyMarkers(markers);
-        throw;
-    }
-    if (!WriteBack(result, Branch::Text, markers)) {
-        DiscardCapturedOriginal(captured);
-        if (PutTextOnClipboard(original)) WritePrivacyMarkers(markers);
+        PutCopyBack(run.original, original, markers, putTextBack);
+        run.failure = std::current_exception();
         return;
     }
-    captured.text = std::move(original);
-    written = {true, Branch::Text, markers.isPrivate, std::move(result), std::move(captured)};
+    if (!WriteBack(run.result, Branch::Text, markers)) {
+        PutCopyBack(run.original, original, markers, putTextBack);
+        return;
+    }
+    run.original.text = std::move(original);
+    run.fate = CopyFate::Processed;
+    run.branch = Branch::Text;
+    run.isPrivate = markers.isPrivate;
 }
 
-// The clipboard is open and offers a file list to convert, but no text. Returns false when there
-// was nothing to do.
-bool ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& markers, Written& written) {
+// The clipboard is open and offers a file list to convert, but no text.
+void ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& markers, ULONGLONG readStart, Run& run) {
     if (!force && markers.isPrivate) {
-        DropOriginalOfCopyLeftAlone(window);
-        return false;
+        run.fate = CopyFate::PrivacyMarked;
+        return;
     }
+    run.fate = CopyFate::Failed;
     HANDLE handle = GetClipboardData(CF_HDROP);
     std::vector<std::wstring> paths;
     std::vector<BYTE> dropList;
-    if (!ReadDropList(handle, paths) || !CopyBlockBytes(handle, GlobalSize(handle), dropList)) return false;
+    if (!ReadDropList(handle, paths) || !CopyBlockBytes(handle, GlobalSize(handle), dropList)) return;
 
-    PendingNotification::Clear();
-    CapturedOriginal captured = CaptureOriginal(window, markers.isPrivate);
-    std::wstring result;
-    RunEngine(FileListText(paths, ProcessingOptions.FileFolderCopy == 2), result);
-    if (WriteBack(result, Branch::Files, markers)) {
-        written = {true, Branch::Files, markers.isPrivate, std::move(result), std::move(captured)};
-    } else {
-        DiscardCapturedOriginal(captured);
-        if (!IsClipboardFormatAvailable(CF_HDROP) && PutBytesOnClipboard(CF_HDROP, dropList)) {
-            // The clipboard was emptied for a write that then failed: the copied files go back.
-            WritePrivacyMarkers(markers);
-        }
+    run.original = CaptureOriginal(window, markers.isPrivate, nullptr, {}, GetTickCount64() - readStart);
+    try {
+        RunEngine(FileListText(paths, ProcessingOptions.FileFolderCopy == 2).c_str(), run.result);
+    } catch (...) {
+        run.failure = std::current_exception();  // nothing was written: the files are still there
+        return;
     }
-    return true;
+    if (!WriteBack(run.result, Branch::Files, markers)) {
+        // Emptied for a write that then failed: the copied files go back.
+        if (!IsClipboardFormatAvailable(CF_HDROP))
+            PutCopyBack(run.original, {}, markers, [&] { return PutBytesOnClipboard(CF_HDROP, dropList); });
+        return;
+    }
+    run.fate = CopyFate::Processed;
+    run.branch = Branch::Files;
+    run.isPrivate = markers.isPrivate;
+}
+
+// The clipboard is open: decides what becomes of the copy, and processes it if it is to be.
+void DecideOnOpenClipboard(HWND window, bool force, Run& run) {
+    run.ownCopy = GetClipboardOwner() == window;
+    // The owner check keeps our own write (and a line of the re-copy) from being processed again;
+    // it comes first so that a skipped copy is not even read.
+    if (!force && run.ownCopy) {
+        run.fate = CopyFate::OurOwn;
+        return;
+    }
+    const bool offersText = IsClipboardFormatAvailable(CF_UNICODETEXT);
+    if (!offersText && !OffersFilesToConvert()) {
+        run.fate = CopyFate::NothingToProcess;
+        return;
+    }
+    if (!OwnerAnswers(window)) {
+        // Nothing has been fetched: the data stays as the owner offered it.
+        AppendError(L"クリップボードの所有者が応答しないため、処理を中止しました。",
+                    L"The program that owns the clipboard does not respond; nothing was processed.");
+        run.fate = CopyFate::OwnerHung;
+        return;
+    }
+    const ULONGLONG readStart = GetTickCount64();
+    const PrivacyMarkers markers = ReadPrivacyMarkers();
+    if (offersText) ProcessTextOnClipboard(window, force, markers, readStart, run);
+    else ProcessFilesOnClipboard(window, force, markers, readStart, run);
+}
+
+// Once the clipboard is closed: what follows from the copy's fate, in one place.
+void ApplyConsequences(HWND window, Run& run) {
+    const Consequences row = ConsequencesOf(run.fate);
+    if (row.stopReCopy) StopMultiDiv(window);
+    if (row.dropKept && !run.ownCopy) DropKeptOriginal();
+    if (row.afterWrite) AfterSuccessfulWrite(window, run);
+    if (run.failure) std::rethrow_exception(run.failure);  // the box says it, once the watch is joined
+    if (row.show) PendingNotification::Show();
 }
 
 // Steps 3 to 6 of a run: the clipboard is open only inside. False when it could not be opened.
@@ -208,76 +282,95 @@ bool ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& mark
 bool ProcessOpenedClipboard(HWND window, bool force, DWORD& sequence) {
     ClipboardSession session;
     sequence = GetClipboardSequenceNumber();
+    Run run;
     if (!force && LeaveCopyAlone(window)) {
-        StopMultiDiv(window);  // the re-copy would otherwise write over the copy left alone
-        DropKeptOriginal();    // a restore must never put an older copy over this one
-        return true;
-    }
-    if (!OpenForProcessing(session, window)) return false;
-    Written written;
-    bool show = true;
-    const bool offersText = IsClipboardFormatAvailable(CF_UNICODETEXT);
-    if (!offersText) StopMultiDiv(window);  // any change without text also ends the cycle
-    if (!offersText && !OffersFilesToConvert()) {
-        show = false;
-        DropOriginalOfCopyLeftAlone(window);
-    } else if (!OwnerAnswers(window)) {
-        DropOriginalOfCopyLeftAlone(window);
-        // Nothing has been fetched: the data stays as the owner offered it.
-        PendingNotification::Clear();
-        AppendError(L"クリップボードの所有者が応答しないため、処理を中止しました。",
-                    L"The program that owns the clipboard does not respond; nothing was processed.");
+        run.fate = CopyFate::LeftByRule;
     } else {
-        const PrivacyMarkers markers = ReadPrivacyMarkers();
-        if (offersText)
-            ProcessTextOnClipboard(window, force, markers, written);
-        else
-            show = ProcessFilesOnClipboard(window, force, markers, written);
+        if (!OpenForProcessing(session, window)) return false;
+        PendingNotification::Clear();
+        DecideOnOpenClipboard(window, force, run);
+        session.Close();
+        sequence = GetClipboardSequenceNumber();
     }
-    session.Close();
-    sequence = GetClipboardSequenceNumber();
-    if (written.done) AfterSuccessfulWrite(window, written);
-    if (show) PendingNotification::Show();
+    ApplyConsequences(window, run);
     return true;
 }
 
 // A change that another program made while we were out of the notification list sent us nothing:
 // the sequence number shows it, and it gets the processing its notification would have started.
-void CatchUpMissedChange(HWND window, DWORD sequenceAfterOurWork) {
-    if (GetClipboardSequenceNumber() == sequenceAfterOurWork || !ProcessingOptions.CBWatchEnabled) return;
+// `sequence`: the clipboard's sequence number after our own work, or before it when we wrote nothing.
+void CatchUpMissedChange(HWND window, DWORD sequence) {
+    if (GetClipboardSequenceNumber() == sequence || !ProcessingOptions.CBWatchEnabled) return;
+    NoteForegroundAtChange();  // the program in front now made the change, not the one before it
     const UINT delay = ProcessingOptions.Delay1Sec > 0 ? static_cast<UINT>(ProcessingOptions.Delay1Sec) : USER_TIMER_MINIMUM;
     SetTimer(window, IDT_DELAY, delay, nullptr);
 }
 
-enum class RestoreAttempt { NotOpened, Written, Failed };
+enum class RestoreAttempt {
+    NotOpened,
+    Written,
+    Superseded,  // another program copied meanwhile: nothing restored, and nothing is kept now
+    PutBack,     // failed half way; our result is back on the clipboard and the kept copy stays
+    Failed,
+};
+
+RestoreAttempt AttemptOf(RestoreWrite write) {
+    switch (write) {
+    case RestoreWrite::Written: return RestoreAttempt::Written;
+    case RestoreWrite::PutBack: return RestoreAttempt::PutBack;
+    case RestoreWrite::Failed: return RestoreAttempt::Failed;
+    }
+    return RestoreAttempt::Failed;
+}
 
 // Opened like a run opens the clipboard, and out of the notification list meanwhile, so our own
-// restore is never processed.
+// restore is never processed. A program that copies while the opening is tried (the usual reason
+// it fails at first) is why the clipboard is looked at again once it is open.
 RestoreAttempt RestoreOnce(HWND window) {
     StopMultiDiv(window);  // the re-copy would put its lines over the restored copy
+    const DWORD ours = GetClipboardSequenceNumber();  // our result, the kept copy's own
     LeaveClipboardWatch(window);
     RestoreAttempt attempt = RestoreAttempt::NotOpened;
-    DWORD sequence = 0;
+    DWORD sequence = ours;
     {
         ClipboardSession session;
-        if (OpenForProcessing(session, window))
-            attempt = PutKeptOriginalOnClipboard() ? RestoreAttempt::Written : RestoreAttempt::Failed;
+        if (OpenForProcessing(session, window)) {
+            if (GetClipboardOwner() != window || GetClipboardSequenceNumber() != ours)
+                attempt = RestoreAttempt::Superseded;
+            else
+                attempt = AttemptOf(PutKeptOriginalOnClipboard());
+        }
         session.Close();
-        sequence = GetClipboardSequenceNumber();
+        if (attempt != RestoreAttempt::NotOpened && attempt != RestoreAttempt::Superseded)
+            sequence = GetClipboardSequenceNumber();
     }
+    if (attempt == RestoreAttempt::Superseded) DropKeptOriginal();
     JoinClipboardWatch(window);
     CatchUpMissedChange(window, sequence);
     return attempt;
 }
 
+const wchar_t* const kRestoreFailedJapanese = L"元のコピーに戻せませんでした。少し待ってからやり直して下さい。";
+const wchar_t* const kRestoreFailedEnglish = L"Cannot restore the original copy. Wait a moment and try again.";
+
 void FinishRestore(HWND window, RestoreAttempt attempt) {
-    if (attempt == RestoreAttempt::Written) {
-        writtenFunction(window);
-    } else {
+    switch (attempt) {
+    case RestoreAttempt::Written: writtenFunction(window); break;
+    case RestoreAttempt::Superseded: break;
+    case RestoreAttempt::PutBack:
         PendingNotification::Clear();
-        PendingNotification::AppendAndShow(Tr(L"元のコピーに戻せませんでした。少し待ってからやり直して下さい。",
-                                              L"Cannot restore the original copy. Wait a moment and try again."),
-                                           SeverityError);
+        PendingNotification::AppendAndShow(
+            Tr(L"元のコピーに戻せませんでした。クリップボードは戻す前の内容のままで、元のコピーは保持しています。"
+               L"少し待ってからやり直して下さい。",
+               L"Cannot restore the original copy. The clipboard holds what it held before, and the original copy is "
+               L"still kept. Wait a moment and try again."),
+            SeverityError);
+        break;
+    case RestoreAttempt::NotOpened:
+    case RestoreAttempt::Failed:
+        PendingNotification::Clear();
+        PendingNotification::AppendAndShow(Tr(kRestoreFailedJapanese, kRestoreFailedEnglish), SeverityError);
+        break;
     }
     shownFunction();
 }
@@ -397,7 +490,8 @@ void OnChangeClipboardChain(HWND window, HWND removed, HWND next) {
 
 void OnDelayTimer(HWND window) {
     KillTimer(window, IDT_DELAY);
-    ProcessClipboard(window, false);
+    // Set while monitoring was on; switched off since, the copy is left alone.
+    if (ProcessingOptions.CBWatchEnabled) ProcessClipboard(window, false);
 }
 
 void OnChainRefreshTimer(HWND window) {

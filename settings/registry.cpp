@@ -112,6 +112,29 @@ bool REGW::ReadStringW(const wchar_t* name, wchar_t* buffer) {
     return false;
 }
 
+bool REGW::ReadWholeStringW(const wchar_t* name, std::wstring& text) {
+    text.clear();
+    if (!key_) {
+        ShowMisuseWarning(L"開かれていないキーを対象に ReadWholeStringW が行われようとしたので保護します。",
+                          L"An error has occurred in ReadWholeStringW.");
+        return false;
+    }
+    DWORD size = 0;
+    LSTATUS status = RegQueryValueExW(key_.get(), name, nullptr, nullptr, nullptr, &size);
+    // The value may grow between the two calls: then it is asked for again.
+    for (int attempt = 0; status == ERROR_SUCCESS || status == ERROR_MORE_DATA; ++attempt) {
+        if (attempt == 3) return false;
+        std::vector<wchar_t> units(size / sizeof(wchar_t) + 2, L'\0');  // whole units, and a terminator
+        size = static_cast<DWORD>((units.size() - 1) * sizeof(wchar_t));
+        status = RegQueryValueExW(key_.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(units.data()), &size);
+        if (status == ERROR_SUCCESS) {
+            text.assign(units.data());
+            return true;
+        }
+    }
+    return false;
+}
+
 int REGW::ReadIntegerW(const wchar_t* name, int defaultValue) {
     if (!key_) {
         ShowMisuseWarning(L"開かれていないキーを対象に ReadIntegerW が行われようとしたので保護します。",

@@ -32,6 +32,9 @@ public:
 
     // `buffer` holds kRegistryTextUnits units; it is always terminated within them afterwards.
     bool ReadStringW(const wchar_t* name, wchar_t* buffer);
+    // The whole text of a value however long, up to its first NUL; empty and false when it cannot
+    // be read. For texts of our own that outgrow the fixed buffer.
+    bool ReadWholeStringW(const wchar_t* name, std::wstring& text);
     int ReadIntegerW(const wchar_t* name, int defaultValue);
     bool WriteStringW(const wchar_t* name, const std::wstring& text);
     bool WriteIntegerW(const wchar_t* name, int value);

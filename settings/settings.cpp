@@ -136,8 +136,37 @@ int ReadIntegerSetting(const wchar_t* key, int defaultValue) {
     return value;
 }
 
+// The program list is a key of our own that grows with each program named: it is read whole,
+// where every other text keeps the fixed buffer.
+bool ReadsWholeText(const wchar_t* key) { return std::wstring_view(key) == L"APP_LIST"; }
+
+// The profile function cuts what does not fit, so a value that fills the buffer is read again
+// with a larger one.
+std::wstring ReadWholeIniText(const wchar_t* key, const wchar_t* defaultText) {
+    constexpr DWORD kLongestUnits = 1 << 20;
+    for (DWORD units = 4 * kProfileTextUnits;; units *= 2) {
+        std::wstring buffer(units, L'\0');
+        const DWORD copied = GetPrivateProfileStringW(kIniSection, key, defaultText, buffer.data(), units, kIniFileName);
+        if (copied + 1 < units || units >= kLongestUnits) {
+            buffer.resize(copied);
+            return buffer;
+        }
+    }
+}
+
+std::wstring ReadWholeStringSetting(const wchar_t* key, const wchar_t* defaultText) {
+    if (IniMode) return ReadWholeIniText(key, defaultText);
+    REGW registry;
+    if (!registry.OpenKey(REGW::kReadOnly)) return defaultText;
+    std::wstring text;
+    (void)registry.ReadWholeStringW(key, text);  // absent: the empty text, as for the other texts
+    registry.CloseKey();
+    return text;
+}
+
 // From the registry an absent value reads as the empty text, not as the default.
 std::wstring ReadStringSetting(const wchar_t* key, const wchar_t* defaultText) {
+    if (ReadsWholeText(key)) return ReadWholeStringSetting(key, defaultText);
     wchar_t buffer[kProfileTextUnits] = {};
     if (IniMode) {
         GetPrivateProfileStringW(kIniSection, key, defaultText, buffer, kProfileTextUnits, kIniFileName);

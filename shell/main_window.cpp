@@ -175,12 +175,14 @@ LRESULT OnPaint(HWND window) {
     return 0;
 }
 
-// Switches monitoring and brings the rest of the program in line with it.
+// Switches monitoring and brings the rest of the program in line with it. The tray call waits for
+// the tray and meanwhile answers messages sent to us, a second start's switch among them: what
+// follows goes by `on`, not by the setting that switch may have changed meanwhile.
 void SetMonitoring(HWND window, bool on) {
     ProcessingOptions.CBWatchEnabled = on;
     SaveSettings();
     ModifyTrayIcon(window, WatchStateIcon());
-    if (ProcessingOptions.CBWatchEnabled) RunCommand(window, IDM_PROCESS_NOW);
+    if (on) RunCommand(window, IDM_PROCESS_NOW);
     else StopMultiDiv(window);
 }
 

@@ -80,7 +80,10 @@ HWND MakeWindow(const wchar_t* className, WNDPROC procedure) {
 
 Recorded& Record() { return recorded; }
 
-ClipboardHeldUntilFirstFailedOpen::ClipboardHeldUntilFirstFailedOpen() { activeHold = this; }
+ClipboardHeldUntilFirstFailedOpen::ClipboardHeldUntilFirstFailedOpen(std::function<void()> atRelease)
+    : holder_({}, std::move(atRelease)) {
+    activeHold = this;
+}
 
 ClipboardHeldUntilFirstFailedOpen::~ClipboardHeldUntilFirstFailedOpen() {
     activeHold = nullptr;

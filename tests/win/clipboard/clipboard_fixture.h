@@ -3,6 +3,7 @@
 // service, the shared recorder in place of the balloon and message boxes, and sounds recorded.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,7 +34,8 @@ Recorded& Record();
 // service's next attempt finds it free however the threads are scheduled.
 class ClipboardHeldUntilFirstFailedOpen {
 public:
-    ClipboardHeldUntilFirstFailedOpen();
+    // `atRelease` runs on the holding thread just before it lets go (it may copy there).
+    explicit ClipboardHeldUntilFirstFailedOpen(std::function<void()> atRelease = {});
     ~ClipboardHeldUntilFirstFailedOpen();
     ClipboardHeldUntilFirstFailedOpen(const ClipboardHeldUntilFirstFailedOpen&) = delete;
     ClipboardHeldUntilFirstFailedOpen& operator=(const ClipboardHeldUntilFirstFailedOpen&) = delete;

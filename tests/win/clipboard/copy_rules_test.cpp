@@ -18,6 +18,11 @@ std::wstring ThisProgram() {
     return std::wstring(path).substr(std::wstring(path).find_last_of(L'\\') + 1);
 }
 
+std::wstring Uppercase(std::wstring name) {
+    CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+    return name;
+}
+
 const std::vector<Offer> kRichCopy = {UnicodeText(L"a b"), RegisteredFormat(L"HTML Format", "<b>a b</b>")};
 
 class CopyRulesTest : public ClipboardTest {
@@ -53,6 +58,7 @@ TEST_F(CopyRulesTest, RuleDecidesWhoseCopiesAreProcessed) {
         {AppRuleNone, self, true},           {AppRuleLeaveListed, L" other.exe ;" + self + L" ", false},
         {AppRuleLeaveListed, L"other.exe", true}, {AppRuleOnlyListed, self, true},
         {AppRuleOnlyListed, L"other.exe", false}, {AppRuleOnlyListed, L"", false},
+        {AppRuleLeaveListed, Uppercase(self), false},  // file names are matched without regard to case
         {3, L"", true},  // an unknown rule from a damaged store is no rule
     };
     for (const auto& c : cases) {
@@ -93,6 +99,18 @@ TEST_F(CopyRulesTest, SkipLeavesExactlyTheNextCopyAloneAndTheProgramIsNoted) {
     EXPECT_EQ(recent[0], ThisProgram());
     EXPECT_EQ(recent[1], L"p11.exe");
     EXPECT_EQ(recent.back(), L"p3.exe");
+}
+
+// A run that finds our own write on the clipboard does not use up the skip meant for the next copy.
+TEST_F(CopyRulesTest, SkipOutlastsARunThatMeetsOurOwnWrite) {
+    ASSERT_TRUE(CopyAndWaitProcessed(L"o w n"));
+    ArmSkipNextCopy();
+    runsBefore_ = ClipboardProcessingCount();
+    recorder_->Clear();
+    Record().sounds.clear();
+    EXPECT_TRUE(ProcessClipboard(main_, false));
+    ASSERT_TRUE(CopyAndWaitHandled(kRichCopy));
+    ExpectLeftAlone();
 }
 
 }  // namespace

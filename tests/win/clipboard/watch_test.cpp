@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -132,6 +133,7 @@ TEST_F(WatchTest, MonitoringOffLeavesCopiesAloneButAForcedRunProcesses) {
     ProcessingOptions.CBWatchEnabled = false;
     ProcessingOptions.DelSpace = true;
     ASSERT_TRUE(CopyAndWaitHandled({UnicodeText(L"a b"), RegisteredFormat(L"HTML Format", "<i>a b</i>")}));
+    OnDelayTimer(main_);  // a delay set while monitoring was still on
     EXPECT_EQ(Runs(), 0u);
     EXPECT_EQ(ClipboardText(), L"a b");
     EXPECT_TRUE(ClipboardHas(L"HTML Format"));
@@ -464,6 +466,7 @@ TEST_F(WatchTest, EngineExceptionIsReportedAndTheTextPutBack) {
         EXPECT_EQ(recorder_->boxes[0].owner, main_);
         EXPECT_TRUE(recorder_->boxes[0].type & MB_ICONERROR);
         EXPECT_EQ(ClipboardText(), L"precious");
+        EXPECT_TRUE(ClipboardHas(L"HTML Format"));
         EXPECT_FALSE(WatchBusy);
     }
 }
@@ -556,28 +559,27 @@ HGLOBAL WINAPI AllocUnlessFailing(UINT flags, SIZE_T bytes) {
 }
 LPVOID WINAPI LockUnlessFailing(HGLOBAL block) { return ++lockCalls == failing.lock ? nullptr : GlobalLock(block); }
 
-// A failure before the clipboard is emptied leaves the copy as it was, every format included; one
-// after it puts the copied text or files back. Either way the balloon says which step failed.
+// A failure before the clipboard is emptied leaves the copy as it was; one after it puts the copy
+// back, every format included. Either way the balloon says which step failed.
 TEST_F(WatchTest, EachFailingStepIsReportedAndNothingIsLost) {
     struct Case {
         const char* name;
         FailingCalls calls;
         bool files;
-        bool untouched;  // failed before the clipboard was emptied
         const wchar_t* japanese;
         const wchar_t* english;
     };
     const Case cases[] = {
-        {"T2 the copied block cannot be locked", {0, 0, 1}, false, true,
+        {"T2 the copied block cannot be locked", {0, 0, 1}, false,
          L"クリップボードのメモリのロックに失敗。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
          L"GlobalLock() failed."},
-        {"T4 the clipboard cannot be emptied", {1, 0, 0}, false, true,
+        {"T4 the clipboard cannot be emptied", {1, 0, 0}, false,
          L"クリップボードの内容を空にできませんでした。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
          L"Cannot empty clipboard."},
-        {"W1 no block for the result", {0, 1, 0}, false, false, L"メモリ確保に失敗。", L"GlobalAlloc() failed."},
-        {"W2 the result's block cannot be locked", {0, 0, 2}, false, false, L"メモリのロックに失敗。", L"GlobalLock() failed."},
-        {"W1 no block for the file names", {0, 1, 0}, true, true, L"メモリ確保に失敗。", L"GlobalAlloc() failed."},
-        {"W3 the file list cannot be emptied", {1, 0, 0}, true, true, L"クリップボードの内容を空にできませんでした。",
+        {"W1 no block for the result", {0, 1, 0}, false, L"メモリ確保に失敗。", L"GlobalAlloc() failed."},
+        {"W2 the result's block cannot be locked", {0, 0, 2}, false, L"メモリのロックに失敗。", L"GlobalLock() failed."},
+        {"W1 no block for the file names", {0, 1, 0}, true, L"メモリ確保に失敗。", L"GlobalAlloc() failed."},
+        {"W3 the file list cannot be emptied", {1, 0, 0}, true, L"クリップボードの内容を空にできませんでした。",
          L"Cannot empty clipboard."},
     };
     ProcessingOptions.DelSpace = true;
@@ -605,7 +607,7 @@ TEST_F(WatchTest, EachFailingStepIsReportedAndNothingIsLost) {
                 EXPECT_FALSE(ClipboardHas(CF_UNICODETEXT));
             } else {
                 EXPECT_EQ(ClipboardText(), L"k e e p");
-                EXPECT_EQ(ClipboardHas(L"HTML Format"), c.untouched);
+                EXPECT_TRUE(ClipboardHas(L"HTML Format"));
             }
         }
     }
@@ -617,7 +619,8 @@ TEST_F(WatchTest, EachFailingStepIsReportedAndNothingIsLost) {
 TEST_F(WatchTest, KeptOriginalHoldsTheOwnersFormatsUntilACopyIsLeftAlone) {
     const std::vector<Offer> rich = {UnicodeText(L"a b"), RegisteredFormat(L"Rich Text Format", "{\\rtf1 a b}"),
                                      RegisteredFormat(L"HTML Format", "<b>a b</b>")};
-    const std::vector<UINT> richFormats = {CF_UNICODETEXT, Registered(L"Rich Text Format"), Registered(L"HTML Format")};
+    const std::vector<UINT> richFormats = {CF_UNICODETEXT, Registered(L"Rich Text Format"), Registered(L"HTML Format"),
+                                           CF_LOCALE};
     for (const auto& leftAlone :
          {std::vector<Offer>{UnicodeText(L"p w"),
                              RegisteredFormat(L"ExcludeClipboardContentFromMonitorProcessing", "1")},
@@ -693,6 +696,139 @@ TEST_F(WatchTest, RestoreOfAHeldClipboardIsTriedAgainThenReportedAndTheCopyKept)
     RestoreOriginalCopy(main_);
     EXPECT_EQ(ClipboardDataOf(rich), DataOf(rich));
     EXPECT_EQ(Runs(), 1u);
+}
+
+// A program copies while the restore waits for the clipboard: its copy stays, and is processed as
+// any copy; the kept copy, older than it, is gone.
+TEST_F(WatchTest, RestoreNeverPutsTheKeptCopyOverANewerOne) {
+    ProcessingOptions.DelSpace = true;
+    Copy(copier_, {UnicodeText(L"o l d"), RegisteredFormat(L"HTML Format", "<b>old</b>")});
+    ASSERT_TRUE(WaitForProcessingCount(1));
+    {
+        ClipboardHeldUntilFirstFailedOpen busy([] {
+            ASSERT_TRUE(EmptyClipboard());
+            ASSERT_TRUE(PutTextOnClipboard(L"n e w"));
+        });
+        ASSERT_TRUE(busy.held());
+        RestoreOriginalCopy(main_);
+    }
+    EXPECT_GT(Record().failedOpens, 0u);
+    EXPECT_EQ(ClipboardText(), L"n e w");
+    EXPECT_TRUE(KeptOriginalFormats().empty());
+    EXPECT_TRUE(PumpUntil([&] { return ClipboardText() == L"new"; })) << "the change went unnoticed";
+    EXPECT_TRUE(recorder_->balloons.empty());
+}
+
+int writesBeforeRefusal = -1;
+HANDLE RefuseOneWrite(UINT format, HANDLE data) {
+    if (writesBeforeRefusal-- == 0) return nullptr;
+    return SetClipboardData(format, data);
+}
+
+// A restore that cannot write every format puts our result back, says so, and keeps the copy for a
+// later restore.
+TEST_F(WatchTest, RestoreFailingHalfWayPutsTheResultBackAndKeepsTheCopy) {
+    ProcessingOptions.DelSpace = true;
+    const std::vector<Offer> rich = {UnicodeText(L"a b"), RegisteredFormat(L"HTML Format", "<b>a b</b>")};
+    Copy(copier_, rich);
+    ASSERT_TRUE(WaitForProcessingCount(1));
+    writesBeforeRefusal = 1;  // the text is written, the HTML is not
+    SetClipboardDataStep(RefuseOneWrite);
+    RestoreOriginalCopy(main_);
+    SetClipboardDataStep(nullptr);
+    ASSERT_EQ(recorder_->balloons.size(), 1u);
+    EXPECT_EQ(recorder_->balloons[0].text, L"Cannot restore the original copy. The clipboard holds what it held before, "
+                                           L"and the original copy is still kept. Wait a moment and try again.");
+    EXPECT_EQ(ClipboardText(), L"ab");
+    EXPECT_FALSE(ClipboardHas(L"HTML Format"));
+    RestoreOriginalCopy(main_);
+    EXPECT_EQ(ClipboardDataOf(rich), DataOf(rich));
+}
+
+// One pixel of 32 bits; the form with alpha has it, the plain one does not.
+Offer Bitmap(UINT format, DWORD headerSize, BYTE alpha) {
+    std::vector<BYTE> data(headerSize + 4, 0);
+    BITMAPINFOHEADER header = {headerSize, 1, 1, 1, 32, BI_RGB, 4, 0, 0, 0, 0};
+    std::memcpy(data.data(), &header, sizeof header);
+    data[headerSize + 3] = alpha;
+    return {format, data};
+}
+
+// A program that offers ANSI text before its Unicode text, and a plain bitmap before one with
+// alpha, gets back each of them as it offered it: the Unicode text with what no code page holds.
+TEST_F(WatchTest, RestoreBringsBackEachTextAndBitmapFormatTheOwnerOffered) {
+    const std::string ansi = "\xE9?? a";
+    const std::vector<Offer> copy = {{CF_TEXT, Bytes(ansi.c_str(), ansi.size() + 1)}, UnicodeText(L"\u00E9\U0001F600 a"),
+                                     RegisteredFormat(L"HTML Format", "<b>\xC3\xA9\xF0\x9F\x98\x80 a</b>"),
+                                     Bitmap(CF_DIB, sizeof(BITMAPINFOHEADER), 0),
+                                     Bitmap(CF_DIBV5, sizeof(BITMAPV5HEADER), 0x80)};
+    Copy(copier_, copy);
+    ASSERT_TRUE(WaitForProcessingCount(1));
+    RestoreOriginalCopy(main_);
+    EXPECT_EQ(ClipboardDataOf(copy), DataOf(copy));
+}
+
+std::vector<UINT> rendered;
+// Renders each format only on request, 600 ms a format: three take well over the limit.
+LRESULT CALLBACK RendererOf600Ms(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_RENDERFORMAT) return DefWindowProcW(window, message, wParam, lParam);
+    const auto format = static_cast<UINT>(wParam);
+    rendered.push_back(format);
+    Sleep(600);
+    const Offer offer = format == CF_UNICODETEXT ? UnicodeText(L"s l o w") : Offer{format, Bytes("slow", 4)};
+    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, offer.data.size()));
+    std::memcpy(GlobalMemoryLock(block.get()).data(), offer.data.data(), offer.data.size());
+    if (SetClipboardData(format, block.get())) block.release();
+    return 0;
+}
+
+// The run's own reading of the text counts towards the limit, and the HTML is read before the
+// owner's private format: nothing is asked for past the limit, so the clipboard is free again soon.
+TEST_F(WatchTest, SlowOwnerCostsAtMostOneRenderingPastTheLimit) {
+    ProcessingOptions.DelSpace = true;
+    rendered.clear();
+    SetWindowLongPtrW(copier_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RendererOf600Ms));
+    Copy(copier_, {Offer{Registered(L"Nuvela Test Slow"), {}, true}, Offer{CF_UNICODETEXT, {}, true},
+                   Offer{Registered(L"HTML Format"), {}, true}});
+    ASSERT_TRUE(WaitForProcessingCount(1, 30000));
+    EXPECT_EQ(ClipboardText(), L"slow");
+    EXPECT_EQ(rendered, (std::vector<UINT>{CF_UNICODETEXT, Registered(L"HTML Format")}));
+    EXPECT_TRUE(KeptOriginalFormats().empty());
+    ClipboardSession session;
+    EXPECT_TRUE(session.Open(copier_));
+}
+
+// The new original is written over the blocks of the one it replaces where they fit; the limit
+// covers the memory those blocks hold, not only what is copied into them.
+TEST_F(WatchTest, KeptOriginalNeverHoldsMoreThanTheLimit) {
+    constexpr size_t kMiB = 1024 * 1024;
+    Copy(copier_, {UnicodeText(L"a"), {Registered(L"Nuvela Test A"), std::vector<BYTE>(40 * kMiB, 'a')}});
+    ASSERT_TRUE(WaitForProcessingCount(1));
+    ASSERT_TRUE(HasKeptOriginal(main_));
+    Copy(copier_, {UnicodeText(L"b"), {Registered(L"Nuvela Test B"), std::vector<BYTE>(30 * kMiB, 'b')},
+                   {Registered(L"Nuvela Test C"), std::vector<BYTE>(30 * kMiB, 'c')}});
+    ASSERT_TRUE(WaitForProcessingCount(2));
+    EXPECT_LE(KeptOriginalHeldBytes(), kOriginalCopyLimitBytes);
+}
+
+bool unwipedMemoryFreed = false;
+std::size_t largestBlockFreed = 0;
+void RecordFreedBlock(const void* memory, std::size_t bytes) {
+    const BYTE* begin = static_cast<const BYTE*>(memory);
+    unwipedMemoryFreed = unwipedMemoryFreed || std::any_of(begin, begin + bytes, [](BYTE b) { return b != 0; });
+    largestBlockFreed = std::max(largestBlockFreed, bytes);
+}
+
+// The text a run moved into the kept copy is wiped before its memory is given back.
+TEST_F(WatchTest, KeptTextIsWipedBeforeItsMemoryIsGivenBack) {
+    const std::wstring text(300, L's');
+    ASSERT_TRUE(CopyAndWaitProcessed(text));
+    ASSERT_TRUE(HasKeptOriginal(main_));
+    SetWipedMemoryCheck(RecordFreedBlock);
+    DropKeptOriginal();
+    SetWipedMemoryCheck(nullptr);
+    EXPECT_FALSE(unwipedMemoryFreed);
+    EXPECT_GE(largestBlockFreed, text.size() * sizeof(wchar_t));
 }
 
 // An owner that offers its data for rendering on request and then hangs would keep the run inside

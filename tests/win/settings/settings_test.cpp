@@ -224,6 +224,25 @@ TEST_F(PersistenceTest, LongTextsAreCutInTheIniAndEmptyFromTheRegistry) {
     }
 }
 
+// The program list is read whole, however many programs it names, from either store.
+TEST_F(PersistenceTest, LongProgramListSurvivesARestartWholeInBothStores) {
+    std::wstring hundredAndFifty;
+    for (int i = 0; i < 150; ++i) hundredAndFifty += (i ? L";" : L"") + std::wstring(L"program") + std::to_wstring(i) + L".exe";
+    const std::wstring longest(32767, L'p');
+    for (const std::wstring& list : {hundredAndFifty, longest}) {
+        for (const bool ini : {true, false}) {
+            SCOPED_TRACE(testing::Message() << (ini ? "ini " : "registry ") << list.size());
+            IniMode = ini;
+            ProcessingOptions.APP_LIST = list;
+            ASSERT_TRUE(SaveSettings());
+            ProcessingOptions = {};
+            LoadSettings();
+            EXPECT_EQ(ProcessingOptions.APP_LIST.size(), list.size());
+            EXPECT_TRUE(ProcessingOptions.APP_LIST == list);
+        }
+    }
+}
+
 TEST_F(PersistenceTest, UncreatableKeyYieldsOneOpenMessagePerSetting) {
     BlockProductKey();
     const struct {

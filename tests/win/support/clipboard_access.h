@@ -146,13 +146,15 @@ inline void PumpFor(DWORD quietMs) {
 // end of the object. The one way tests hold the clipboard.
 class ClipboardHeldElsewhere {
 public:
-    // `before`, when given, runs on the holding thread with the clipboard open (it may copy there).
-    explicit ClipboardHeldElsewhere(std::function<void()> before = {}) {
-        holder_ = std::thread([this, before] {
+    // `before` and `atRelease`, when given, run on the holding thread with the clipboard open, as
+    // it is taken and just before it is let go (either may copy there).
+    explicit ClipboardHeldElsewhere(std::function<void()> before = {}, std::function<void()> atRelease = {}) {
+        holder_ = std::thread([this, before, atRelease] {
             held_ = OpenClipboard(nullptr) != FALSE;
             if (held_ && before) before();
             SetEvent(opened_.get());
             WaitForSingleObject(release_.get(), 30000);
+            if (held_ && atRelease) atRelease();
             if (held_) CloseClipboard();
         });
         WaitForSingleObject(opened_.get(), 10000);
