@@ -223,7 +223,19 @@ HWND WaitForWindow(HANDLE process, const wchar_t* windowClass, DWORD deadlineMs)
     return found.window;
 }
 
-using SizeTimes = std::vector<double>[kSizeCount];
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// A subject's copies of one size, and the median of each round's: a round is set against the other
+// subjects' rounds of the same number, which ran within seconds of it, so a spell of load from
+// other work on the machine touches both sides of a ratio alike.
+struct Timings {
+    std::vector<double> copies;
+    std::vector<double> roundMedians;
+};
+using SizeTimings = Timings[kSizeCount];
 
 // Copy 0 of each size warms the subject up; the timed copies are kept only when the whole round
 // succeeds.
@@ -257,7 +269,7 @@ bool EndSubject(const Subject& subject, HWND window, HANDLE process, DWORD deadl
 }
 
 // One round: start the subject, time its copies, end it. The subject never outlives the round.
-Failure MeasureRound(HWND driver, Subject& subject, SizeTimes& times) {
+Failure MeasureRound(HWND driver, Subject& subject, SizeTimings& timings) {
     const DWORD startDeadlineMs = ScaledDeadline(subject);
     const double started = Now();
     UniqueHandle process = StartProcess(subject.exe, L"");
@@ -271,7 +283,7 @@ Failure MeasureRound(HWND driver, Subject& subject, SizeTimes& times) {
     }
     subject.startUpMs = std::max(subject.startUpMs, Now() - started);
     const DWORD deadlineMs = ScaledDeadline(subject);
-    SizeTimes roundTimes;
+    std::vector<double> roundTimes[kSizeCount];
     Failure failure;
     for (size_t size = 0; !failure.step && size < kSizeCount; ++size)
         failure = CopyAndTime(driver, window, deadlineMs, kTextSizes[size], roundTimes[size]);
@@ -281,16 +293,18 @@ Failure MeasureRound(HWND driver, Subject& subject, SizeTimes& times) {
         if (!failure.step) failure = {"end", -1, nullptr, deadlineMs};
     }
     if (failure.step) return failure;
-    for (size_t size = 0; size < kSizeCount; ++size)
-        times[size].insert(times[size].end(), roundTimes[size].begin(), roundTimes[size].end());
+    for (size_t size = 0; size < kSizeCount; ++size) {
+        timings[size].copies.insert(timings[size].copies.end(), roundTimes[size].begin(), roundTimes[size].end());
+        timings[size].roundMedians.push_back(Median(roundTimes[size]));
+    }
     return failure;
 }
 
 // A round that fails is tried once more, so one stall of a busy machine does not lose the figure.
-bool MeasureRoundRetried(HWND driver, Subject& subject, int round, SizeTimes& times) {
+bool MeasureRoundRetried(HWND driver, Subject& subject, int round, SizeTimings& timings) {
     char prefix[64];
     for (int attempt = 1; attempt <= 2; ++attempt) {
-        const Failure failure = MeasureRound(driver, subject, times);
+        const Failure failure = MeasureRound(driver, subject, timings);
         if (!failure.step) return true;
         std::snprintf(prefix, sizeof prefix, "round %d, attempt %d of 2", round + 1, attempt);
         PrintFailure(prefix, subject, failure);
@@ -298,9 +312,23 @@ bool MeasureRoundRetried(HWND driver, Subject& subject, int round, SizeTimes& ti
     return false;
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
+// The median of the rounds' ratios, and their quartiles as its spread.
+struct Ratio {
+    double median, low, high;
+};
+
+Ratio RoundRatio(const Timings& subject, const Timings& reference) {
+    std::vector<double> ratios;
+    for (size_t round = 0; round < std::min(subject.roundMedians.size(), reference.roundMedians.size()); ++round)
+        ratios.push_back(subject.roundMedians[round] / reference.roundMedians[round]);
+    std::sort(ratios.begin(), ratios.end());
+    if (ratios.empty()) return {0, 0, 0};
+    return {ratios[ratios.size() / 2], ratios[ratios.size() / 4], ratios[ratios.size() * 3 / 4]};
+}
+
+void PrintRatio(const char* label, const Timings& subject, const Timings& reference, const char* target) {
+    const Ratio ratio = RoundRatio(subject, reference);
+    std::printf("  %s: %.2f (rounds' quartiles %.2f-%.2f)%s\n", label, ratio.median, ratio.low, ratio.high, target);
 }
 
 std::filesystem::path MakeBenchFolder() {
@@ -357,8 +385,8 @@ int wmain(int argc, wchar_t** argv) {
 
     // Alternating rounds, so a drift of the machine's load touches all alike, each round starting
     // with the next subject, so none is always the one that follows another's start and end.
-    SizeTimes nuvelaTimes, keepOffTimes, minimalTimes, ruledTimes;
-    const std::pair<Subject*, SizeTimes*> subjects[] = {
+    SizeTimings nuvelaTimes, keepOffTimes, minimalTimes, ruledTimes;
+    const std::pair<Subject*, SizeTimings*> subjects[] = {
         {&nuvela, &nuvelaTimes}, {&keepOff, &keepOffTimes}, {&minimal, &minimalTimes}, {&ruled, &ruledTimes}};
     constexpr int kSubjects = static_cast<int>(std::size(subjects));
     bool ok = true;
@@ -381,18 +409,21 @@ int wmain(int argc, wchar_t** argv) {
     }
     std::printf("start-up: Nuvela %.0f ms, without keeping %.0f ms, minimal listener %.0f ms (longest)\n",
                 nuvela.startUpMs, keepOff.startUpMs, minimal.startUpMs);
+    constexpr const char* kTarget = " (target at most 1.10)";
     for (size_t size = 0; size < kSizeCount; ++size) {
-        const double nuvelaMs = Median(nuvelaTimes[size]), keepOffMs = Median(keepOffTimes[size]);
-        const double minimalMs = Median(minimalTimes[size]), ruledMs = Median(ruledTimes[size]);
-        std::printf("\n%s with an HTML format beside it, %zu copies each; medians:\n", kTextSizes[size].name,
-                    nuvelaTimes[size].size());
+        const Timings &nuvelaSize = nuvelaTimes[size], &keepOffSize = keepOffTimes[size];
+        const Timings &minimalSize = minimalTimes[size], &ruledSize = ruledTimes[size];
+        std::printf("\n%s with an HTML format beside it, %zu copies each; medians of all copies:\n",
+                    kTextSizes[size].name, nuvelaSize.copies.size());
         std::printf("  Nuvela %.2f ms, without keeping %.2f ms, with a program rule %.2f ms, minimal listener %.2f ms\n",
-                    nuvelaMs, keepOffMs, ruledMs, minimalMs);
-        std::printf("  Nuvela against the minimal listener: %.2f (target at most 1.10)\n", nuvelaMs / minimalMs);
-        std::printf("  without keeping against the minimal listener, which keeps nothing either: %.2f\n",
-                    keepOffMs / minimalMs);
-        std::printf("  keeping the original, on/off: %.2f (target at most 1.10)\n", nuvelaMs / keepOffMs);
-        std::printf("  program rule against none: %.2f (target at most 1.10)\n", ruledMs / nuvelaMs);
+                    Median(nuvelaSize.copies), Median(keepOffSize.copies), Median(ruledSize.copies),
+                    Median(minimalSize.copies));
+        std::printf("  ratios, each the median of the rounds' ratios:\n");
+        PrintRatio("Nuvela against the minimal listener", nuvelaSize, minimalSize, kTarget);
+        PrintRatio("without keeping against the minimal listener, which keeps nothing either", keepOffSize,
+                   minimalSize, "");
+        PrintRatio("keeping the original, on/off", nuvelaSize, keepOffSize, kTarget);
+        PrintRatio("program rule against none", ruledSize, nuvelaSize, kTarget);
     }
     return 0;
 }
