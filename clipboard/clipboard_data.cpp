@@ -24,8 +24,6 @@ struct MarkerFormat {
 MarkerFormat presenceMarkers[] = {{L"ExcludeClipboardContentFromMonitorProcessing"}, {L"Clipboard Viewer Ignore"}};
 // Markers that ask it only when they hold the DWORD 0.
 MarkerFormat valueMarkers[] = {{L"CanIncludeInClipboardHistory"}, {L"CanUploadToCloudClipboard"}};
-
-using UpdatedFormatsFunction = BOOL(WINAPI*)(PUINT formats, UINT count, PUINT written);
 // Marker data is a DWORD or nothing; more is neither read nor written back.
 constexpr SIZE_T kMarkerDataLimit = 64;
 
@@ -155,6 +153,8 @@ bool PutBytesOnClipboard(UINT format, const std::vector<BYTE>& bytes, SIZE_T min
     block.release();  // the system owns it now
     return true;
 }
+
+using UpdatedFormatsFunction = BOOL(WINAPI*)(PUINT formats, UINT count, PUINT written);
 
 std::vector<UINT> OfferedClipboardFormats() {
     // Looked up, since XP lacks it.

@@ -415,7 +415,8 @@ int wmain(int argc, wchar_t** argv) {
         const Timings &minimalSize = minimalTimes[size], &ruledSize = ruledTimes[size];
         std::printf("\n%s with an HTML format beside it, %zu copies each; medians of all copies:\n",
                     kTextSizes[size].name, nuvelaSize.copies.size());
-        std::printf("  Nuvela %.2f ms, without keeping %.2f ms, with a program rule %.2f ms, minimal listener %.2f ms\n",
+        std::printf("  Nuvela %.2f ms, without keeping %.2f ms, with a program rule %.2f ms, "
+                    "minimal listener %.2f ms\n",
                     Median(nuvelaSize.copies), Median(keepOffSize.copies), Median(ruledSize.copies),
                     Median(minimalSize.copies));
         std::printf("  ratios, each the median of the rounds' ratios:\n");
