@@ -14,11 +14,16 @@ namespace {
 SetClipboardDataFunction setClipboardData = ::SetClipboardData;
 ClipboardSystemSteps systemSteps{::EmptyClipboard, ::GlobalAlloc, ::GlobalLock};
 
+// A registered format keeps its id for the whole session: each marker is registered once, not on
+// every copy (under Wine each registration is a round trip to its server, while the clipboard is held).
+struct MarkerFormat {
+    const wchar_t* name;
+    UINT id = 0;  // 0 until registered
+};
 // Markers whose mere presence asks to be left alone.
-constexpr const wchar_t* kPresenceMarkers[] = {L"ExcludeClipboardContentFromMonitorProcessing",
-                                               L"Clipboard Viewer Ignore"};
+MarkerFormat presenceMarkers[] = {{L"ExcludeClipboardContentFromMonitorProcessing"}, {L"Clipboard Viewer Ignore"}};
 // Markers that ask it only when they hold the DWORD 0.
-constexpr const wchar_t* kValueMarkers[] = {L"CanIncludeInClipboardHistory", L"CanUploadToCloudClipboard"};
+MarkerFormat valueMarkers[] = {{L"CanIncludeInClipboardHistory"}, {L"CanUploadToCloudClipboard"}};
 // Marker data is a DWORD or nothing; more is neither read nor written back.
 constexpr SIZE_T kMarkerDataLimit = 64;
 
@@ -162,24 +167,43 @@ bool PutBytesOnClipboard(UINT format, const std::vector<BYTE>& bytes, SIZE_T min
     return true;
 }
 
+using UpdatedFormatsFunction = BOOL(WINAPI*)(PUINT formats, UINT count, PUINT written);
+
+std::vector<UINT> OfferedClipboardFormats() {
+    // Looked up, since XP lacks it.
+    static const auto updatedFormats = reinterpret_cast<UpdatedFormatsFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetUpdatedClipboardFormats")));
+    std::vector<UINT> formats(64);
+    UINT count = 0;
+    if (updatedFormats && updatedFormats(formats.data(), static_cast<UINT>(formats.size()), &count)) {
+        formats.resize(count);
+        return formats;
+    }
+    formats.clear();
+    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format))
+        formats.push_back(format);
+    return formats;
+}
+
 PrivacyMarkers ReadPrivacyMarkers() {
     PrivacyMarkers markers;
-    auto read = [&markers](const wchar_t* name, bool byValue) {
-        const UINT format = RegisterClipboardFormatW(name);
-        if (!format || !IsClipboardFormatAvailable(format)) return;
-        PrivacyMarkers::Marker marker{format, {}};
-        const bool readable = CopyBlockBytes(GetClipboardData(format), kMarkerDataLimit, marker.data);
+    const std::vector<UINT> offered = OfferedClipboardFormats();
+    auto read = [&](MarkerFormat& marker, bool byValue) {
+        if (!marker.id) marker.id = RegisterClipboardFormatW(marker.name);
+        if (!marker.id || std::find(offered.begin(), offered.end(), marker.id) == offered.end()) return;
+        PrivacyMarkers::Marker present{marker.id, {}};
+        const bool readable = CopyBlockBytes(GetClipboardData(marker.id), kMarkerDataLimit, present.data);
         if (!byValue) {
             markers.isPrivate = true;
-        } else if (readable && marker.data.size() >= sizeof(DWORD)) {
+        } else if (readable && present.data.size() >= sizeof(DWORD)) {
             DWORD value;
-            std::memcpy(&value, marker.data.data(), sizeof value);
+            std::memcpy(&value, present.data.data(), sizeof value);
             if (value == 0) markers.isPrivate = true;
         }
-        markers.present.push_back(std::move(marker));
+        markers.present.push_back(std::move(present));
     };
-    for (const wchar_t* name : kPresenceMarkers) read(name, false);
-    for (const wchar_t* name : kValueMarkers) read(name, true);
+    for (MarkerFormat& marker : presenceMarkers) read(marker, false);
+    for (MarkerFormat& marker : valueMarkers) read(marker, true);
     return markers;
 }
 

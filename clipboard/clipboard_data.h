@@ -77,6 +77,11 @@ ClipboardSystemSteps SetClipboardSystemSteps(const ClipboardSystemSteps& steps);
 // Puts a block of at least `minimumSize` bytes (zeros after `bytes`) on the open clipboard.
 [[nodiscard]] bool PutBytesOnClipboard(UINT format, const std::vector<BYTE>& bytes, SIZE_T minimumSize = 0);
 
+// The formats on the open clipboard in the owner's order. Systems since Vista give them in one
+// call, where asking for each costs a call per format (under Wine, a round trip to its server each,
+// all while the clipboard is held); older ones are enumerated.
+std::vector<UINT> OfferedClipboardFormats();
+
 // Formats by which password managers and the like ask monitors to leave their data alone.
 struct PrivacyMarkers {
     struct Marker {

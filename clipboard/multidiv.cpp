@@ -1,5 +1,6 @@
 #include "multidiv.h"
 
+#include <utility>
 #include <vector>
 
 #include "exception_guard.h"
@@ -71,8 +72,8 @@ void StartMultiDiv(HWND window, const std::wstring& text) {
 }
 
 void StopMultiDiv(HWND window) {
-    KillTimer(window, IDT_MULTIDIV);
-    timerRunning = false;
+    // Every run stops the cycle: without one running, that costs nothing (a call to the system would).
+    if (std::exchange(timerRunning, false)) KillTimer(window, IDT_MULTIDIV);
 }
 
 void OnMultiDivTimer(HWND window) {

@@ -145,26 +145,6 @@ bool HoldsExactly(HANDLE handle, const WipedText& text) {
     return !text.empty() && GlobalSize(handle) == (text.size() + 1) * sizeof(wchar_t);
 }
 
-using UpdatedFormatsFunction = BOOL(WINAPI*)(PUINT formats, UINT count, PUINT written);
-
-// The formats on the open clipboard in the owner's order. Systems since Vista give them in one
-// call, where enumerating costs a call per format (under Wine, a round trip to its server each,
-// all while the clipboard is held); older ones are enumerated. Looked up, since XP lacks it.
-std::vector<UINT> OfferedFormats() {
-    static const auto updatedFormats = reinterpret_cast<UpdatedFormatsFunction>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetUpdatedClipboardFormats")));
-    std::vector<UINT> formats(64);
-    UINT count = 0;
-    if (updatedFormats && updatedFormats(formats.data(), static_cast<UINT>(formats.size()), &count)) {
-        formats.resize(count);
-        return formats;
-    }
-    formats.clear();
-    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format))
-        formats.push_back(format);
-    return formats;
-}
-
 struct FormatToRead {
     UINT format;
     FormatUse use;
@@ -175,7 +155,7 @@ struct FormatToRead {
 std::vector<FormatToRead> FormatsToRead() {
     std::vector<FormatToRead> formats;
     FormatSorter sorter;
-    for (const UINT format : OfferedFormats()) {
+    for (const UINT format : OfferedClipboardFormats()) {
         const FormatUse use = sorter.UseOf(format);
         if (use != FormatUse::Skip) formats.push_back({format, use, formats.size()});
     }

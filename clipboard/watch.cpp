@@ -119,10 +119,12 @@ bool OffersFilesToConvert() {
 // Data offered for rendering on request is made by its owner inside our GetClipboardData, while we
 // hold the clipboard: an owner that has stopped answering would keep us, and every program waiting
 // for the clipboard, there as long as it hangs. Whether a format is rendered on request cannot be
-// seen, so another thread's owner is asked first whether it answers at all.
+// seen, so another thread's owner is asked first whether it answers at all. A window of our own
+// thread is called directly and always answers; the system finds whose thread it is anyway, so
+// we do not ask for it first.
 bool OwnerAnswers(HWND window) {
     const HWND owner = GetClipboardOwner();
-    if (!owner || owner == window || GetWindowThreadProcessId(owner, nullptr) == GetCurrentThreadId()) return true;
+    if (!owner || owner == window) return true;
     DWORD_PTR ignored = 0;
     return SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kOwnerAnswerMs, &ignored) != 0;
 }

@@ -64,7 +64,9 @@ void ForgetTrayRecord() {
 int WatchStateIcon() { return ProcessingOptions.CBWatchEnabled ? IDI_TRAY_ON : IDI_TRAY_OFF; }
 
 void FlashTrayIcon(HWND window) {
-    ModifyTrayIcon(window, IDI_TRAY_DONE);
+    // A write soon after another finds the icon still showing the last one: the shell is not asked
+    // to draw it again (a call that waits for the task bar to repaint), it only stays a while longer.
+    if (currentIcon != IDI_TRAY_DONE || !lastIconCallAccepted) ModifyTrayIcon(window, IDI_TRAY_DONE);
     SetTimer(window, IDT_ICON_RESTORE, kIconRestoreMs, nullptr);
 }
 

@@ -1,5 +1,7 @@
-// Times a copy of a large text, with an HTML format beside it, by another program until the
-// processed text is back on the clipboard, all measured in the same run under the same Wine:
+// Times a copy of a text, with an HTML format beside it, by another program until the processed
+// text is back on the clipboard, all measured in the same run under the same Wine, for a large
+// text (where copying the data costs most) and a small one (what users copy most, where the fixed
+// costs of every copy show):
 // Nuvela (no processing options) against a minimal listener of ours that only rewrites the text;
 // Nuvela keeping the original (the default) against Nuvela with KEEP_ORIGINAL=0; and Nuvela with a
 // program rule set (which still processes the driver's copies, so finding whose copy it is costs
@@ -21,8 +23,13 @@
 
 namespace {
 
-constexpr size_t kTextUnits = 1 << 20;  // 1 Mi characters, 2 MiB as UTF-16
-constexpr int kCopiesPerRound = 10;
+struct TextSize {
+    const char* name;
+    size_t units;
+};
+constexpr TextSize kTextSizes[] = {{"1 Mi characters", 1 << 20}, {"1 Ki characters", 1 << 10}};
+constexpr size_t kSizeCount = std::size(kTextSizes);
+constexpr int kCopiesPerRound = 10;  // of each size
 // Waits scale with the subject's measured start-up, so a busy machine stretches them alike; the
 // floor keeps a fast start from making them short, the first start has nothing to scale by yet.
 constexpr DWORD kFirstStartDeadlineMs = 180000;
@@ -80,16 +87,16 @@ bool OpenWithin(ClipboardSession& session, HWND owner, DWORD deadlineMs) {
 }
 
 // Lines of words, different for every copy, so no copy equals the one before.
-std::wstring MakeText(int copy) {
+std::wstring MakeText(int copy, size_t units) {
     static const wchar_t words[] = L"lorem ipsum dolor sit amet consectetur adipiscing elit ";
     std::wstring text;
-    text.reserve(kTextUnits);
+    text.reserve(units);
     text += std::to_wstring(copy) + L" ";
-    while (text.size() < kTextUnits) {
+    while (text.size() < units) {
         text += words;
         if (text.size() % 7 == 0) text += L"\r\n";
     }
-    text.resize(kTextUnits);
+    text.resize(units);
     return text;
 }
 
@@ -158,14 +165,15 @@ DWORD ScaledDeadline(const Subject& subject) {
 struct Failure {
     const char* step = nullptr;  // nullptr: the round succeeded
     int copy = -1;
+    const char* size = nullptr;  // of the copy that failed
     DWORD waitedMs = 0;
     bool exited = false;  // the subject ended by itself before the deadline
 };
 
 void PrintFailure(const char* prefix, const Subject& subject, const Failure& failure) {
     std::fprintf(stderr, "%s: %s did not %s", prefix, subject.name, failure.step);
-    if (failure.copy == 0) std::fprintf(stderr, " the warm-up copy");
-    if (failure.copy > 0) std::fprintf(stderr, " copy %d of %d", failure.copy, kCopiesPerRound);
+    if (failure.copy == 0) std::fprintf(stderr, " the warm-up copy of %s", failure.size);
+    if (failure.copy > 0) std::fprintf(stderr, " copy %d of %d of %s", failure.copy, kCopiesPerRound, failure.size);
     if (failure.exited) {
         std::fprintf(stderr, ": it ended by itself\n");
     } else {
@@ -215,12 +223,27 @@ HWND WaitForWindow(HANDLE process, const wchar_t* windowClass, DWORD deadlineMs)
     return found.window;
 }
 
-// Copy 0 warms the subject up; the timed copies are kept only when the whole round succeeds.
-Failure CopyAndTime(HWND driver, HWND window, DWORD deadlineMs, std::vector<double>& times) {
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// A subject's copies of one size, and the median of each round's: a round is set against the other
+// subjects' rounds of the same number, which ran within seconds of it, so a spell of load from
+// other work on the machine touches both sides of a ratio alike.
+struct Timings {
+    std::vector<double> copies;
+    std::vector<double> roundMedians;
+};
+using SizeTimings = Timings[kSizeCount];
+
+// Copy 0 of each size warms the subject up; the timed copies are kept only when the whole round
+// succeeds.
+Failure CopyAndTime(HWND driver, HWND window, DWORD deadlineMs, const TextSize& size, std::vector<double>& times) {
     subjectWindow = window;
     Failure failure;
     for (int copy = 0; !failure.step && copy <= kCopiesPerRound; ++copy) {
-        const std::wstring text = MakeText(copy);
+        const std::wstring text = MakeText(copy, size.units);
         subjectWrote = false;
         const double start = Now();
         const bool wrote = CopyText(driver, text, deadlineMs) && PumpUntil(subjectWrote, deadlineMs);
@@ -228,7 +251,7 @@ Failure CopyAndTime(HWND driver, HWND window, DWORD deadlineMs, std::vector<doub
         if (wrote && ClipboardTextLength(deadlineMs) == text.size()) {
             if (copy > 0) times.push_back(elapsed);
         } else {
-            failure = {"process", copy, deadlineMs};
+            failure = {"process", copy, size.name, deadlineMs};
         }
     }
     subjectWindow = nullptr;
@@ -246,36 +269,42 @@ bool EndSubject(const Subject& subject, HWND window, HANDLE process, DWORD deadl
 }
 
 // One round: start the subject, time its copies, end it. The subject never outlives the round.
-Failure MeasureRound(HWND driver, Subject& subject, std::vector<double>& times) {
+Failure MeasureRound(HWND driver, Subject& subject, SizeTimings& timings) {
     const DWORD startDeadlineMs = ScaledDeadline(subject);
     const double started = Now();
     UniqueHandle process = StartProcess(subject.exe, L"");
-    if (!process) return {"start", -1, 0};
+    if (!process) return {"start"};
     const HWND window = WaitForWindow(process.get(), subject.windowClass, startDeadlineMs);
     if (!window) {
         const bool exited = WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
         TerminateProcess(process.get(), 1);
         WaitForSingleObject(process.get(), 5000);
-        return {"start", -1, startDeadlineMs, exited};
+        return {"start", -1, nullptr, startDeadlineMs, exited};
     }
     subject.startUpMs = std::max(subject.startUpMs, Now() - started);
     const DWORD deadlineMs = ScaledDeadline(subject);
-    std::vector<double> roundTimes;
-    Failure failure = CopyAndTime(driver, window, deadlineMs, roundTimes);
+    std::vector<double> roundTimes[kSizeCount];
+    Failure failure;
+    for (size_t size = 0; !failure.step && size < kSizeCount; ++size)
+        failure = CopyAndTime(driver, window, deadlineMs, kTextSizes[size], roundTimes[size]);
     if (!EndSubject(subject, window, process.get(), deadlineMs)) {
         TerminateProcess(process.get(), 1);
         WaitForSingleObject(process.get(), 5000);
-        if (!failure.step) failure = {"end", -1, deadlineMs};
+        if (!failure.step) failure = {"end", -1, nullptr, deadlineMs};
     }
-    if (!failure.step) times.insert(times.end(), roundTimes.begin(), roundTimes.end());
+    if (failure.step) return failure;
+    for (size_t size = 0; size < kSizeCount; ++size) {
+        timings[size].copies.insert(timings[size].copies.end(), roundTimes[size].begin(), roundTimes[size].end());
+        timings[size].roundMedians.push_back(Median(roundTimes[size]));
+    }
     return failure;
 }
 
 // A round that fails is tried once more, so one stall of a busy machine does not lose the figure.
-bool MeasureRoundRetried(HWND driver, Subject& subject, int round, std::vector<double>& times) {
+bool MeasureRoundRetried(HWND driver, Subject& subject, int round, SizeTimings& timings) {
     char prefix[64];
     for (int attempt = 1; attempt <= 2; ++attempt) {
-        const Failure failure = MeasureRound(driver, subject, times);
+        const Failure failure = MeasureRound(driver, subject, timings);
         if (!failure.step) return true;
         std::snprintf(prefix, sizeof prefix, "round %d, attempt %d of 2", round + 1, attempt);
         PrintFailure(prefix, subject, failure);
@@ -283,9 +312,23 @@ bool MeasureRoundRetried(HWND driver, Subject& subject, int round, std::vector<d
     return false;
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
+// The median of the rounds' ratios, and their quartiles as its spread.
+struct Ratio {
+    double median, low, high;
+};
+
+Ratio RoundRatio(const Timings& subject, const Timings& reference) {
+    std::vector<double> ratios;
+    for (size_t round = 0; round < std::min(subject.roundMedians.size(), reference.roundMedians.size()); ++round)
+        ratios.push_back(subject.roundMedians[round] / reference.roundMedians[round]);
+    std::sort(ratios.begin(), ratios.end());
+    if (ratios.empty()) return {0, 0, 0};
+    return {ratios[ratios.size() / 2], ratios[ratios.size() / 4], ratios[ratios.size() * 3 / 4]};
+}
+
+void PrintRatio(const char* label, const Timings& subject, const Timings& reference, const char* target) {
+    const Ratio ratio = RoundRatio(subject, reference);
+    std::printf("  %s: %.2f (rounds' quartiles %.2f-%.2f)%s\n", label, ratio.median, ratio.low, ratio.high, target);
 }
 
 std::filesystem::path MakeBenchFolder() {
@@ -342,8 +385,8 @@ int wmain(int argc, wchar_t** argv) {
 
     // Alternating rounds, so a drift of the machine's load touches all alike, each round starting
     // with the next subject, so none is always the one that follows another's start and end.
-    std::vector<double> nuvelaTimes, keepOffTimes, minimalTimes, ruledTimes;
-    const std::pair<Subject*, std::vector<double>*> subjects[] = {
+    SizeTimings nuvelaTimes, keepOffTimes, minimalTimes, ruledTimes;
+    const std::pair<Subject*, SizeTimings*> subjects[] = {
         {&nuvela, &nuvelaTimes}, {&keepOff, &keepOffTimes}, {&minimal, &minimalTimes}, {&ruled, &ruledTimes}};
     constexpr int kSubjects = static_cast<int>(std::size(subjects));
     bool ok = true;
@@ -364,21 +407,24 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "no figure: a round failed twice (see above)\n");
         return 1;
     }
-    const double nuvelaMs = Median(nuvelaTimes), keepOffMs = Median(keepOffTimes), minimalMs = Median(minimalTimes);
-    std::printf("text: %zu characters with an HTML format beside it; %zu copies each\n", kTextUnits,
-                nuvelaTimes.size());
     std::printf("start-up: Nuvela %.0f ms, without keeping %.0f ms, minimal listener %.0f ms (longest)\n",
                 nuvela.startUpMs, keepOff.startUpMs, minimal.startUpMs);
-    std::printf("Nuvela:           median %.1f ms\n", nuvelaMs);
-    std::printf("without keeping:  median %.1f ms\n", keepOffMs);
-    std::printf("minimal listener: median %.1f ms\n", minimalMs);
-    std::printf("ratio: %.2f (target at most 1.20)\n", nuvelaMs / minimalMs);
-    std::printf("without keeping against the minimal listener, which keeps nothing either: %.2f\n",
-                keepOffMs / minimalMs);
-    std::printf("keeping the original, on/off: %.2f (target at most 1.10)\n", nuvelaMs / keepOffMs);
-    const double ruledMs = Median(ruledTimes);
-    std::printf("Nuvela with a program rule: median %.1f ms, ratio %.2f to the minimal listener\n", ruledMs,
-                ruledMs / minimalMs);
-    std::printf("program rule: %.2f of the ratio without one (target at most 1.10)\n", ruledMs / nuvelaMs);
+    constexpr const char* kTarget = " (target at most 1.10)";
+    for (size_t size = 0; size < kSizeCount; ++size) {
+        const Timings &nuvelaSize = nuvelaTimes[size], &keepOffSize = keepOffTimes[size];
+        const Timings &minimalSize = minimalTimes[size], &ruledSize = ruledTimes[size];
+        std::printf("\n%s with an HTML format beside it, %zu copies each; medians of all copies:\n",
+                    kTextSizes[size].name, nuvelaSize.copies.size());
+        std::printf("  Nuvela %.2f ms, without keeping %.2f ms, with a program rule %.2f ms, "
+                    "minimal listener %.2f ms\n",
+                    Median(nuvelaSize.copies), Median(keepOffSize.copies), Median(ruledSize.copies),
+                    Median(minimalSize.copies));
+        std::printf("  ratios, each the median of the rounds' ratios:\n");
+        PrintRatio("Nuvela against the minimal listener", nuvelaSize, minimalSize, kTarget);
+        PrintRatio("without keeping against the minimal listener, which keeps nothing either", keepOffSize,
+                   minimalSize, "");
+        PrintRatio("keeping the original, on/off", nuvelaSize, keepOffSize, kTarget);
+        PrintRatio("program rule against none", ruledSize, nuvelaSize, kTarget);
+    }
     return 0;
 }
