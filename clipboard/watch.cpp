@@ -73,9 +73,9 @@ bool OpenForProcessing(ClipboardSession& session, HWND window) {
     return false;
 }
 
-void RunEngine(const std::wstring& input, std::wstring& result) {
+void RunEngine(const std::wstring& input, std::wstring& result, TextProcessorFunction engine = textProcessor) {
     ++processingCount;
-    textProcessor(ProcessingOptions.StrConvID.c_str(), input.c_str(), result);
+    engine(ProcessingOptions.StrConvID.c_str(), input.c_str(), result);
 }
 
 bool OffersFilesToConvert() {
@@ -190,7 +190,7 @@ bool ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& mark
     PendingNotification::Clear();
     CapturedOriginal captured = CaptureOriginal(window, markers.isPrivate);
     std::wstring result;
-    RunEngine(FileListText(paths, ProcessingOptions.FileFolderCopy == 2), result);
+    RunEngine(FileListText(paths, ProcessingOptions.FileFolderCopy == 2), result, ProcessFileList);
     if (WriteBack(result, Branch::Files, markers)) {
         written = {true, Branch::Files, markers.isPrivate, std::move(result), std::move(captured)};
     } else {
