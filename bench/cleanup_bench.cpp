@@ -256,11 +256,12 @@ void PrintFilterRatio(const std::filesystem::path& definition, const std::wstrin
 
 // Takes no options; "--quick" from scripts/bench.sh changes nothing, as no case here is of 100 MB.
 int main() {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);  // each figure shows as soon as it is measured, under Wine too
     const std::filesystem::path definition = LoadConversion();
     const std::wstring text = MakeWebText(25'000'000, Shape::Page);
     constexpr int kRuns = 5;
-    PrintRatio("all five on (NFC)", text, kNormalizeNfc, kRuns);
     PrintRatio("four on, without the normalisation", text, kNormalizeNone, kRuns);
+    PrintRatio("all five on (NFC)", text, kNormalizeNfc, kRuns);
     PrintOwnCost(text, kRuns);
     PrintFilterRatio(definition, text, kRuns);
     PrintGrowth("one line", Shape::OneLine);
