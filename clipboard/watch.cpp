@@ -107,9 +107,9 @@ bool OpenForProcessing(ClipboardSession& session, HWND window) {
     return false;
 }
 
-void RunEngine(const wchar_t* input, std::wstring& result) {
+void RunEngine(const wchar_t* input, std::wstring& result, TextProcessorFunction engine = textProcessor) {
     ++processingCount;
-    textProcessor(ProcessingOptions.StrConvID.c_str(), input, result);
+    engine(ProcessingOptions.StrConvID.c_str(), input, result);
 }
 
 bool OffersFilesToConvert() {
@@ -226,7 +226,7 @@ void ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& mark
 
     run.original = CaptureOriginal(window, markers.isPrivate, nullptr, {}, GetTickCount64() - readStart);
     try {
-        RunEngine(FileListText(paths, ProcessingOptions.FileFolderCopy == 2).c_str(), run.result);
+        RunEngine(FileListText(paths, ProcessingOptions.FileFolderCopy == 2).c_str(), run.result, ProcessFileList);
     } catch (...) {
         run.failure = std::current_exception();  // nothing was written: the files are still there
         return;

@@ -60,11 +60,10 @@ bool Overlaps(const wchar_t* input, const std::wstring& output) {
     return !before(input, output.data()) && before(input, output.data() + output.capacity() + 1);
 }
 
-}  // namespace
-
-void ProcessText(const wchar_t* conversionName, const wchar_t* input, std::wstring& output) {
+// `copiedText`: the cleanup stages are for text as another program copied it, when they are on.
+void RunStages(const wchar_t* conversionName, const wchar_t* input, std::wstring& output, bool copiedText) {
     const ProcessingOptionsRecord& o = ProcessingOptions;
-    const bool cleanup = CleanupWanted(o);
+    const bool cleanup = copiedText && CleanupWanted(o);
     const bool earlierStages =
         cleanup || (conversionName && *conversionName) || o.DelSpace || o.DelEnter || o.DelTab || o.REP_REP;
     if (!earlierStages && LineStageWanted(o) && !Overlaps(input, output)) {
@@ -80,6 +79,16 @@ void ProcessText(const wchar_t* conversionName, const wchar_t* input, std::wstri
         if (LineStageWanted(o)) RunLineStage(output, output);
     }
     if (o.USE_CMDLINE) RunCommandFilter(output);
+}
+
+}  // namespace
+
+void ProcessText(const wchar_t* conversionName, const wchar_t* input, std::wstring& output) {
+    RunStages(conversionName, input, output, /*copiedText=*/true);
+}
+
+void ProcessFileList(const wchar_t* conversionName, const wchar_t* input, std::wstring& output) {
+    RunStages(conversionName, input, output, /*copiedText=*/false);
 }
 
 void DeleteCharacters(std::wstring& text) {

@@ -31,6 +31,10 @@ struct LineList {
 // Runs the text cleanup, then the six stages, in their fixed order over `input` (up to its first NUL) into `output`.
 // Exceptions of the conversion, deletion, line and command stages reach the caller.
 void ProcessText(const wchar_t* conversionName, const wchar_t* input, std::wstring& output);
+// The same for the names or paths of copied files, one a line, that the clipboard service made:
+// Nuvela's own text, which the cleanup stages would spoil (two names joined into one line, a path
+// that no longer exists), so they are skipped; every other stage runs as for a copied text.
+void ProcessFileList(const wchar_t* conversionName, const wchar_t* input, std::wstring& output);
 
 void DeleteCharacters(std::wstring& text);
 

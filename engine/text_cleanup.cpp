@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <iterator>
 #include <span>
+#include <vector>
 
 #include "language.h"
 #include "options.h"
@@ -81,9 +82,32 @@ wchar_t PlainQuoteOrDash(wchar_t c) {
 
 constexpr wchar_t kEllipsis = 0x2026;
 constexpr wchar_t kIdeographicSpace = 0x3000;
+constexpr wchar_t kSoftHyphen = 0x00AD;
 
 bool IsLineBreak(wchar_t c) { return c == L'\r' || c == L'\n'; }
 bool IsJoinBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == kIdeographicSpace; }
+
+// Whether a line break starts at `at`: CR LF, LF or CR; the LF of a CR LF is part of the break before it.
+bool BreakStartsAt(std::wstring_view text, std::size_t at) {
+    return text[at] == L'\r' || (text[at] == L'\n' && (at == 0 || text[at - 1] != L'\r'));
+}
+
+// Marks each line break that a soft hyphen ends a line before, blanks and invisible characters
+// aside: the unwrap joins the parts of such a word directly once the hyphen is deleted.
+void MarkSoftHyphenBreaks(std::wstring_view text, std::vector<bool>& marks) {
+    std::size_t breaks = 0;  // line breaks in text[0, counted)
+    std::size_t counted = 0;
+    for (std::size_t hyphen = text.find(kSoftHyphen); hyphen != std::wstring_view::npos;
+         hyphen = text.find(kSoftHyphen, hyphen + 1)) {
+        std::size_t end = hyphen + 1;
+        while (end < text.size() && (IsJoinBlank(text[end]) || IsInvisible(text[end]))) ++end;
+        if (end == text.size() || !IsLineBreak(text[end])) continue;
+        for (; counted < end; ++counted)
+            if (BreakStartsAt(text, counted)) ++breaks;
+        if (marks.size() <= breaks) marks.resize(breaks + 1, false);
+        marks[breaks] = true;
+    }
+}
 
 bool IsCjk(char32_t c) {
     return (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
@@ -133,21 +157,35 @@ void MoveDown(std::wstring& text, std::size_t& written, std::wstring_view piece)
     written += piece.size();
 }
 
+// Whether a removed break becomes a space, between the last character of line A and the first of
+// line B: between CJK characters it is nothing, beside Latin text a space, and between the two a
+// blank the text had at the break stays one space.
+bool SpaceAtJoin(char32_t last, char32_t first, bool blankAtBreak) {
+    const bool cjkLast = IsCjk(last), cjkFirst = IsCjk(first);
+    return cjkLast == cjkFirst ? !cjkLast : blankAtBreak;
+}
+
 // Appends line B across a removed break to the joined text, which ends with line A.
-void JoinAcrossBreak(std::wstring& text, std::size_t& written, std::wstring_view next) {
+// `softHyphenDeleted`: a soft hyphen ended line A before the invisible characters went.
+void JoinAcrossBreak(std::wstring& text, std::size_t& written, std::wstring_view next, bool softHyphenDeleted) {
+    const std::size_t lineEnd = written;
     while (written > 0 && IsJoinBlank(text[written - 1])) --written;
     std::size_t start = 0;
     while (start < next.size() && IsJoinBlank(next[start])) ++start;
+    const bool blankAtBreak = start > 0 || written < lineEnd;
     next.remove_prefix(start);
     // Both lines hold more than blanks, so neither side is empty here.
     const std::wstring_view joined(text.data(), written);
+    const char32_t last = CodePointBefore(joined, written);
     const char32_t first = CodePointAt(next, 0);
-    if (joined.back() == L'-' && written >= 2 && IsLetter(CodePointBefore(joined, written - 1)) &&
-        IsLowercaseLetter(first)) {
-        --written;  // "exam-" + "ple": a word the line end split
-    } else if (!IsCjk(CodePointBefore(joined, written)) && !IsCjk(first)) {
+    // "exam\u00AD" + "ple" and "exam-" + "ple": words the line end split, joined with nothing between
+    const bool softHyphen = softHyphenDeleted || last == kSoftHyphen;
+    const bool hyphen = last == L'-' && written >= 2 && IsLetter(CodePointBefore(joined, written - 1)) &&
+                        IsLowercaseLetter(first);
+    if (hyphen && !softHyphen)
+        --written;
+    else if (!softHyphen && SpaceAtJoin(last, first, blankAtBreak))
         text[written++] = L' ';  // where the break was
-    }
     MoveDown(text, written, next);
 }
 
@@ -171,17 +209,21 @@ bool CleanupWanted(const ProcessingOptionsRecord& o) {
 }
 
 void ApplyTextCleanup(const ProcessingOptionsRecord& o, std::wstring& text) {
-    if (o.CLN_INVISIBLE) DeleteInvisibleCharacters(text);
+    LineBreakMarks marks;
+    if (o.CLN_INVISIBLE) DeleteInvisibleCharacters(text, o.CLN_UNWRAP ? &marks : nullptr);
     if (o.CLN_SPACES) ReplaceOddSpaces(text);
     if (o.CLN_QUOTES) PlainQuotesAndDashes(text);
+    if (o.CLN_UNWRAP) MarkListItems(text, marks);
     if (o.CLN_NORMALIZE != kNormalizeNone) NormalizeUnicode(text, static_cast<NormalizationChoice>(o.CLN_NORMALIZE));
-    if (o.CLN_UNWRAP) JoinParagraphLines(text);
+    if (o.CLN_UNWRAP) JoinParagraphLines(text, marks);
 }
 
-void DeleteInvisibleCharacters(std::wstring& text) {
+void DeleteInvisibleCharacters(std::wstring& text, LineBreakMarks* marks) {
     // Reading alone is cheaper than moving every unit, and most texts hold none of them.
     const auto first = std::find_if(text.begin(), text.end(), IsInvisible);
-    if (first != text.end()) text.erase(std::remove_if(first, text.end(), IsInvisible), text.end());
+    if (first == text.end()) return;
+    if (marks) MarkSoftHyphenBreaks(text, marks->softHyphenBefore);
+    text.erase(std::remove_if(first, text.end(), IsInvisible), text.end());
 }
 
 void ReplaceOddSpaces(std::wstring& text) {
@@ -224,17 +266,30 @@ void NormalizeUnicode(std::wstring& text, NormalizationChoice choice) {
         SeverityWarning);
 }
 
-void JoinParagraphLines(std::wstring& text) {
+void MarkListItems(std::wstring_view text, LineBreakMarks& marks) {
+    marks.listItemAfter.clear();
+    Line line = LineAt(text, 0);
+    std::size_t next = line.text.size() + line.ending.size();
+    while (!line.ending.empty()) {
+        line = LineAt(text, next);
+        next += line.text.size() + line.ending.size();
+        marks.listItemAfter.push_back(StartsListItem(line.text));
+    }
+}
+
+void JoinParagraphLines(std::wstring& text, const LineBreakMarks& marks) {
+    const auto marked = [](const std::vector<bool>& flags, std::size_t at) { return at < flags.size() && flags[at]; };
     const std::wstring_view source = text;  // never reallocated below, so the view stays valid
     Line line = LineAt(source, 0);
     std::size_t written = line.text.size();  // the first line stays where it is
     bool lineBlank = IsBlankLine(line.text);
     std::size_t next = line.text.size() + line.ending.size();
-    while (!line.ending.empty()) {
+    for (std::size_t lineBreak = 0; !line.ending.empty(); ++lineBreak) {
         const Line following = LineAt(source, next);
+        // The normalisation can have made a line blank (NFKC turns a no-break space into a space).
         const bool followingBlank = IsBlankLine(following.text);
-        if (!lineBlank && !followingBlank && !StartsListItem(following.text)) {
-            JoinAcrossBreak(text, written, following.text);
+        if (!lineBlank && !followingBlank && !marked(marks.listItemAfter, lineBreak)) {
+            JoinAcrossBreak(text, written, following.text, marked(marks.softHyphenBefore, lineBreak));
         } else {
             MoveDown(text, written, line.ending);
             MoveDown(text, written, following.text);

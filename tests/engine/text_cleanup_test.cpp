@@ -4,6 +4,7 @@
 
 #include "engine_test.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -69,6 +70,8 @@ TEST_F(TextCleanupTest, CharacterStages) {
          u8"\u201Alow\u201B \u201Ex\u201F a\u2010b\u2011c\u2012d\u2013e\u2014f\u2212g\u2026\u2026 \uFF02\uFF07\u2015\u22EF",
          u8"'low' \"x\" a-b-c-d-e-f-g...... \uFF02\uFF07\u2015\u22EF"},
         {"empty text with everything on", AllFive, u8"", u8""},
+        {"an invisible character between a letter and its mark", [](auto& o) { o.CLN_INVISIBLE = true; o.CLN_NORMALIZE = kNormalizeNfc; },
+         u8"e\u200B\u0301", u8"\u00E9"},
     });
 }
 
@@ -92,12 +95,15 @@ TEST_F(TextCleanupTest, ParagraphUnwrap) {
          u8"a\r\n\r\nb c\r\rd e\n\rf"},
         {"blank lines of spaces, U+3000 and TABs separate", unwrap, u8"a\n \t\u3000\nb\n\n\nc", u8"a\n \t\u3000\nb\n\n\nc"},
         {"hyphen kept unless letter- then lowercase", unwrap,
-         u8"e-\nMail 2-\nthree \u00C4hn-\nlich \u0441\u043B\u043E-\n\u0432\u043E co-\n\t operate",
-         u8"e- Mail 2- three \u00C4hnlich \u0441\u043B\u043E\u0432\u043E cooperate"},
+         u8"e-\nMail 2-\nthree \u00C4hn-\nlich \u0441\u043B\u043E-\n\u0432\u043E co-\n\t operate exam\u00AD\nple",
+         u8"e- Mail 2- three \u00C4hnlich \u0441\u043B\u043E\u0432\u043E cooperate exam\u00ADple"},
         {"numbers that are not labels", unwrap, u8"see\n1.5 m and\n1234. no\nab) no\n(12)x\nA.\nend",
          u8"see 1.5 m and 1234. no ab) no (12)x A. end"},
         {"Hangul is joined with a space, CJK beyond the BMP without", unwrap,
          u8"\uC548\uB155\n\uD558\uC138\uC694 \U0002000B\nx y\n\U00020000", u8"\uC548\uB155 \uD558\uC138\uC694 \U0002000Bx y\U00020000"},
+        {"a blank at the break between CJK and Latin stays one space", unwrap,
+         u8"Nuvela \u306F \nclipboard\t\n\u3000\u3092\u898B\u308B\u3000\n\u65E5\u672C \n\u8A9E",
+         u8"Nuvela \u306F clipboard \u3092\u898B\u308B\u65E5\u672C\u8A9E"},
         {"one line and a trailing break", unwrap, u8"just one line\r\n", u8"just one line\r\n"},
     });
 }
@@ -110,6 +116,11 @@ TEST_F(TextCleanupTest, StagesRunFirstInTheirOrder) {
          u8"a\n \nb"},
         {"typographic hyphen joins the word", [](auto& o) { o.CLN_QUOTES = o.CLN_UNWRAP = true; },
          u8"exam\u2010\nple", u8"example"},
+        {"soft hyphen at a line end joins the word, then goes", [](auto& o) { o.CLN_INVISIBLE = o.CLN_UNWRAP = true; },
+         u8"exam\u00AD\nple co\u00AD \u200B\r\noperate", u8"example cooperate"},
+        {"circled numbers are list items before NFKC makes them digits",
+         [](auto& o) { o.CLN_NORMALIZE = kNormalizeNfkc; o.CLN_UNWRAP = true; },
+         u8"\u624B\u9806\n\u2460\u958B\u304F\n\u2473\u9589\u3058\u308B", u8"\u624B\u9806\n1\u958B\u304F\n20\u9589\u3058\u308B"},
         {"NFKC before the join: full-width letters", [](auto& o) { o.CLN_NORMALIZE = kNormalizeNfkc; o.CLN_UNWRAP = true; },
          u8"\uFF21\uFF22\n\uFF23", u8"AB C"},
         {"the line stage's line feed still applies", [](auto& o) { o.CLN_UNWRAP = o.LC_LF = true; },
@@ -177,14 +188,16 @@ TEST_F(TextCleanupTest, LongTextNormalizesAsAWhole) {
 
 TEST_F(TextCleanupTest, TextThePlatformRefusesStaysWithAWarning) {
     // Lone surrogates and noncharacters (U+FFFF, U+FDD0, U+1FFFE).
-    for (const std::wstring& input : {std::wstring(L"e\x0301 \xD800 x"), std::wstring(L"\xDC00" L"e\x0301"),
-                                      std::wstring(L"e\x0301\xFFFF"), std::wstring(L"\xFDD0" L"e\x0301"),
-                                      std::wstring(L"e\x0301\xD83F\xDFFE")}) {
+    for (const std::wstring& input : {std::wstring(L"e\x0301\xA0\xD800 x"), std::wstring(L"\xDC00" L"e\x0301\xA0"),
+                                      std::wstring(L"e\x0301\xA0\xFFFF"), std::wstring(L"\xFDD0\xA0" L"e\x0301"),
+                                      std::wstring(L"\xA0" L"e\x0301\xD83F\xDFFE")}) {
         PendingNotification::Clear();
         ProcessingOptions = {};
         ProcessingOptions.CLN_NORMALIZE = kNormalizeNfkc;
         ProcessingOptions.CLN_SPACES = true;  // the other stages still run
-        EXPECT_EQ(Run(input), input);
+        std::wstring spaced = input;
+        std::replace(spaced.begin(), spaced.end(), L'\xA0', L' ');
+        EXPECT_EQ(Run(input), spaced);
         EXPECT_EQ(PendingNotification::Severity(), SeverityWarning);
         EXPECT_NE(PendingNotification::Text(), L"");
     }
@@ -199,6 +212,16 @@ TEST_F(TextCleanupTest, LongParagraphBecomesOneLine) {
     EXPECT_EQ(joined.size(), 20000u * 9u - 1u + 4u);  // "wordword " each, then "word \t\n\x3000" kept whole
     EXPECT_EQ(joined.substr(0, 20), L"wordword wordword wo");
     EXPECT_EQ(joined.find(L'\n'), joined.size() - 2);
+}
+
+TEST_F(TextCleanupTest, FileListPassesTheCleanupUnchanged) {
+    AllFive(ProcessingOptions);
+    ProcessingOptions.CLN_NORMALIZE = kNormalizeNfkc;
+    ProcessingOptions.LC_LF = true;  // the other stages still run
+    const std::wstring names = U(u8"a.txt\r\nmy notes.txt\r\nC:\\w\\\u2460\uFF83\uFF9E\u200B\u00A0.txt\r\n");
+    std::wstring output;
+    ProcessFileList(L"", names.c_str(), output);
+    EXPECT_EQ(EncodeUtf8(output), EncodeUtf8(U(u8"a.txt\nmy notes.txt\nC:\\w\\\u2460\uFF83\uFF9E\u200B\u00A0.txt\n")));
 }
 
 }  // namespace
