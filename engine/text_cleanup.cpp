@@ -288,7 +288,10 @@ void JoinParagraphLines(std::wstring& text, const LineBreakMarks& marks) {
         const Line following = LineAt(source, next);
         // The normalisation can have made a line blank (NFKC turns a no-break space into a space).
         const bool followingBlank = IsBlankLine(following.text);
-        if (!lineBlank && !followingBlank && !marked(marks.listItemAfter, lineBreak)) {
+        // A list item counts whether its label was there before the normalisation (①) or only
+        // after it (NFKC makes "１． " a "1. ").
+        const bool listItem = marked(marks.listItemAfter, lineBreak) || StartsListItem(following.text);
+        if (!lineBlank && !followingBlank && !listItem) {
             JoinAcrossBreak(text, written, following.text, marked(marks.softHyphenBefore, lineBreak));
         } else {
             MoveDown(text, written, line.ending);

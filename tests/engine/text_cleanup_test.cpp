@@ -121,6 +121,8 @@ TEST_F(TextCleanupTest, StagesRunFirstInTheirOrder) {
         {"circled numbers are list items before NFKC makes them digits",
          [](auto& o) { o.CLN_NORMALIZE = kNormalizeNfkc; o.CLN_UNWRAP = true; },
          u8"\u624B\u9806\n\u2460\u958B\u304F\n\u2473\u9589\u3058\u308B", u8"\u624B\u9806\n1\u958B\u304F\n20\u9589\u3058\u308B"},
+        {"labels NFKC makes are list items too", [](auto& o) { o.CLN_NORMALIZE = kNormalizeNfkc; o.CLN_UNWRAP = true; },
+         u8"\u624B\u9806\n\uFF11\uFF0E \u958B\u304F", u8"\u624B\u9806\n1. \u958B\u304F"},
         {"NFKC before the join: full-width letters", [](auto& o) { o.CLN_NORMALIZE = kNormalizeNfkc; o.CLN_UNWRAP = true; },
          u8"\uFF21\uFF22\n\uFF23", u8"AB C"},
         {"the line stage's line feed still applies", [](auto& o) { o.CLN_UNWRAP = o.LC_LF = true; },
