@@ -259,3 +259,20 @@ std::vector<UINT> KeptOriginalFormats() {
     for (const KeptFormat& format : kept.formats) formats.push_back(format.format);
     return formats;
 }
+
+bool CaptureEveryFormat(std::vector<KeptFormat>& formats) {
+    CapturedOriginal captured;
+    try {
+        if (!CaptureFormats(nullptr, std::wstring(), captured)) return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    formats = std::move(captured.formats);
+    return true;
+}
+
+bool PutFormatsOnClipboard(const std::vector<KeptFormat>& formats) {
+    for (const KeptFormat& format : formats)
+        if (!PutKeptFormat(format)) return false;
+    return true;
+}

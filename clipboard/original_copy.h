@@ -80,3 +80,11 @@ bool HasKeptOriginal(HWND window);
 [[nodiscard]] bool PutKeptOriginalOnClipboard();
 // The formats kept, in order; for the tests and the benchmark.
 std::vector<UINT> KeptOriginalFormats();
+
+// The clipboard is open: every format that can be copied safely, in the owner's order and within the
+// limits above, whoever owns it and however it is marked (privacy markers with data are formats like
+// any other). False, with nothing taken, when the copy is over a limit.
+[[nodiscard]] bool CaptureEveryFormat(std::vector<KeptFormat>& formats);
+// The clipboard is open: puts each format on it in order, without emptying it first. False when
+// one could not be written.
+[[nodiscard]] bool PutFormatsOnClipboard(const std::vector<KeptFormat>& formats);

@@ -103,6 +103,7 @@ bool HasLineFeed(const std::wstring& text) { return text.find(L'\n') != std::wst
 // What follows every successful write: balloon text, sound, the re-copy cycle and the tray icon.
 // It runs once the clipboard is closed, so no other program waits for it meanwhile.
 void AfterSuccessfulWrite(HWND window, Written& written) {
+    NoteRunResultWritten();
     KeepCapturedOriginal(std::move(written.original));
     if (ProcessingOptions.SHOW_BALLOON) {
         if (written.branch == Branch::Text)
@@ -446,4 +447,20 @@ ClipboardWrittenFunction SetClipboardWrittenFunction(ClipboardWrittenFunction fu
 
 ClipboardShownFunction SetClipboardShownFunction(ClipboardShownFunction function) {
     return std::exchange(shownFunction, function ? function : NothingShown);
+}
+
+namespace {
+DWORD runResultSequence = 0;  // the clipboard's sequence number right after a run's result was written
+}  // namespace
+
+void RunClipboardEngine(const std::wstring& input, std::wstring& result) { RunEngine(input, result); }
+
+bool ClipboardHoldsRunResult(HWND window) {
+    return window && GetClipboardOwner() == window && GetClipboardSequenceNumber() == runResultSequence;
+}
+
+void NoteRunResultWritten() { runResultSequence = GetClipboardSequenceNumber(); }
+
+void CatchUpChangeMissedSince(HWND window, DWORD sequenceAfterOurWork) {
+    CatchUpMissedChange(window, sequenceAfterOurWork);
 }
