@@ -96,9 +96,17 @@ void PressHotkey() {
         input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
         return input;
     };
-    INPUT keys[] = {key(VK_CONTROL, false), key(VK_SHIFT, false), key(VK_F8, false),
-                    key(VK_F8, true),       key(VK_SHIFT, true),  key(VK_CONTROL, true)};
-    SendInput(6, keys, sizeof(INPUT));
+    INPUT keys[] = {key(VK_CONTROL, false), key(VK_SHIFT, false), key(VK_F8, false), key(VK_F8, true)};
+    SendInput(4, keys, sizeof(INPUT));
+}
+
+void ReleaseModifiers() {
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = VK_SHIFT;
+    keys[1].ki.wVk = VK_CONTROL;
+    keys[0].ki.dwFlags = keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
 }
 
 struct Subject {
@@ -113,6 +121,17 @@ struct Target {
     HWND edit = nullptr;
 };
 
+// The display has mapped the target (xdotool finds it among the viewable windows): only then does
+// Wine hand the keys on to the window in front.
+bool TargetIsMapped() {
+    using SpawnFunction = LONG(CDECL*)(char* const argv[], int wait);
+    const auto spawn = reinterpret_cast<SpawnFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "__wine_unix_spawnvp")));
+    const char* arguments[] = {"sh", "-c", "xdotool search --onlyvisible --name '^nuvela-paste-bench$' >/dev/null",
+                               nullptr};
+    return spawn && spawn(const_cast<char* const*>(arguments), 1) == 0;
+}
+
 Target MakeTarget() {
     Target target;
     target.frame.reset(CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"nuvela-paste-bench", WS_POPUP | WS_VISIBLE, 0, 0,
@@ -120,6 +139,15 @@ Target MakeTarget() {
     target.edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 300, 300,
                                   target.frame.get(), nullptr, nullptr, nullptr);
     SendMessageW(target.edit, EM_SETLIMITTEXT, 0, 0);
+    // Keys go to the window in front; the display maps ours a moment after it is made.
+    PumpUntil(
+        [&] {
+            SetForegroundWindow(target.frame.get());
+            SetFocus(target.edit);
+            return GetForegroundWindow() == target.frame.get() && GetFocus() == target.edit;
+        },
+        10000);
+    if (!PumpUntil(TargetIsMapped, 15000)) std::fprintf(stderr, "the display did not map the target\n");
     return target;
 }
 
@@ -154,7 +182,7 @@ bool PasteOnce(const Target& target, const Subject& subject, HWND window, const 
     SetWindowTextW(target.edit, L"");
     SetForegroundWindow(target.frame.get());
     SetFocus(target.edit);
-    if (!CopyRichText(target.frame.get(), text)) return false;
+    if (!CopyRichText(nullptr, text)) return false;
     PumpFor(50);  // the subject's notification of the copy comes and goes outside the timing
     const double start = Now();
     PressHotkey();
@@ -168,11 +196,18 @@ bool PasteOnce(const Target& target, const Subject& subject, HWND window, const 
         pasted = PumpUntil([&] { return EditLength(target.edit) == text.size(); }, kPasteDeadlineMs);
     }
     elapsedMs = Now() - start;
-    if (!pasted) return false;
+    ReleaseModifiers();
+    if (!pasted) {
+        std::fprintf(stderr, "%s did not paste %zu characters (the edit holds %zu; the clipboard %s the subject's)\n", subject.name, text.size(),
+                     EditLength(target.edit), GetClipboardOwner() == window ? "is" : "is not");
+        return false;
+    }
     if (!subject.putsTheCopyBack) return true;
     static const UINT html = RegisterClipboardFormatW(L"HTML Format");
-    return PumpUntil([&] { return GetClipboardOwner() == window && IsClipboardFormatAvailable(html); },
-                     kPasteDeadlineMs);
+    if (PumpUntil([&] { return GetClipboardOwner() == window && IsClipboardFormatAvailable(html); }, kPasteDeadlineMs))
+        return true;
+    std::fprintf(stderr, "%s did not put the copy of %zu characters back\n", subject.name, text.size());
+    return false;
 }
 
 // One round: start the subject, warm it up, time its pastes of each size, end it.
@@ -182,6 +217,7 @@ bool MeasureRound(const Target& target, const Subject& subject, std::vector<std:
     HWND window = nullptr;
     PumpUntil([&] { return (window = FindSubjectWindow(GetProcessId(process.get()), subject.windowClass)) != nullptr; },
               kStartDeadlineMs);
+    if (!window) std::fprintf(stderr, "%s did not start\n", subject.name);
     double ignored = 0;
     bool ok = window && PasteOnce(target, subject, window, MakeText(kSizes[0], 0), true, ignored);
     std::vector<std::vector<double>> round(std::size(kSizes));
