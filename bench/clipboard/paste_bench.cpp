@@ -135,9 +135,9 @@ bool TargetIsMapped() {
 Target MakeTarget() {
     Target target;
     target.frame.reset(CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"nuvela-paste-bench", WS_POPUP | WS_VISIBLE, 0, 0,
-                                       300, 300, nullptr, nullptr, nullptr, nullptr));
+                                       300, 300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
     target.edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 300, 300,
-                                  target.frame.get(), nullptr, nullptr, nullptr);
+                                  target.frame.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
     SendMessageW(target.edit, EM_SETLIMITTEXT, 0, 0);
     // Keys go to the window in front; the display maps ours a moment after it is made.
     PumpUntil(
