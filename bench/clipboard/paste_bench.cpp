@@ -138,7 +138,7 @@ Target MakeTarget() {
                                        300, 300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
     target.edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 300, 300,
                                   target.frame.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(target.edit, EM_SETLIMITTEXT, 0, 0);
+    SendMessageW(target.edit, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);  // past the default 32767, for the large copy
     // Keys go to the window in front; the display maps ours a moment after it is made.
     PumpUntil(
         [&] {
