@@ -52,12 +52,14 @@ void CopyNextLine(HWND window) {
         if (Cycle.cursor >= Cycle.lines.size()) Cycle.cursor = 0;
         PendingNotification::Clear();
         const std::wstring& line = Cycle.lines[Cycle.cursor];
-        if (WriteBack(line, Branch::Files, PrivacyMarkers{})) {
+        const bool written = WriteBack(line, Branch::Files, PrivacyMarkers{});
+        if (written) {
             if (ProcessingOptions.SHOW_BALLOON)
                 PendingNotification::Append(Tr(L"1行テキストをコピー:", L"1 line text:") + line, SeverityInfo);
             PlayWriteSound();
         }
         session.Close();
+        if (written) NoteRunResultWritten();
         ++Cycle.cursor;  // a line whose write failed is skipped
         PendingNotification::Show();
     }

@@ -311,3 +311,14 @@ SIZE_T KeptOriginalHeldBytes() {
     for (const KeptFormat& format : kept.formats) held += format.bytes.capacity();
     return held;
 }
+
+bool CaptureEveryFormat(std::vector<KeptFormat>& formats) {
+    CapturedOriginal captured;
+    try {
+        if (!CaptureFormats(nullptr, WipedText(), 0, captured)) return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    formats = std::move(captured.formats);
+    return true;
+}

@@ -75,3 +75,8 @@ enum class RestoreWrite { Written, PutBack, Failed };
 // The formats kept, in order, and the memory the kept copy holds; for the tests and the benchmark.
 std::vector<UINT> KeptOriginalFormats();
 SIZE_T KeptOriginalHeldBytes();
+
+// The clipboard is open: every format that can be copied safely, in the owner's order and within the
+// limits above, whoever owns it and however it is marked (privacy markers with data are formats like
+// any other). False, with nothing taken, when the copy is over a limit.
+[[nodiscard]] bool CaptureEveryFormat(std::vector<KeptFormat>& formats);

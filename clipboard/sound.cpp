@@ -75,6 +75,8 @@ void PlayWriteSound() {
     soundFunction(SoundKind::Beep, std::wstring());
 }
 
+void PlayDefaultBeep() { soundFunction(SoundKind::Beep, std::wstring()); }
+
 SoundFunction SetSoundFunction(SoundFunction function) {
     return std::exchange(soundFunction, function ? function : SystemSound);
 }

@@ -13,4 +13,7 @@ using SoundFunction = bool (*)(SoundKind kind, const std::wstring& file);
 // wave file or cannot play.
 void PlayWriteSound();
 
+// The default beep, whatever PLAY_SOUND says: it tells the user that a request did nothing.
+void PlayDefaultBeep();
+
 SoundFunction SetSoundFunction(SoundFunction function);

@@ -134,6 +134,7 @@ bool HasLineFeed(const std::wstring& text) { return text.find(L'\n') != std::wst
 // What follows every successful write: balloon text, sound, the re-copy cycle and the tray icon.
 // It runs once the clipboard is closed, so no other program waits for it meanwhile.
 void AfterSuccessfulWrite(HWND window, Run& run) {
+    NoteRunResultWritten();
     KeepCapturedOriginal(std::move(run.original));
     if (ProcessingOptions.SHOW_BALLOON) {
         if (run.branch == Branch::Text)
@@ -542,4 +543,23 @@ ClipboardWrittenFunction SetClipboardWrittenFunction(ClipboardWrittenFunction fu
 
 ClipboardShownFunction SetClipboardShownFunction(ClipboardShownFunction function) {
     return std::exchange(shownFunction, function ? function : NothingShown);
+}
+
+namespace {
+DWORD runResultSequence = 0;  // the clipboard's sequence number right after a run's result was written
+}  // namespace
+
+void RunClipboardEngine(const std::wstring& input, std::wstring& result, bool fileList) {
+    if (fileList) RunEngine(input.c_str(), result, ProcessFileList);
+    else RunEngine(input.c_str(), result);
+}
+
+bool ClipboardHoldsRunResult(HWND window) {
+    return window && GetClipboardOwner() == window && GetClipboardSequenceNumber() == runResultSequence;
+}
+
+void NoteRunResultWritten() { runResultSequence = GetClipboardSequenceNumber(); }
+
+void CatchUpChangeMissedSince(HWND window, DWORD sequenceAfterOurWork) {
+    CatchUpMissedChange(window, sequenceAfterOurWork);
 }

@@ -74,3 +74,17 @@ ClipboardWrittenFunction SetClipboardWrittenFunction(ClipboardWrittenFunction fu
 // main window installs it at creation, and null puts back doing nothing. Returns the previous.
 using ClipboardShownFunction = void (*)();
 ClipboardShownFunction SetClipboardShownFunction(ClipboardShownFunction function);
+
+// Runs the engine on a text taken from the clipboard, as a run does, counted as a run; `fileList`:
+// our own list of copied files, which skips the cleanup stages as a run's file list does.
+void RunClipboardEngine(const std::wstring& input, std::wstring& result, bool fileList);
+
+// Whether the clipboard holds a result a run (or a line of the re-copy) put there, unchanged since.
+bool ClipboardHoldsRunResult(HWND window);
+// Called once a run's result is on the clipboard and the clipboard is closed again.
+void NoteRunResultWritten();
+
+// Our own clipboard work is done and the watch joined again: a change another program made while we
+// were out of the notification list (the sequence number is not `sequenceAfterOurWork`) gets the
+// processing its notification would have started.
+void CatchUpChangeMissedSince(HWND window, DWORD sequenceAfterOurWork);

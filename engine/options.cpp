@@ -92,8 +92,13 @@ constexpr OptionField kFields[] = {
     Flag(L"SK3_CTRL", &R::SK3_CTRL, 0),
     Flag(L"SK3_ALT", &R::SK3_ALT, 0),
     Byte(L"SK3_VKEY", &R::SK3_VKEY, 0),
+    Flag(L"SK4_SHIFT", &R::SK4_SHIFT, 0),
+    Flag(L"SK4_CTRL", &R::SK4_CTRL, 0),
+    Flag(L"SK4_ALT", &R::SK4_ALT, 0),
+    Byte(L"SK4_VKEY", &R::SK4_VKEY, 0),
+    Integer(L"PASTE_RESTORE_MS", &R::PASTE_RESTORE_MS, 500),
 };
-static_assert(std::size(kFields) == 69);
+static_assert(std::size(kFields) == 74);
 
 bool IsOneOf(int value, std::initializer_list<int> allowed) {
     return std::find(allowed.begin(), allowed.end(), value) != allowed.end();
@@ -110,6 +115,7 @@ int CheckedInteger(std::wstring_view key, int value) {
         return value >= 0 && value <= 255 ? value : 255;
     if (key == L"APP_RULE") return IsOneOf(value, {0, 1, 2}) ? value : 0;  // an unknown rule is no rule
     if (key == L"CLN_NORMALIZE") return IsOneOf(value, {0, 1, 2}) ? value : 0;
+    if (key == L"PASTE_RESTORE_MS") return value >= kPasteRestoreMinMs && value <= kPasteRestoreMaxMs ? value : 500;
     return value;
 }
 

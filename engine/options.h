@@ -76,11 +76,20 @@ struct ProcessingOptionsRecord {
     bool SK3_CTRL = false;
     bool SK3_ALT = false;
     std::uint8_t SK3_VKEY = 0;
+    bool SK4_SHIFT = false;  // hotkey 4: paste as plain text
+    bool SK4_CTRL = false;
+    bool SK4_ALT = false;
+    std::uint8_t SK4_VKEY = 0;
+    int PASTE_RESTORE_MS = 500;  // how long after a plain paste the copy goes back on the clipboard
 
     bool operator==(const ProcessingOptionsRecord&) const = default;
 };
 
 extern ProcessingOptionsRecord ProcessingOptions;
+
+// The range PASTE_RESTORE_MS may take; anything else loads as the default, 500.
+inline constexpr int kPasteRestoreMinMs = 100;
+inline constexpr int kPasteRestoreMaxMs = 5000;
 
 enum class OptionKind { Flag, Integer, Byte, Text };
 
@@ -98,7 +107,7 @@ struct OptionField {
 };
 
 // All keys in table order: the 57 up to BIGDIALOG, then those of the program rules, the text
-// cleanup, and the kept original with its hotkey.
+// cleanup, the kept original with its hotkey, and pasting as plain text with its hotkey and delay.
 std::span<const OptionField> OptionFields();
 const OptionField* FindOptionField(std::wstring_view key);
 

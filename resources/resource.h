@@ -53,6 +53,11 @@
 #define IDC_HOTKEY3_CTRL 1043
 #define IDC_HOTKEY3_ALT 1044
 #define IDC_HOTKEY3_KEY 1045
+// ... and hotkey 4 pastes as plain text, in a row below hotkey 3
+#define IDC_HOTKEY4_SHIFT 1046
+#define IDC_HOTKEY4_CTRL 1047
+#define IDC_HOTKEY4_ALT 1048
+#define IDC_HOTKEY4_KEY 1049
 
 // Regular-expression dialog
 #define IDC_REGEX_BEFORE 1005          // pattern, with the "cbq_before" history

@@ -43,6 +43,7 @@
 #define IDM_SKIP_NEXT 33100          // "Leave the next copy as it is"; a second start's "/N" arms it
 #define IDM_APP_RULES 33101          // "Program rules..."
 #define IDM_RESTORE_ORIGINAL 33102   // puts the kept original copy back; hotkey 3, "/U"
+#define IDM_PASTE_PLAIN 33103        // no menu item: pastes as plain text; hotkey 4, "/V"
 #define IDM_CLEAN_INVISIBLE 33110     // "Clean up text" submenu: CLN_INVISIBLE
 #define IDM_CLEAN_SPACES 33111        // CLN_SPACES
 #define IDM_CLEAN_QUOTES 33112        // CLN_QUOTES

@@ -28,6 +28,10 @@ const TooltipEntry kHotkeyJa[] = {
     {1043, kCtrlJa},
     {1044, kAltJa},
     {1045, L"このキーを押すと、属性を除去する前の元のコピーに戻す機能が動作します"},
+    {1046, kShiftJa},
+    {1047, kCtrlJa},
+    {1048, kAltJa},
+    {1049, L"このキーを押すと、クリップボードの内容をプレーンテキストとして貼り付け、元のコピーをクリップボードに戻します"},
 };
 
 const TooltipEntry kHotkeyEn[] = {
@@ -43,6 +47,9 @@ const TooltipEntry kHotkeyEn[] = {
     {1042, L"Combines the Shift key as a modifier key."},
     {1043, L"Combines the Ctrl key as a modifier key."},
     {1044, L"Combines the Alt key as a modifier key."},
+    {1046, L"Combines the Shift key as a modifier key."},
+    {1047, L"Combines the Ctrl key as a modifier key."},
+    {1048, L"Combines the Alt key as a modifier key."},
 };
 
 const TooltipEntry kRegexJa[] = {

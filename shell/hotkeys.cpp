@@ -21,6 +21,11 @@ const wchar_t* RestoreHotkeyFailure() {
               L"Cannot register a hotkey for 'Restore the original copy.'");
 }
 
+const wchar_t* PastePlainHotkeyFailure() {
+    return Tr(L"「プレーンテキストとして貼り付け」のホットキーの割当てに失敗しました。",
+              L"Cannot register a hotkey for 'Paste as plain text.'");
+}
+
 bool RegisterOneHotkey(HWND window, int id, bool shift, bool ctrl, bool alt, std::uint8_t key) {
     return RegisterHotKey(window, id, HotkeyModifiers(shift, ctrl, alt), key) != FALSE;
 }
@@ -41,7 +46,8 @@ void RegisterSetHotkeys(HWND window, bool releaseFirst, const wchar_t* processFa
     // Every id is free before any is registered: a combination moving from one hotkey to another
     // (a swap) would otherwise be refused while its old id still holds it.
     if (releaseFirst)
-        for (int id : {kHotkeyToggleWatch, kHotkeyProcessNow, kHotkeyRestoreOriginal}) UnregisterHotKey(window, id);
+        for (int id : {kHotkeyToggleWatch, kHotkeyProcessNow, kHotkeyRestoreOriginal, kHotkeyPastePlain})
+            UnregisterHotKey(window, id);
     bool failed = false;
     if (o.SK1_VKEY != 0 &&
         !RegisterOneHotkey(window, kHotkeyToggleWatch, o.SK1_SHIFT, o.SK1_CTRL, o.SK1_ALT, o.SK1_VKEY)) {
@@ -58,6 +64,11 @@ void RegisterSetHotkeys(HWND window, bool releaseFirst, const wchar_t* processFa
     if (o.SK3_VKEY != 0 &&
         !RegisterOneHotkey(window, kHotkeyRestoreOriginal, o.SK3_SHIFT, o.SK3_CTRL, o.SK3_ALT, o.SK3_VKEY)) {
         PendingNotification::Append(RestoreHotkeyFailure(), SeverityWarning);
+        failed = true;
+    }
+    if (o.SK4_VKEY != 0 &&
+        !RegisterOneHotkey(window, kHotkeyPastePlain, o.SK4_SHIFT, o.SK4_CTRL, o.SK4_ALT, o.SK4_VKEY)) {
+        PendingNotification::Append(PastePlainHotkeyFailure(), SeverityWarning);
         failed = true;
     }
     if (failed) PendingNotification::Show();
@@ -79,6 +90,7 @@ void ReleaseHotkeys(HWND window) {
     if (ProcessingOptions.SK1_VKEY != 0) UnregisterHotKey(window, kHotkeyToggleWatch);
     if (ProcessingOptions.SK2_VKEY != 0) UnregisterHotKey(window, kHotkeyProcessNow);
     if (ProcessingOptions.SK3_VKEY != 0) UnregisterHotKey(window, kHotkeyRestoreOriginal);
+    if (ProcessingOptions.SK4_VKEY != 0) UnregisterHotKey(window, kHotkeyPastePlain);
 }
 
 void OnHotkey(HWND window, WPARAM hotkeyId) {
@@ -86,4 +98,5 @@ void OnHotkey(HWND window, WPARAM hotkeyId) {
     if (hotkeyId == kHotkeyToggleWatch) PostMessageW(window, WM_APP_COMMAND, IDM_WATCH_TOGGLE, 0);
     else if (hotkeyId == kHotkeyProcessNow) PostMessageW(window, WM_APP_COMMAND, IDM_PROCESS_NOW, 0);
     else if (hotkeyId == kHotkeyRestoreOriginal) PostMessageW(window, WM_APP_COMMAND, IDM_RESTORE_ORIGINAL, 0);
+    else if (hotkeyId == kHotkeyPastePlain) PostMessageW(window, WM_APP_COMMAND, IDM_PASTE_PLAIN, 0);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The system-wide hotkeys of the main window: 1 toggles monitoring, 2 processes the clipboard,
-// 3 restores the original copy.
+// 3 restores the original copy, 4 pastes the copy as plain text.
 #include <windows.h>
 
 // At main-window creation: registers the assigned hotkeys; refusals go to the balloon (warning).

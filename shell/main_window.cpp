@@ -19,6 +19,7 @@
 #include "multidiv.h"
 #include "options.h"
 #include "original_copy.h"
+#include "paste_plain.h"
 #include "pending_notification.h"
 #include "scoped_win.h"
 #include "settings.h"
@@ -139,6 +140,9 @@ void OnTimer(HWND window, UINT_PTR timer) {
     case IDT_RESTORE_RETRY:
         OnRestoreRetryTimer(window);
         break;
+    case IDT_PASTE_RESTORE:
+        OnPasteRestoreTimer(window);
+        break;
     default:
         break;
     }
@@ -149,6 +153,7 @@ void OnDestroy(HWND window) {
     destroyed = true;
     CloseFloatingButtonNow();
     if (!UsingFormatListener()) KillTimer(window, IDT_CHAIN_REFRESH);
+    FinishPendingPaste(window);  // the pasted copy goes back before the watch is left for good
     LeaveClipboardWatch(window);
     KillTimer(window, IDT_RESTORE_RETRY);
     DropKeptOriginal();  // wiped now, not left in memory to the end of the process
@@ -326,7 +331,7 @@ void OpenFloatingButton() {
 bool IsAppCommandAccepted(WPARAM command) {
     return command == IDM_WATCH_TOGGLE || command == IDM_PROCESS_NOW || command == IDM_WATCH_OFF ||
            command == IDM_WATCH_ON || command == IDM_SETTINGS || command == IDM_SKIP_NEXT ||
-           command == IDM_RESTORE_ORIGINAL;
+           command == IDM_RESTORE_ORIGINAL || command == IDM_PASTE_PLAIN;
 }
 
 void RunCommand(HWND window, UINT command) {
@@ -338,6 +343,7 @@ void RunCommand(HWND window, UINT command) {
     case IDM_WATCH_ON: SetMonitoring(window, true); break;
     case IDM_PROCESS_NOW: ProcessClipboardNow(window); break;
     case IDM_RESTORE_ORIGINAL: RestoreOriginalCopy(window); break;
+    case IDM_PASTE_PLAIN: PastePlainText(window); break;
     case IDM_SETTINGS: RunSettingsCommand(); break;
     case IDM_APP_RULES: RunMenuDialog(command, true); break;
     case IDM_CONVERT_NONE: SelectConversion(command); break;
@@ -400,7 +406,8 @@ void OnAppCommand(HWND window, WPARAM command) {
     if (!IsAppCommandAccepted(command)) return;
     // A second start waits in SendMessageW for this answer; it must end now, not once the user
     // closes the settings dialog.
-    if (command == IDM_SETTINGS) ReplyMessage(0);
+    // "/V" too: the paste may first wait for the keys a launcher's own hotkey left held.
+    if (command == IDM_SETTINGS || command == IDM_PASTE_PLAIN) ReplyMessage(0);
     if (command == IDM_SKIP_NEXT) {  // a second start's "/N" arms; only the menu item disarms
         ArmSkipNextCopy();
         return;

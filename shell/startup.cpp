@@ -26,7 +26,8 @@ bool IsOption(const wchar_t* commandLine, const wchar_t* option) {
     return lstrcmpiW(commandLine, option) == 0;
 }
 
-// The command a start option asks of the main window: "/P", "/P0", "/P1", "/R", "/N", "/U"; 0 for the others.
+// The command a start option asks of the main window: "/P", "/P0", "/P1", "/R", "/N", "/U", "/V"; 0 for
+// the others.
 UINT OptionCommand(const wchar_t* commandLine) {
     if (IsOption(commandLine, L"/P")) return IDM_WATCH_TOGGLE;
     if (IsOption(commandLine, L"/P0")) return IDM_WATCH_OFF;
@@ -34,6 +35,7 @@ UINT OptionCommand(const wchar_t* commandLine) {
     if (IsOption(commandLine, L"/R")) return IDM_PROCESS_NOW;
     if (IsOption(commandLine, L"/N")) return IDM_SKIP_NEXT;
     if (IsOption(commandLine, L"/U")) return IDM_RESTORE_ORIGINAL;
+    if (IsOption(commandLine, L"/V")) return IDM_PASTE_PLAIN;
     return 0;
 }
 
@@ -95,9 +97,9 @@ void ChooseSettingsStore(const wchar_t* commandLine) {
 // "/P", "/P0", "/P1", "/R" and the monitoring part of "/C..." once the main window exists.
 void RunStartOption(HWND window, const wchar_t* commandLine) {
     const UINT command = OptionCommand(commandLine);
-    // "/N" and "/U" are ordinary first starts: no copy is there to skip yet, and a restore now would
-    // undo the window's first processing.
-    if (command == IDM_SKIP_NEXT || command == IDM_RESTORE_ORIGINAL) return;
+    // "/N", "/U" and "/V" are ordinary first starts: no copy is there to skip yet, a restore now would
+    // undo the window's first processing, and a paste would go to whatever window happens to be in front.
+    if (command == IDM_SKIP_NEXT || command == IDM_RESTORE_ORIGINAL || command == IDM_PASTE_PLAIN) return;
     if (command) {
         SendMessageW(window, WM_APP_COMMAND, command, 0);
         return;

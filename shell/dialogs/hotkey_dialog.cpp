@@ -40,11 +40,12 @@ struct HotkeyChoice {
 struct HotkeyControls {
     int shift, ctrl, alt, key;
 };
-constexpr int kHotkeyRows = 3;
+constexpr int kHotkeyRows = 4;
 constexpr HotkeyControls kControls[kHotkeyRows] = {
     {IDC_HOTKEY1_SHIFT, IDC_HOTKEY1_CTRL, IDC_HOTKEY1_ALT, IDC_HOTKEY1_KEY},
     {IDC_HOTKEY2_SHIFT, IDC_HOTKEY2_CTRL, IDC_HOTKEY2_ALT, IDC_HOTKEY2_KEY},
     {IDC_HOTKEY3_SHIFT, IDC_HOTKEY3_CTRL, IDC_HOTKEY3_ALT, IDC_HOTKEY3_KEY},
+    {IDC_HOTKEY4_SHIFT, IDC_HOTKEY4_CTRL, IDC_HOTKEY4_ALT, IDC_HOTKEY4_KEY},
 };
 
 struct HotkeyDraft {
@@ -57,7 +58,8 @@ HotkeyDraft DraftFromOptions() {
     const auto& o = ProcessingOptions;
     return {{{o.SK1_SHIFT, o.SK1_CTRL, o.SK1_ALT, o.SK1_VKEY},
              {o.SK2_SHIFT, o.SK2_CTRL, o.SK2_ALT, o.SK2_VKEY},
-             {o.SK3_SHIFT, o.SK3_CTRL, o.SK3_ALT, o.SK3_VKEY}}};
+             {o.SK3_SHIFT, o.SK3_CTRL, o.SK3_ALT, o.SK3_VKEY},
+             {o.SK4_SHIFT, o.SK4_CTRL, o.SK4_ALT, o.SK4_VKEY}}};
 }
 
 void CommitDraft(const HotkeyDraft& draft) {
@@ -65,6 +67,7 @@ void CommitDraft(const HotkeyDraft& draft) {
     const HotkeyChoice& first = draft.hotkeys[0];
     const HotkeyChoice& second = draft.hotkeys[1];
     const HotkeyChoice& third = draft.hotkeys[2];
+    const HotkeyChoice& fourth = draft.hotkeys[3];
     o.SK1_SHIFT = first.shift;
     o.SK1_CTRL = first.ctrl;
     o.SK1_ALT = first.alt;
@@ -77,6 +80,10 @@ void CommitDraft(const HotkeyDraft& draft) {
     o.SK3_CTRL = third.ctrl;
     o.SK3_ALT = third.alt;
     o.SK3_VKEY = third.key;
+    o.SK4_SHIFT = fourth.shift;
+    o.SK4_CTRL = fourth.ctrl;
+    o.SK4_ALT = fourth.alt;
+    o.SK4_VKEY = fourth.key;
 }
 
 // A stored code that is not in the list (a hand-edited file) shows as "None".
@@ -112,12 +119,18 @@ bool Collide(const HotkeyChoice& first, const HotkeyChoice& second) {
            first.alt == second.alt;
 }
 
+bool AnyTwoCollide(const HotkeyDraft& draft) {
+    for (int i = 0; i < kHotkeyRows; ++i)
+        for (int j = i + 1; j < kHotkeyRows; ++j)
+            if (Collide(draft.hotkeys[i], draft.hotkeys[j])) return true;
+    return false;
+}
+
 // False after telling the user why; the dialog then stays open.
 bool Store(HWND dialog, HotkeyDraft& draft) {
-    const HotkeyDraft read = {
-        {ReadChoice(dialog, kControls[0]), ReadChoice(dialog, kControls[1]), ReadChoice(dialog, kControls[2])}};
-    if (Collide(read.hotkeys[0], read.hotkeys[1]) || Collide(read.hotkeys[0], read.hotkeys[2]) ||
-        Collide(read.hotkeys[1], read.hotkeys[2])) {
+    HotkeyDraft read;
+    for (int i = 0; i < kHotkeyRows; ++i) read.hotkeys[i] = ReadChoice(dialog, kControls[i]);
+    if (AnyTwoCollide(read)) {
         ShowMessageBox(nullptr, Tr(L"同じホットキーは指定できません。", L"Do not specify the same hotkey."),
                        Tr(L"ホットキーの割り当て", L"Assigns Hotkeys"), MB_OK | MB_ICONERROR);
         return false;

@@ -3,5 +3,5 @@
 // global hotkeys. After a confirmed dialog the caller runs ReregisterHotkeys.
 #include <windows.h>
 
-// True when the user confirmed; the SK1_, SK2_ and SK3_ options then hold the dialog's values.
+// True when the user confirmed; the SK1_ to SK4_ options then hold the dialog's values.
 bool RunHotkeyDialog(HWND owner);

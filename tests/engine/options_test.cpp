@@ -15,11 +15,12 @@ TEST(OptionFields, UniqueKeysWithTheAddedOnesAfterBigDialog) {
     for (const OptionField& field : fields) keys.insert(field.key);
     EXPECT_EQ(keys.size(), fields.size());
     EXPECT_STREQ(fields.front().key, L"FileFolderCopy");
-    ASSERT_EQ(fields.size(), 69u);
+    ASSERT_EQ(fields.size(), 74u);
     EXPECT_STREQ(fields[56].key, L"BIGDIALOG");
     const wchar_t* const added[] = {L"APP_RULE",      L"APP_LIST",   L"CLN_INVISIBLE", L"CLN_SPACES", L"CLN_QUOTES",
                                     L"CLN_NORMALIZE", L"CLN_UNWRAP", L"KEEP_ORIGINAL", L"SK3_SHIFT",  L"SK3_CTRL",
-                                    L"SK3_ALT",       L"SK3_VKEY"};
+                                    L"SK3_ALT",       L"SK3_VKEY",   L"SK4_SHIFT",     L"SK4_CTRL",   L"SK4_ALT",
+                                    L"SK4_VKEY",      L"PASTE_RESTORE_MS"};
     for (std::size_t i = 0; i < std::size(added); ++i) EXPECT_STREQ(fields[57 + i].key, added[i]);
 }
 
@@ -81,7 +82,8 @@ TEST(OptionFields, LoadChecksCorrectOutOfRangeValues) {
         {L"LEFT_FLOATING", -32000, -32000}, {L"CMDLINE_CHARCODE", 9, 9},
         {L"APP_RULE", 2, 2},           {L"APP_RULE", 3, 0},           {L"APP_RULE", -1, 0},
         {L"CLN_NORMALIZE", 2, 2},      {L"CLN_NORMALIZE", 3, 0},      {L"CLN_NORMALIZE", -1, 0},
-        {L"CLN_UNWRAP", 5, 1},
+        {L"CLN_UNWRAP", 5, 1},         {L"PASTE_RESTORE_MS", 100, 100}, {L"PASTE_RESTORE_MS", 5000, 5000},
+        {L"PASTE_RESTORE_MS", 99, 500}, {L"PASTE_RESTORE_MS", 5001, 500}, {L"PASTE_RESTORE_MS", -1, 500},
     };
     for (const LoadCheckCase& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.key)) + " " + std::to_string(c.stored));

@@ -7,6 +7,7 @@
 #include "multidiv.h"
 #include "options.h"
 #include "original_copy.h"
+#include "paste_plain.h"
 #include "pending_notification.h"
 #include "scoped_win.h"
 #include "tray.h"
@@ -44,6 +45,7 @@ void OnTimer(HWND window, UINT_PTR id) {
     case IDT_MULTIDIV: OnMultiDivTimer(window); break;
     case IDT_ICON_RESTORE: KillTimer(window, IDT_ICON_RESTORE); break;
     case IDT_RESTORE_RETRY: OnRestoreRetryTimer(window); break;
+    case IDT_PASTE_RESTORE: OnPasteRestoreTimer(window); break;
     }
 }
 
@@ -110,6 +112,8 @@ void ClipboardTest::SetUp() {
 }
 
 void ClipboardTest::TearDown() {
+    FinishPendingPaste(main_);  // a copy still waiting goes, so the next test starts without it
+    SetPasteKeystrokeFunction(nullptr);
     LeaveClipboardWatch(main_);
     StopMultiDiv(main_);
     KillTimer(main_, IDT_DELAY);

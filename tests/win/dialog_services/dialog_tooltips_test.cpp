@@ -41,8 +41,8 @@ TEST_F(DialogTooltipsTest, EveryEntryBecomesAToolOnItsControlInTableOrder) {
         int templateId;
         int tools;  // the Japanese settings table names control 32891 twice: two tools
     } const cases[] = {
-        {Language::Japanese, HotkeyDialogTooltips, IDD_HOTKEYS_JA, 15},
-        {Language::English, HotkeyDialogTooltips, IDD_HOTKEYS_EN, 12},
+        {Language::Japanese, HotkeyDialogTooltips, IDD_HOTKEYS_JA, 19},
+        {Language::English, HotkeyDialogTooltips, IDD_HOTKEYS_EN, 15},
         {Language::Japanese, RegexDialogTooltips, IDD_REGEX_JA, 7},
         {Language::English, RegexDialogTooltips, IDD_REGEX_EN, 4},
         {Language::Japanese, SettingsDialogTooltips, IDD_SETTINGS_JA, 10},

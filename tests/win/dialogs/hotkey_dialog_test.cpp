@@ -166,27 +166,39 @@ TEST_F(HotkeyDialogTest, JapaneseRefusalSpeaksJapanese) {
     EXPECT_EQ(boxes()[0].caption, L"ホットキーの割り当て");
 }
 
-// Hotkey 3 is stored with the others and checked against each as they are against each other.
-TEST_F(HotkeyDialogTest, ThirdHotkeyIsStoredAndMayNotRepeatEitherOther) {
-    for (int other : {IDC_HOTKEY1_SHIFT, IDC_HOTKEY2_SHIFT}) {
-        SCOPED_TRACE(other);
-        recorder_->Clear();
-        EXPECT_FALSE(Drive(RunHotkeyDialogWithoutOwner, [&](HWND dialog) {
-            Enter(dialog, other, false, true, false, 6);
-            Enter(dialog, IDC_HOTKEY3_SHIFT, false, true, false, 6);
-            Press(dialog, IDOK);
-            Press(dialog, IDCANCEL);
-        }));
-        ASSERT_EQ(boxes().size(), 1u);
-        EXPECT_EQ(boxes()[0].text, L"Do not specify the same hotkey.");
-        EXPECT_EQ(ProcessingOptions.SK3_VKEY, 0);
+// Hotkeys 3 and 4 are stored with the others and checked against each as they are against each other.
+TEST_F(HotkeyDialogTest, LaterHotkeysAreStoredAndMayNotRepeatAnyOther) {
+    const struct {
+        int row;
+        std::vector<int> others;
+    } rows[] = {
+        {IDC_HOTKEY3_SHIFT, {IDC_HOTKEY1_SHIFT, IDC_HOTKEY2_SHIFT}},
+        {IDC_HOTKEY4_SHIFT, {IDC_HOTKEY1_SHIFT, IDC_HOTKEY2_SHIFT, IDC_HOTKEY3_SHIFT}},
+    };
+    for (const auto& r : rows) {
+        for (int other : r.others) {
+            SCOPED_TRACE(std::to_string(r.row) + " against " + std::to_string(other));
+            recorder_->Clear();
+            EXPECT_FALSE(Drive(RunHotkeyDialogWithoutOwner, [&](HWND dialog) {
+                Enter(dialog, other, false, true, false, 6);
+                Enter(dialog, r.row, false, true, false, 6);
+                Press(dialog, IDOK);
+                Press(dialog, IDCANCEL);
+            }));
+            ASSERT_EQ(boxes().size(), 1u);
+            EXPECT_EQ(boxes()[0].text, L"Do not specify the same hotkey.");
+            EXPECT_EQ(ProcessingOptions.SK3_VKEY, 0);
+            EXPECT_EQ(ProcessingOptions.SK4_VKEY, 0);
+        }
     }
     EXPECT_TRUE(Drive(RunHotkeyDialogWithoutOwner, [](HWND dialog) {
         Enter(dialog, IDC_HOTKEY3_SHIFT, true, false, true, 60);  // Shift+Alt+F24
+        Enter(dialog, IDC_HOTKEY4_SHIFT, true, true, false, 22);  // Ctrl+Shift+V
         Press(dialog, IDOK);
     }));
     const auto& o = ProcessingOptions;
     EXPECT_EQ((std::vector<int>{o.SK3_SHIFT, o.SK3_CTRL, o.SK3_ALT, o.SK3_VKEY}), (std::vector<int>{1, 0, 1, VK_F24}));
+    EXPECT_EQ((std::vector<int>{o.SK4_SHIFT, o.SK4_CTRL, o.SK4_ALT, o.SK4_VKEY}), (std::vector<int>{1, 1, 0, 'V'}));
 }
 
 // A hand-edited file may hold a code the list does not have: it shows as "None" and OK stores 0.

@@ -49,6 +49,7 @@ ProcessingOptionsRecord EveryFieldChanged() {
     record.REP_AFTER = L"\"quoted\"";
     record.CMDLINE = L"  sort /R\t";
     record.APP_RULE = 2;
+    record.PASTE_RESTORE_MS = 5000;
     return record;
 }
 
@@ -127,6 +128,7 @@ TEST_F(PersistenceTest, LoadCorrectsStoredValuesInBothStores) {
         {L"MUL_BY_N", L"2,5", 0, L"1"},           {L"MUL_BY_N", L"\" 2\"", 0, L"1"},
         {L"MUL_BY_N", L"", 0, L"1"},
         {L"APP_RULE", L"2", 2, nullptr},          {L"APP_RULE", L"3", 0, nullptr},
+        {L"PASTE_RESTORE_MS", L"1500", 1500, nullptr}, {L"PASTE_RESTORE_MS", L"50", 500, nullptr},
         {L"APP_LIST", L"EXCEL.EXE;soffice.bin", 0, L"EXCEL.EXE;soffice.bin"},
     };
     for (const bool ini : {true, false}) {

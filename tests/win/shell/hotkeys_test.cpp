@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "language.h"
 #include "main_window.h"
 #include "messages.h"
+#include "options.h"
 #include "pending_notification.h"
 #include "settings.h"
 #include "shell_fixture.h"
@@ -139,33 +142,51 @@ TEST_F(HotkeyTest, ReregistrationFollowsTheNewKeysAndSaves) {
 // the one still holding the new combination makes the system refuse it.
 TEST_F(HotkeyTest, RotatedHotkeysAreAllRegisteredUnderTheirNewIds) {
     auto& o = ProcessingOptions;
-    o.SK1_CTRL = o.SK2_CTRL = o.SK3_CTRL = true;
-    o.SK1_VKEY = VK_F6, o.SK2_VKEY = VK_F7, o.SK3_VKEY = VK_F8;
+    o.SK1_CTRL = o.SK2_CTRL = o.SK3_CTRL = o.SK4_CTRL = true;
+    o.SK1_VKEY = VK_F6, o.SK2_VKEY = VK_F7, o.SK3_VKEY = VK_F8, o.SK4_VKEY = VK_F9;
     ASSERT_TRUE(CreateWindowUnderTest());
-    o.SK1_VKEY = VK_F7, o.SK2_VKEY = VK_F8, o.SK3_VKEY = VK_F6;
+    o.SK1_VKEY = VK_F7, o.SK2_VKEY = VK_F8, o.SK3_VKEY = VK_F9, o.SK4_VKEY = VK_F6;
     ReregisterHotkeys(window_);
     EXPECT_EQ(PendingNotification::Text(), L"");
     // Releasing an id frees exactly the combination it now holds.
     for (const auto& [id, key] : {std::pair{kHotkeyToggleWatch, VK_F7}, std::pair{kHotkeyProcessNow, VK_F8},
-                                  std::pair{kHotkeyRestoreOriginal, VK_F6}}) {
+                                  std::pair{kHotkeyRestoreOriginal, VK_F9}, std::pair{kHotkeyPastePlain, VK_F6}}) {
         EXPECT_FALSE(IsFree(MOD_CONTROL, key)) << id;
         EXPECT_TRUE(UnregisterHotKey(window_, id)) << id;
         EXPECT_TRUE(IsFree(MOD_CONTROL, key)) << id;
     }
 }
 
-TEST_F(HotkeyTest, ThirdHotkeyPostsTheRestoreAndItsRefusalIsNamed) {
-    ProcessingOptions.SK3_ALT = true;
-    ProcessingOptions.SK3_VKEY = 'U';
+// Hotkeys 3 and 4 post their commands like the others, and a refusal names the hotkey.
+TEST_F(HotkeyTest, LaterHotkeysPostTheirCommandsAndTheirRefusalsAreNamed) {
+    const struct {
+        bool ProcessingOptionsRecord::*alt;
+        std::uint8_t ProcessingOptionsRecord::*key;
+        int id;
+        WPARAM command;
+        const wchar_t* refusal;
+    } cases[] = {
+        {&ProcessingOptionsRecord::SK3_ALT, &ProcessingOptionsRecord::SK3_VKEY, kHotkeyRestoreOriginal,
+         IDM_RESTORE_ORIGINAL, L"Cannot register a hotkey for 'Restore the original copy.'"},
+        {&ProcessingOptionsRecord::SK4_ALT, &ProcessingOptionsRecord::SK4_VKEY, kHotkeyPastePlain, IDM_PASTE_PLAIN,
+         L"Cannot register a hotkey for 'Paste as plain text.'"},
+    };
     ASSERT_TRUE(Block(0, MOD_ALT, 'U'));
-    ASSERT_TRUE(CreateWindowUnderTest());
-    EXPECT_EQ(LastTrayBalloon().text, L"Cannot register a hotkey for 'Restore the original copy.'");
-    EXPECT_EQ(LastTrayBalloon().iconFlags, static_cast<DWORD>(NIIF_WARNING));
-    // Posted like the others; with nothing kept the restore leaves the clipboard as it is.
-    SendMessageW(window_, WM_HOTKEY, kHotkeyRestoreOriginal, 0);
-    MSG posted = {};
-    ASSERT_TRUE(PeekMessageW(&posted, window_, WM_APP_COMMAND, WM_APP_COMMAND, PM_REMOVE));
-    EXPECT_EQ(posted.wParam, static_cast<WPARAM>(IDM_RESTORE_ORIGINAL));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        ProcessingOptions.SK3_VKEY = ProcessingOptions.SK4_VKEY = 0;
+        ProcessingOptions.*c.alt = true;
+        ProcessingOptions.*c.key = 'U';
+        ASSERT_TRUE(CreateWindowUnderTest());
+        EXPECT_EQ(LastTrayBalloon().text, c.refusal);
+        EXPECT_EQ(LastTrayBalloon().iconFlags, static_cast<DWORD>(NIIF_WARNING));
+        // Posted, not run: the command waits for the message loop like a menu choice.
+        SendMessageW(window_, WM_HOTKEY, static_cast<WPARAM>(c.id), 0);
+        MSG posted = {};
+        ASSERT_TRUE(PeekMessageW(&posted, window_, WM_APP_COMMAND, WM_APP_COMMAND, PM_REMOVE));
+        EXPECT_EQ(posted.wParam, c.command);
+        DestroyWindowUnderTest();
+    }
 }
 
 // The one wording in which the two routines differ: the second key's Japanese refusal.

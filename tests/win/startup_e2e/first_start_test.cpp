@@ -64,8 +64,8 @@ TEST_F(FirstStartTest, MonitoringAndProcessingOptionsActOnTheNewWindow) {
     for (const Case& c : {Case{L"/P", L"1", 0, true}, Case{L"/p", L"0", 1, true}, Case{L"/P0", L"1", 0, true},
                           Case{L"/P0", L"0", 0, false}, Case{L"/P1", L"0", 1, true}, Case{L"/p1", L"1", 1, true},
                           Case{L"/R", L"0", 0, true}, Case{L"/r", L"1", 1, true},
-                          // nothing is kept yet: "/U" is an ordinary start
-                          Case{L"/U", L"1", 1, true}, Case{L"/u", L"0", 0, false}}) {
+                          // nothing is kept yet: "/U" is an ordinary start; so is "/V", which pastes nothing
+                          Case{L"/U", L"1", 1, true}, Case{L"/u", L"0", 0, false}, Case{L"/V", L"0", 0, false}}) {
         WriteIni({{L"CBWatchEnabled", c.stored}, {L"DelSpace", L"1"}});
         clipboard_test::CopyText(copier.get(), L"b a");
         StartedNuvela& first = Start(iniExe_, c.option);

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "clipboard_access.h"
+#include "nuvela_harness.h"
+#include "scoped_win.h"
+
+namespace {
+
+using namespace test_support;
+using clipboard_test::ClipboardDataOf;
+using clipboard_test::ClipboardOwner;
+using clipboard_test::ClipboardText;
+using clipboard_test::DataOf;
+using clipboard_test::Offer;
+using clipboard_test::PumpFor;
+using clipboard_test::PumpUntil;
+
+constexpr wchar_t kTargetTitle[] = L"nuvela-e2e-paste";
+
+// What the edit saw of the paste keystroke: 'V' with Shift or Alt down, or as a system key, is
+// another shortcut than Ctrl+V.
+bool otherShortcutSeen = false;
+WNDPROC editProc = nullptr;
+
+LRESULT CALLBACK RecordingEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && wParam == 'V')
+        otherShortcutSeen = otherShortcutSeen || message == WM_SYSKEYDOWN || GetKeyState(VK_SHIFT) < 0 ||
+                            GetKeyState(VK_MENU) < 0 || GetKeyState(VK_CONTROL) >= 0;
+    return CallWindowProcW(editProc, edit, message, wParam, lParam);
+}
+
+// A window of the test in front, its edit control holding the keyboard focus, as a user's editor.
+struct PasteTarget {
+    UniqueWindow frame;
+    HWND edit = nullptr;
+
+    PasteTarget() {
+        otherShortcutSeen = false;
+        frame.reset(CreateWindowExW(WS_EX_TOPMOST, L"STATIC", kTargetTitle, WS_POPUP | WS_VISIBLE, 0, 0, 300, 300,
+                                    nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+        edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 300, 300, frame.get(),
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+        editProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingEditProc)));
+        Focus();
+    }
+    void Focus() const {
+        SetForegroundWindow(frame.get());
+        SetFocus(edit);
+    }
+    std::wstring Text() const { return WindowText(edit); }
+};
+
+bool TargetIsMapped() {
+    return RunUnixCommand({"sh", "-c", "xdotool search --onlyvisible --name '^nuvela-e2e-paste$' >/dev/null"});
+}
+
+const std::vector<Offer> kRichCopy = {clipboard_test::UnicodeText(L"p l a i n"),
+                                      clipboard_test::RegisteredFormat(L"HTML Format", "<b>p l a i n</b>")};
+
+class PastePlainE2ETest : public NuvelaTest {
+protected:
+    // Nuvela with DelSpace on (so the paste shows it was processed), the target in front, and the
+    // rich copy on the clipboard, seen by Nuvela. Null when something on the way failed.
+    HWND StartWithRichCopy(std::vector<std::pair<std::wstring, std::wstring>> settings) {
+        settings.push_back({L"DelSpace", L"1"});
+        WriteIni(settings);
+        HWND window = Start(iniExe_, L"").WaitForMainWindow();
+        if (!window || !PumpUntil(TargetIsMapped, 15000)) return nullptr;
+        target_.Focus();
+        clipboard_test::Copy(nullptr, kRichCopy);
+        return window;
+    }
+
+    // Pumps the test's messages (the edit pastes only then) while "/V" runs; its exit code.
+    DWORD PasteBySecondStart(const std::function<bool()>& pasted) {
+        StartedNuvela& second = Start(iniExe_, L"/V");
+        EXPECT_TRUE(PumpUntil(pasted, 15000)) << "pasted: " << testing::PrintToString(target_.Text());
+        EXPECT_TRUE(PumpUntil([&] { return !second.Running(); }, 15000));
+        return second.ExitCode();
+    }
+
+    PasteTarget target_;
+};
+
+// Monitoring off: "/V" pastes the processed text, then the copy is back as it was, byte for byte.
+TEST_F(PastePlainE2ETest, SecondStartPastesProcessedTextAndPutsTheCopyBack) {
+    HWND window = StartWithRichCopy({{L"CBWatchEnabled", L"0"}});
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(window));
+    EXPECT_EQ(PasteBySecondStart([&] { return target_.Text() == L"plain"; }), 0u);
+    EXPECT_TRUE(PumpUntil([] { return ClipboardDataOf(kRichCopy) == DataOf(kRichCopy); }, 15000))
+        << "clipboard: " << testing::PrintToString(ClipboardText());
+    EXPECT_FALSE(otherShortcutSeen);
+}
+
+// Pressed as users press it, the modifiers still held: the edit gets Ctrl+V and nothing else.
+TEST_F(PastePlainE2ETest, HotkeyPastesWhileItsModifiersAreStillHeld) {
+    HWND window = StartWithRichCopy(
+        {{L"CBWatchEnabled", L"0"}, {L"SK4_CTRL", L"1"}, {L"SK4_SHIFT", L"1"}, {L"SK4_VKEY", L"119"}});  // F8
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(window));
+    auto key = [](WORD code, bool up) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = code;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        return input;
+    };
+    INPUT press[] = {key(VK_CONTROL, false), key(VK_SHIFT, false), key(VK_F8, false), key(VK_F8, true)};
+    ASSERT_EQ(SendInput(4, press, sizeof(INPUT)), 4u);
+    EXPECT_TRUE(PumpUntil([&] { return target_.Text() == L"plain"; }, 15000))
+        << "pasted: " << testing::PrintToString(target_.Text());
+    INPUT release[] = {key(VK_SHIFT, true), key(VK_CONTROL, true)};
+    SendInput(2, release, sizeof(INPUT));
+    EXPECT_FALSE(otherShortcutSeen);
+    EXPECT_TRUE(PumpUntil([] { return ClipboardDataOf(kRichCopy) == DataOf(kRichCopy); }, 15000));
+}
+
+// Monitoring on: the clipboard already holds Nuvela's result, which is pasted and stays.
+TEST_F(PastePlainE2ETest, WithMonitoringOnTheResultIsPastedAndNothingPutBack) {
+    HWND window = StartWithRichCopy({{L"CBWatchEnabled", L"1"}, {L"PASTE_RESTORE_MS", L"100"}});
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(PumpUntil([&] { return ClipboardOwner() == window && ClipboardText() == L"plain"; }, 15000));
+    const DWORD sequence = GetClipboardSequenceNumber();
+    EXPECT_EQ(PasteBySecondStart([&] { return target_.Text() == L"plain"; }), 0u);
+    PumpFor(1500);  // many times the delay after which a put-back would have come
+    EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
+    EXPECT_FALSE(clipboard_test::ClipboardHas(L"HTML Format"));
+}
+
+// The user copies again before the delay is over: that copy stays.
+TEST_F(PastePlainE2ETest, ACopyMadeDuringTheDelayIsNotOverwritten) {
+    HWND window = StartWithRichCopy({{L"CBWatchEnabled", L"0"}, {L"PASTE_RESTORE_MS", L"1000"}});
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(window));
+    EXPECT_EQ(PasteBySecondStart([&] { return target_.Text() == L"plain"; }), 0u);
+    clipboard_test::CopyText(nullptr, L"copied meanwhile");
+    PumpFor(3000);  // well past the delay
+    EXPECT_EQ(ClipboardText(), L"copied meanwhile");
+    EXPECT_FALSE(clipboard_test::ClipboardHas(L"HTML Format"));
+}
+
+// A copy without text: nothing is pasted, and the copy is left as it is.
+TEST_F(PastePlainE2ETest, NothingToPasteLeavesTheEditAndTheCopyAlone) {
+    WriteIni({{L"CBWatchEnabled", L"0"}});
+    HWND window = Start(iniExe_, L"").WaitForMainWindow();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(PumpUntil(TargetIsMapped, 15000));
+    const std::vector<Offer> picture = {clipboard_test::RegisteredFormat(L"Nuvela test picture", "not text")};
+    clipboard_test::Copy(nullptr, picture);
+    ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(window));
+    StartedNuvela& second = Start(iniExe_, L"/V");
+    ASSERT_TRUE(second.WaitForExit());
+    EXPECT_EQ(second.ExitCode(), 0u);
+    // The paste has run once a command posted behind it has; a keystroke it sent is then queued.
+    ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(window));
+    PumpFor(300);
+    EXPECT_EQ(target_.Text(), L"");
+    EXPECT_EQ(ClipboardDataOf(picture), DataOf(picture));
+}
+
+}  // namespace
