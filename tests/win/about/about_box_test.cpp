@@ -21,6 +21,7 @@
 #include "menu_dialogs.h"
 #include "product_facts.h"
 #include "resource.h"
+#include "test_support.h"
 #include "windows_system.h"
 
 namespace about_test {
@@ -143,16 +144,6 @@ protected:
     }
 };
 
-int IconWidth(HICON icon) {
-    ICONINFO info = {};
-    if (!GetIconInfo(icon, &info)) return 0;
-    BITMAP bitmap = {};
-    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
-    return bitmap.bmWidth;
-}
-
 TEST_F(AboutBoxTest, EightControlsWithTheRichEditBoxInEitherLanguage) {
     const bool loadedBefore = GetModuleHandleW(L"riched20.dll") != nullptr;
     const std::optional<VersionStrings> version = ReadVersionStrings(ProgramFile());
@@ -170,7 +161,7 @@ TEST_F(AboutBoxTest, EightControlsWithTheRichEditBoxInEitherLanguage) {
             EXPECT_STREQ(caption, japanese ? L"バージョン情報" : L"About");
             const auto icon = reinterpret_cast<HICON>(SendDlgItemMessageW(dialog, IDC_ABOUT_ICON, STM_GETICON, 0, 0));
             ASSERT_TRUE(icon) << "icon 107 of the instance";
-            EXPECT_EQ(IconWidth(icon), MulDiv(32, static_cast<int>(DpiOf(dialog)), 96)) << "made for the box's DPI";
+            EXPECT_EQ(test_support::IconWidth(icon), MulDiv(32, static_cast<int>(DpiOf(dialog)), 96)) << "made for the box's DPI";
             EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0)),
                       LoadIconW(params.instance, MAKEINTRESOURCEW(IDI_PROGRAM)));
             EXPECT_EQ(TextOf(dialog, IDC_ABOUT_VERSION), VersionBoxText(*version, params.productName, japanese));

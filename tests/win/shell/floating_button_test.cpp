@@ -771,7 +771,7 @@ TEST_F(FloatingButtonTest, DpiChangeTakesTheSuggestedRectangleAndRescalesEveryth
         HWND process = GetDlgItem(button, IDM_PROCESS_NOW);
         const RECT frame = FrameOf(button), processBefore = FrameOf(process);
         // the rich edit preview does not answer WM_GETFONT: the button tells the font both were given
-        const int fontBefore = FontHeight(process), iconBefore = IconWidth(ButtonImage(button));
+        const int fontBefore = FontHeight(process), iconBefore = test_support::IconWidth(ButtonImage(button));
         ASSERT_LT(fontBefore, 0);
         MINMAXINFO limitsBefore = {};
         SendMessageW(button, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limitsBefore));
@@ -789,10 +789,10 @@ TEST_F(FloatingButtonTest, DpiChangeTakesTheSuggestedRectangleAndRescalesEveryth
         RECT client = {};
         GetClientRect(button, &client);
         EXPECT_EQ(Width(FrameOf(FloatingPreview)), client.right - Width(FrameOf(process))) << "the rest is preview";
-        EXPECT_EQ(IconWidth(ButtonImage(button)), 2 * iconBefore);
+        EXPECT_EQ(test_support::IconWidth(ButtonImage(button)), 2 * iconBefore);
         RECT inside = {};
         GetClientRect(process, &inside);
-        EXPECT_LT(IconWidth(ButtonImage(button)), std::min(inside.right, inside.bottom)) << "the icon whole";
+        EXPECT_LT(test_support::IconWidth(ButtonImage(button)), std::min(inside.right, inside.bottom)) << "the icon whole";
         MINMAXINFO limits = {};
         SendMessageW(button, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
         EXPECT_EQ(limits.ptMinTrackSize.x, 2 * limitsBefore.ptMinTrackSize.x);
@@ -813,7 +813,7 @@ TEST_F(FloatingButtonTest, DpiChangeTakesTheSuggestedRectangleAndRescalesEveryth
             EXPECT_EQ(FontHeight(process), fontBefore);
             EXPECT_EQ(Width(FrameOf(process)), Width(processBefore));
             EXPECT_EQ(Height(FrameOf(process)), Height(processBefore));
-            EXPECT_EQ(IconWidth(ButtonImage(button)), iconBefore);
+            EXPECT_EQ(test_support::IconWidth(ButtonImage(button)), iconBefore);
             MINMAXINFO limitsBack = {};
             SendMessageW(button, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limitsBack));
             EXPECT_EQ(limitsBack.ptMinTrackSize.x, limitsBefore.ptMinTrackSize.x);

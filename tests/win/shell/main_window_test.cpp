@@ -559,7 +559,7 @@ std::vector<SIZE> PictureSizes(HWND dialog) {
 int ShownIconWidth(HWND dialog) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-            return IconWidth(reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0)));
+            return test_support::IconWidth(reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0)));
     }
     return 0;
 }

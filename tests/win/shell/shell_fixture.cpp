@@ -30,16 +30,6 @@ HWND MakeHelperWindow() {
                            nullptr);
 }
 
-int IconWidth(HICON icon) {
-    ICONINFO info = {};
-    if (!GetIconInfo(icon, &info)) return 0;
-    BITMAP bitmap = {};
-    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
-    return bitmap.bmWidth;
-}
-
 void WriteConvertDef(const std::wstring& content) {
     std::ofstream file("Convert.def", std::ios::binary);
     file.put(static_cast<char>(0xFF));

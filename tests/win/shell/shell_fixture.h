@@ -34,9 +34,6 @@ HWND MakeHelperWindow();
 // Writes "Convert.def" (UTF-16LE with its mark) into the current folder.
 void WriteConvertDef(const std::wstring& content);
 
-// The width of the icon's image in pixels; 0 when it is no icon.
-int IconWidth(HICON icon);
-
 constexpr UINT MN_GETHMENU_MESSAGE = 0x01E1;
 
 // Waits on its own thread for the popup menu window, reads the shown menu, then acts on it.

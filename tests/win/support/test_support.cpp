@@ -187,6 +187,16 @@ bool GetRawDword(const wchar_t* name, DWORD& value) {
     return true;
 }
 
+int IconWidth(HICON icon) {
+    ICONINFO info = {};
+    if (!GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap = {};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
 bool RunUnixCommand(std::vector<const char*> arguments) {
     using SpawnFunction = LONG(CDECL*)(char* const argv[], int wait);
     const auto spawn = reinterpret_cast<SpawnFunction>(

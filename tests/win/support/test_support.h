@@ -98,6 +98,9 @@ ProcessResult RunProcess(const std::wstring& commandLine, const std::filesystem:
 // no Unix program through CreateProcess, so its ntdll spawns it directly.
 bool RunUnixCommand(std::vector<const char*> arguments);
 
+// The width of the icon's image in pixels; 0 when it is no icon.
+int IconWidth(HICON icon);
+
 // ---- The ini file, section "Zelmora"; by default the one in the current folder.
 
 inline const std::filesystem::path kCurrentIni = L".\\Nuvela.ini";
