@@ -604,10 +604,11 @@ void OnClipboardChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         if (owner != window) RetireKeptOriginal();
         shownFunction();
         if (ProcessingOptions.CBWatchEnabled) {
-            NoteForegroundAtChange();
             if (ProcessingOptions.Delay1Sec > 0) {  // a negative value from a damaged store is no delay
+                NoteForegroundAtChange();
                 SetTimer(window, IDT_DELAY, static_cast<UINT>(ProcessingOptions.Delay1Sec), nullptr);
             } else {
+                NoteForegroundIfNeeded(owner);
                 if (owner && owner != window && !WatchBusy) ownerProbe.Ask(owner);
                 const bool opened = ProcessClipboard(window, false);
                 ownerProbe.Forget();
@@ -656,6 +657,7 @@ bool ProcessClipboard(HWND window, bool force) {
     WatchBusy = false;
     JoinClipboardWatch(window);
     CatchUpMissedChange(window, sequence);
+    NoteCopyProgram();
     if (opened) shownFunction();
     WipeRetiredOriginal();
     if (!failure) return opened;
