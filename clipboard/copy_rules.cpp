@@ -120,7 +120,8 @@ void NoteForegroundIfNeeded(HWND owner) {
 bool LeaveCopyAlone(HWND window) {
     const HWND owner = GetClipboardOwner();
     if (owner == window) return false;  // our own write: the run's owner check takes care of it
-    if (!armedSkip && ProcessingOptions.APP_RULE != AppRuleLeaveListed && ProcessingOptions.APP_RULE != AppRuleOnlyListed) {
+    const int rule = ProcessingOptions.APP_RULE;
+    if (!armedSkip && rule != AppRuleLeaveListed && rule != AppRuleOnlyListed) {
         copyOwnerToNote = owner;
         copyProgramUnnoted = true;
         return false;

@@ -239,8 +239,10 @@ CapturedOriginal CaptureOriginal(bool ownCopy, const std::vector<UINT>& offered,
     }
     if (isPrivate || !ProcessingOptions.KEEP_ORIGINAL) return captured;
     try {
-        if (CaptureFormats(offered, textBlock, copiedText, renderedMs, captured)) captured.kind = CapturedOriginal::Kind::Captured;
-        else captured.formats.clear();
+        if (CaptureFormats(offered, textBlock, copiedText, renderedMs, captured))
+            captured.kind = CapturedOriginal::Kind::Captured;
+        else
+            captured.formats.clear();
     } catch (const std::bad_alloc&) {
         captured.formats.clear();  // not kept: a run never fails for want of memory to keep the original
     }
