@@ -185,12 +185,15 @@ std::vector<UINT> OfferedClipboardFormats() {
     return formats;
 }
 
-PrivacyMarkers ReadPrivacyMarkers() {
+bool IsOffered(const std::vector<UINT>& offered, UINT format) {
+    return std::find(offered.begin(), offered.end(), format) != offered.end();
+}
+
+PrivacyMarkers ReadPrivacyMarkers(const std::vector<UINT>& offered) {
     PrivacyMarkers markers;
-    const std::vector<UINT> offered = OfferedClipboardFormats();
     auto read = [&](MarkerFormat& marker, bool byValue) {
         if (!marker.id) marker.id = RegisterClipboardFormatW(marker.name);
-        if (!marker.id || std::find(offered.begin(), offered.end(), marker.id) == offered.end()) return;
+        if (!marker.id || !IsOffered(offered, marker.id)) return;
         PrivacyMarkers::Marker present{marker.id, {}};
         const bool readable = CopyBlockBytes(GetClipboardData(marker.id), kMarkerDataLimit, present.data);
         if (!byValue) {

@@ -92,7 +92,10 @@ struct PrivacyMarkers {
     bool isPrivate = false;
 };
 
-// Reads the markers offered by the open clipboard.
-PrivacyMarkers ReadPrivacyMarkers();
+// Whether `format` is among `offered`, a list read by OfferedClipboardFormats.
+bool IsOffered(const std::vector<UINT>& offered, UINT format);
+
+// Reads the markers offered by the open clipboard; `offered`: its formats, as read for the run.
+PrivacyMarkers ReadPrivacyMarkers(const std::vector<UINT>& offered);
 // Puts the markers back on the open clipboard after a forced run rewrote private text.
 void WritePrivacyMarkers(const PrivacyMarkers& markers);

@@ -10,6 +10,11 @@ namespace {
 
 bool armedSkip = false;
 DWORD foregroundProcessAtChange = 0;
+bool foregroundUnnoted = false;  // left for when a copy without an owner window needs it
+// A copy whose program is only to join the recent programs: it is looked up once the clipboard
+// is free again, not while every program waits for our result.
+bool copyProgramUnnoted = false;
+HWND copyOwnerToNote = nullptr;
 std::vector<std::wstring> recentPrograms;
 
 // The last process looked up. Holding its handle keeps its id from being given to another
@@ -61,6 +66,7 @@ DWORD ProcessOfWindow(HWND window) {
 // The clipboard owner's program; without an owner window, the program that was in front when
 // the change was noticed.
 std::wstring ProgramBehindCopy(HWND owner) {
+    if (!owner && std::exchange(foregroundUnnoted, false)) NoteForegroundAtChange();
     const DWORD processId = owner ? ProcessOfWindow(owner) : foregroundProcessAtChange;
     return ProcessFileName(processId);
 }
@@ -101,15 +107,35 @@ bool RuleProcessesProgram(int rule, std::wstring_view list, std::wstring_view pr
     return rule == AppRuleLeaveListed ? !listed : listed;
 }
 
-void NoteForegroundAtChange() { foregroundProcessAtChange = ProcessOfWindow(GetForegroundWindow()); }
+void NoteForegroundAtChange() {
+    foregroundUnnoted = false;
+    foregroundProcessAtChange = ProcessOfWindow(GetForegroundWindow());
+}
+
+void NoteForegroundIfNeeded(HWND owner) {
+    if (owner) foregroundUnnoted = true;
+    else NoteForegroundAtChange();
+}
 
 bool LeaveCopyAlone(HWND window) {
     const HWND owner = GetClipboardOwner();
     if (owner == window) return false;  // our own write: the run's owner check takes care of it
+    const int rule = ProcessingOptions.APP_RULE;
+    if (!armedSkip && rule != AppRuleLeaveListed && rule != AppRuleOnlyListed) {
+        copyOwnerToNote = owner;
+        copyProgramUnnoted = true;
+        return false;
+    }
     const std::wstring program = ProgramBehindCopy(owner);
     if (!program.empty()) RememberCopyProgram(program);
     if (std::exchange(armedSkip, false)) return true;
     return !RuleProcessesProgram(ProcessingOptions.APP_RULE, ProcessingOptions.APP_LIST, program);
+}
+
+void NoteCopyProgram() {
+    if (!std::exchange(copyProgramUnnoted, false)) return;
+    const std::wstring program = ProgramBehindCopy(copyOwnerToNote);
+    if (!program.empty()) RememberCopyProgram(program);
 }
 
 void ArmSkipNextCopy() { armedSkip = true; }

@@ -23,11 +23,17 @@ bool RuleProcessesProgram(int rule, std::wstring_view list, std::wstring_view pr
 // At every clipboard notification: notes the program in front, whose copy it is when the
 // clipboard has no owner window by the time the change is looked at.
 void NoteForegroundAtChange();
+// At a notification processed at once: the same, but with `owner` (the clipboard's owner window)
+// the copy is that window's, so the program in front is asked for only should it be needed.
+void NoteForegroundIfNeeded(HWND owner);
 
 // At the start of an automatic run, before anything is read: true when this change, made by
 // another program, is to be left as it is. The program behind it joins the recent programs, and
 // an armed skip is used up.
 bool LeaveCopyAlone(HWND window);
+// Once the run has let go of the clipboard: the program behind a copy that no rule needed to look
+// at joins the recent programs.
+void NoteCopyProgram();
 
 // The one-shot skip; not stored.
 void ArmSkipNextCopy();

@@ -152,10 +152,10 @@ struct FormatToRead {
 };
 
 // The owner's own formats, in the order they are read.
-std::vector<FormatToRead> FormatsToRead() {
+std::vector<FormatToRead> FormatsToRead(const std::vector<UINT>& offered) {
     std::vector<FormatToRead> formats;
     FormatSorter sorter;
-    for (const UINT format : OfferedClipboardFormats()) {
+    for (const UINT format : offered) {
         const FormatUse use = sorter.UseOf(format);
         if (use != FormatUse::Skip) formats.push_back({format, use, formats.size()});
     }
@@ -166,11 +166,12 @@ std::vector<FormatToRead> FormatsToRead() {
 }
 
 // False when the original is over a limit; the formats read so far are then wiped with it.
-bool CaptureFormats(HANDLE textBlock, const WipedText& copiedText, ULONGLONG renderedMs, CapturedOriginal& captured) {
+bool CaptureFormats(const std::vector<UINT>& offered, HANDLE textBlock, const WipedText& copiedText,
+                    ULONGLONG renderedMs, CapturedOriginal& captured) {
     CaptureBudget budget;
     budget.renderedMs = renderedMs;
     std::vector<std::pair<size_t, KeptFormat>> read;
-    for (const FormatToRead& next : FormatsToRead()) {
+    for (const FormatToRead& next : FormatsToRead(offered)) {
         // The owner may render the data only now, inside this call: that is the time that counts.
         // Checked before each call too, so a slow owner costs at most one rendering past the limit.
         if (budget.renderedMs > kOriginalCopyRenderLimitMs) return false;
@@ -229,17 +230,19 @@ bool PutFormats(const std::vector<KeptFormat>& formats, std::wstring_view pendin
 
 }  // namespace
 
-CapturedOriginal CaptureOriginal(HWND window, bool isPrivate, HANDLE textBlock, const WipedText& copiedText,
-                                 ULONGLONG renderedMs) {
+CapturedOriginal CaptureOriginal(bool ownCopy, const std::vector<UINT>& offered, bool isPrivate, HANDLE textBlock,
+                                 const WipedText& copiedText, ULONGLONG renderedMs) {
     CapturedOriginal captured;
-    if (GetClipboardOwner() == window) {
+    if (ownCopy) {
         captured.kind = CapturedOriginal::Kind::OwnCopy;
         return captured;
     }
     if (isPrivate || !ProcessingOptions.KEEP_ORIGINAL) return captured;
     try {
-        if (CaptureFormats(textBlock, copiedText, renderedMs, captured)) captured.kind = CapturedOriginal::Kind::Captured;
-        else captured.formats.clear();
+        if (CaptureFormats(offered, textBlock, copiedText, renderedMs, captured))
+            captured.kind = CapturedOriginal::Kind::Captured;
+        else
+            captured.formats.clear();
     } catch (const std::bad_alloc&) {
         captured.formats.clear();  // not kept: a run never fails for want of memory to keep the original
     }
@@ -290,7 +293,7 @@ RestoreWrite PutKeptOriginalOnClipboard() {
     // Our result as it is now, read before it goes, to put back should the restore fail half way.
     CapturedOriginal before;
     try {
-        if (!CaptureFormats(nullptr, {}, 0, before)) before.formats.clear();
+        if (!CaptureFormats(OfferedClipboardFormats(), nullptr, {}, 0, before)) before.formats.clear();
     } catch (const std::bad_alloc&) {
         before.formats.clear();
     }

@@ -41,9 +41,11 @@ struct CapturedOriginal {
 // that can be copied safely within the limits above: the text formats first, then "HTML Format"
 // and "Rich Text Format", then the rest; they are kept in the owner's order. `textBlock` and
 // `copiedText`: the CF_UNICODETEXT block the run has read, and its text, if any; `renderedMs`:
-// how long the run's own reads of the clipboard took.
-CapturedOriginal CaptureOriginal(HWND window, bool isPrivate, HANDLE textBlock = nullptr,
-                                 const WipedText& copiedText = {}, ULONGLONG renderedMs = 0);
+// how long the run's own reads of the clipboard took. `ownCopy`: the clipboard is `window`'s own
+// (nothing is captured then); `offered`: its formats, as the run read them once it had it open.
+CapturedOriginal CaptureOriginal(bool ownCopy, const std::vector<UINT>& offered, bool isPrivate,
+                                 HANDLE textBlock = nullptr, const WipedText& copiedText = {},
+                                 ULONGLONG renderedMs = 0);
 // After the run's result is on the clipboard: the captured original becomes the kept copy.
 void KeepCapturedOriginal(CapturedOriginal&& captured);
 // The clipboard is open: puts each format on it in order, without emptying it first. False when

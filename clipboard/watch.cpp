@@ -112,9 +112,138 @@ void RunEngine(const wchar_t* input, std::wstring& result, TextProcessorFunction
     engine(ProcessingOptions.StrConvID.c_str(), input, result);
 }
 
-bool OffersFilesToConvert() {
-    return ProcessingOptions.FileFolderCopy != 0 && IsClipboardFormatAvailable(CF_HDROP);
+bool OffersFilesToConvert(const std::vector<UINT>& offered) {
+    return ProcessingOptions.FileFolderCopy != 0 && IsOffered(offered, CF_HDROP);
 }
+
+bool AsksOwnerToAnswer(HWND owner) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kOwnerAnswerMs, &ignored) != 0;
+}
+
+// Asking the owner whether it answers is a round trip through another program's message loop,
+// the longest single step of a run. A thread of its own asks as soon as a change is noticed, so
+// the answer comes while the run leaves the notification list, applies the rules and opens the
+// clipboard. It waits on a lock and a condition variable, which cost no system call while nothing
+// waits.
+class OwnerProbe {
+public:
+    ~OwnerProbe() {
+        if (!thread_) return;
+        {
+            ExclusiveLock lock(&lock_);
+            stopping_ = true;
+        }
+        WakeConditionVariable(&changed_);
+        WaitForSingleObject(thread_.get(), kOwnerAnswerMs + 1000);  // at most one question is under way
+    }
+
+    // Asks `owner` on the probe thread, for the run about to start, unless a question is still
+    // under way.
+    void Ask(HWND owner) {
+        if (!StartThread()) return;
+        {
+            ExclusiveLock lock(&lock_);
+            if (state_ == State::Asking || state_ == State::Asked) return;
+            asked_ = owner;
+            askingThread_ = GetCurrentThreadId();
+            forgotten_ = false;
+            state_ = State::Asked;
+        }
+        WakeConditionVariable(&changed_);
+    }
+
+    // After that run: an answer it did not use is too old for the next one.
+    void Forget() {
+        ExclusiveLock lock(&lock_);
+        if (state_ == State::Answered) state_ = State::Idle;
+        else forgotten_ = true;
+    }
+
+    // Whether `owner` answers: the answer to the question already asked of it, or asked now.
+    bool Answers(HWND owner) {
+        {
+            ExclusiveLock lock(&lock_);
+            if (asked_ == owner && state_ != State::Idle && !forgotten_) {
+                // The probe thread's own wait is bounded; the extra second covers a thread kept
+                // from running on a loaded machine.
+                const ULONGLONG deadline = GetTickCount64() + kOwnerAnswerMs + 1000;
+                while (state_ != State::Answered) {
+                    const ULONGLONG now = GetTickCount64();
+                    if (now >= deadline) break;
+                    SleepConditionVariableSRW(&changed_, &lock_, static_cast<DWORD>(deadline - now), 0);
+                }
+                if (state_ == State::Answered) {
+                    state_ = State::Idle;
+                    asked_ = nullptr;
+                    return answered_;
+                }
+            } else if (state_ == State::Answered) {
+                state_ = State::Idle;  // the answer of an owner since replaced
+            }
+        }
+        return AsksOwnerToAnswer(owner);
+    }
+
+private:
+    enum class State { Idle, Asked, Asking, Answered };
+
+    class ExclusiveLock {
+    public:
+        explicit ExclusiveLock(SRWLOCK* lock) : lock_(lock) { AcquireSRWLockExclusive(lock_); }
+        ~ExclusiveLock() { ReleaseSRWLockExclusive(lock_); }
+        ExclusiveLock(const ExclusiveLock&) = delete;
+        ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+
+    private:
+        SRWLOCK* lock_;
+    };
+
+    bool StartThread() {
+        if (!thread_ && !failedToStart_) {
+            thread_.reset(CreateThread(nullptr, 0, &OwnerProbe::Main, this, 0, nullptr));
+            failedToStart_ = !thread_;
+        }
+        return static_cast<bool>(thread_);
+    }
+
+    static DWORD WINAPI Main(void* self) {
+        static_cast<OwnerProbe*>(self)->Loop();
+        return 0;
+    }
+
+    void Loop() {
+        ExclusiveLock lock(&lock_);
+        for (;;) {
+            while (state_ != State::Asked && !stopping_) SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
+            if (stopping_) return;
+            const HWND owner = asked_;
+            const DWORD askingThread = askingThread_;
+            state_ = State::Asking;
+            ReleaseSRWLockExclusive(&lock_);
+            // A window of the asking thread is called directly by the run and always answers; asked
+            // from here, it could not answer while that thread waits for us.
+            const bool answered = GetWindowThreadProcessId(owner, nullptr) == askingThread || AsksOwnerToAnswer(owner);
+            AcquireSRWLockExclusive(&lock_);
+            answered_ = answered;
+            state_ = forgotten_ ? State::Idle : State::Answered;
+            WakeAllConditionVariable(&changed_);
+        }
+    }
+
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    CONDITION_VARIABLE changed_ = CONDITION_VARIABLE_INIT;
+    UniqueHandle thread_;
+    bool failedToStart_ = false;
+    bool stopping_ = false;
+    bool forgotten_ = false;  // the question under way was for a run that has ended
+    State state_ = State::Idle;
+    HWND asked_ = nullptr;
+    DWORD askingThread_ = 0;
+    bool answered_ = false;
+};
+
+OwnerProbe ownerProbe;
 
 // Data offered for rendering on request is made by its owner inside our GetClipboardData, while we
 // hold the clipboard: an owner that has stopped answering would keep us, and every program waiting
@@ -122,11 +251,9 @@ bool OffersFilesToConvert() {
 // seen, so another thread's owner is asked first whether it answers at all. A window of our own
 // thread is called directly and always answers; the system finds whose thread it is anyway, so
 // we do not ask for it first.
-bool OwnerAnswers(HWND window) {
-    const HWND owner = GetClipboardOwner();
+bool OwnerAnswers(HWND window, HWND owner) {
     if (!owner || owner == window) return true;
-    DWORD_PTR ignored = 0;
-    return SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kOwnerAnswerMs, &ignored) != 0;
+    return ownerProbe.Answers(owner);
 }
 
 bool HasLineFeed(const std::wstring& text) { return text.find(L'\n') != std::wstring::npos; }
@@ -160,7 +287,8 @@ void PutCopyBack(const CapturedOriginal& captured, const WipedText& text, const 
 }
 
 // The clipboard is open and offers Unicode text; `readStart`: when the run began to fetch data.
-void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& markers, ULONGLONG readStart, Run& run) {
+void ProcessTextOnClipboard(const std::vector<UINT>& offered, bool force, const PrivacyMarkers& markers,
+                            ULONGLONG readStart, Run& run) {
     if (!force && markers.isPrivate) {
         run.fate = CopyFate::PrivacyMarked;
         return;
@@ -187,7 +315,7 @@ void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& marke
         break;
     }
     // Read while the copy is still whole; it becomes the kept original once our result is written.
-    run.original = CaptureOriginal(window, markers.isPrivate, handle, original, renderedMs);
+    run.original = CaptureOriginal(run.ownCopy, offered, markers.isPrivate, handle, original, renderedMs);
     if (!EmptyOpenClipboard()) {
         AppendError(L"クリップボードの内容を空にできませんでした。\n設定 - トラブルシューティングからタイミング調整をお勧めします。",
                     L"Cannot empty clipboard.");
@@ -214,7 +342,8 @@ void ProcessTextOnClipboard(HWND window, bool force, const PrivacyMarkers& marke
 }
 
 // The clipboard is open and offers a file list to convert, but no text.
-void ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& markers, ULONGLONG readStart, Run& run) {
+void ProcessFilesOnClipboard(const std::vector<UINT>& offered, bool force, const PrivacyMarkers& markers,
+                             ULONGLONG readStart, Run& run) {
     if (!force && markers.isPrivate) {
         run.fate = CopyFate::PrivacyMarked;
         return;
@@ -225,7 +354,7 @@ void ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& mark
     std::vector<BYTE> dropList;
     if (!ReadDropList(handle, paths) || !CopyBlockBytes(handle, GlobalSize(handle), dropList)) return;
 
-    run.original = CaptureOriginal(window, markers.isPrivate, nullptr, {}, GetTickCount64() - readStart);
+    run.original = CaptureOriginal(run.ownCopy, offered, markers.isPrivate, nullptr, {}, GetTickCount64() - readStart);
     try {
         RunEngine(FileListText(paths, ProcessingOptions.FileFolderCopy == 2).c_str(), run.result, ProcessFileList);
     } catch (...) {
@@ -244,20 +373,24 @@ void ProcessFilesOnClipboard(HWND window, bool force, const PrivacyMarkers& mark
 }
 
 // The clipboard is open: decides what becomes of the copy, and processes it if it is to be.
+// The owner and the offered formats are read once here and handed on: under Wine each read is a
+// round trip to its server while the clipboard is held.
 void DecideOnOpenClipboard(HWND window, bool force, Run& run) {
-    run.ownCopy = GetClipboardOwner() == window;
+    const HWND owner = GetClipboardOwner();
+    run.ownCopy = owner == window;
     // The owner check keeps our own write (and a line of the re-copy) from being processed again;
     // it comes first so that a skipped copy is not even read.
     if (!force && run.ownCopy) {
         run.fate = CopyFate::OurOwn;
         return;
     }
-    const bool offersText = IsClipboardFormatAvailable(CF_UNICODETEXT);
-    if (!offersText && !OffersFilesToConvert()) {
+    const std::vector<UINT> offered = OfferedClipboardFormats();
+    const bool offersText = IsOffered(offered, CF_UNICODETEXT);
+    if (!offersText && !OffersFilesToConvert(offered)) {
         run.fate = CopyFate::NothingToProcess;
         return;
     }
-    if (!OwnerAnswers(window)) {
+    if (!OwnerAnswers(window, owner)) {
         // Nothing has been fetched: the data stays as the owner offered it.
         AppendError(L"クリップボードの所有者が応答しないため、処理を中止しました。",
                     L"The program that owns the clipboard does not respond; nothing was processed.");
@@ -265,9 +398,9 @@ void DecideOnOpenClipboard(HWND window, bool force, Run& run) {
         return;
     }
     const ULONGLONG readStart = GetTickCount64();
-    const PrivacyMarkers markers = ReadPrivacyMarkers();
-    if (offersText) ProcessTextOnClipboard(window, force, markers, readStart, run);
-    else ProcessFilesOnClipboard(window, force, markers, readStart, run);
+    const PrivacyMarkers markers = ReadPrivacyMarkers(offered);
+    if (offersText) ProcessTextOnClipboard(offered, force, markers, readStart, run);
+    else ProcessFilesOnClipboard(offered, force, markers, readStart, run);
 }
 
 // Once the clipboard is closed: what follows from the copy's fate, in one place.
@@ -468,14 +601,20 @@ bool LeaveClipboardWatch(HWND window) {
 void OnClipboardChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!WatchBusy) {
         // The kept original belongs to the copy it came from: a change by another program ends it.
-        if (GetClipboardOwner() != window) RetireKeptOriginal();
+        const HWND owner = GetClipboardOwner();
+        if (owner != window) RetireKeptOriginal();
         shownFunction();
         if (ProcessingOptions.CBWatchEnabled) {
-            NoteForegroundAtChange();
-            if (ProcessingOptions.Delay1Sec > 0)  // a negative value from a damaged store is no delay
+            if (ProcessingOptions.Delay1Sec > 0) {  // a negative value from a damaged store is no delay
+                NoteForegroundAtChange();
                 SetTimer(window, IDT_DELAY, static_cast<UINT>(ProcessingOptions.Delay1Sec), nullptr);
-            else if (!ProcessClipboard(window, false))
-                SetTimer(window, IDT_DELAY, kRetryDelayMs, nullptr);
+            } else {
+                NoteForegroundIfNeeded(owner);
+                if (owner && owner != window && !WatchBusy) ownerProbe.Ask(owner);
+                const bool opened = ProcessClipboard(window, false);
+                ownerProbe.Forget();
+                if (!opened) SetTimer(window, IDT_DELAY, kRetryDelayMs, nullptr);
+            }
         }
         WipeRetiredOriginal();
     }
@@ -519,6 +658,7 @@ bool ProcessClipboard(HWND window, bool force) {
     WatchBusy = false;
     JoinClipboardWatch(window);
     CatchUpMissedChange(window, sequence);
+    NoteCopyProgram();
     if (opened) shownFunction();
     WipeRetiredOriginal();
     if (!failure) return opened;

@@ -68,9 +68,12 @@ TEST_F(CopyRulesTest, RuleDecidesWhoseCopiesAreProcessed) {
         runsBefore_ = ClipboardProcessingCount();
         recorder_->Clear();
         Record().sounds.clear();
+        ForgetRecentCopyPrograms();
         ASSERT_TRUE(CopyAndWaitHandled(kRichCopy));
         if (c.processed) EXPECT_EQ(ClipboardText(), L"ab");
         else ExpectLeftAlone();
+        // whatever the rule, the program behind the copy is offered in the rules dialog
+        EXPECT_EQ(RecentCopyPrograms(), std::vector<std::wstring>{self});
     }
 }
 
