@@ -318,7 +318,7 @@ SIZE_T KeptOriginalHeldBytes() {
 bool CaptureEveryFormat(std::vector<KeptFormat>& formats) {
     CapturedOriginal captured;
     try {
-        if (!CaptureFormats(nullptr, WipedText(), 0, captured)) return false;
+        if (!CaptureFormats(OfferedClipboardFormats(), nullptr, WipedText(), 0, captured)) return false;
     } catch (const std::bad_alloc&) {
         return false;
     }

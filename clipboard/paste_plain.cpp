@@ -158,7 +158,7 @@ Prepared PutResultOnClipboard(HWND window, OwnClipboardWork& work, PendingPaste&
     const std::wstring input = TextToPaste(fileList);
     if (input.empty()) return Prepared::NothingToPaste;
     const bool copyOfAnotherProgram = GetClipboardOwner() != window;
-    taken.markers = ReadPrivacyMarkers();
+    taken.markers = ReadPrivacyMarkers(OfferedClipboardFormats());
     if (!CaptureEveryFormat(taken.formats)) {
         AppendError(L"コピーが大きすぎるため、プレーンテキストとして貼り付けられません。",
                     L"The copy is too large to be pasted as plain text and given back.");

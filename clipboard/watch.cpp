@@ -116,135 +116,6 @@ bool OffersFilesToConvert(const std::vector<UINT>& offered) {
     return ProcessingOptions.FileFolderCopy != 0 && IsOffered(offered, CF_HDROP);
 }
 
-bool AsksOwnerToAnswer(HWND owner) {
-    DWORD_PTR ignored = 0;
-    return SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kOwnerAnswerMs, &ignored) != 0;
-}
-
-// Asking the owner whether it answers is a round trip through another program's message loop,
-// the longest single step of a run. A thread of its own asks as soon as a change is noticed, so
-// the answer comes while the run leaves the notification list, applies the rules and opens the
-// clipboard. It waits on a lock and a condition variable, which cost no system call while nothing
-// waits.
-class OwnerProbe {
-public:
-    ~OwnerProbe() {
-        if (!thread_) return;
-        {
-            ExclusiveLock lock(&lock_);
-            stopping_ = true;
-        }
-        WakeConditionVariable(&changed_);
-        WaitForSingleObject(thread_.get(), kOwnerAnswerMs + 1000);  // at most one question is under way
-    }
-
-    // Asks `owner` on the probe thread, for the run about to start, unless a question is still
-    // under way.
-    void Ask(HWND owner) {
-        if (!StartThread()) return;
-        {
-            ExclusiveLock lock(&lock_);
-            if (state_ == State::Asking || state_ == State::Asked) return;
-            asked_ = owner;
-            askingThread_ = GetCurrentThreadId();
-            forgotten_ = false;
-            state_ = State::Asked;
-        }
-        WakeConditionVariable(&changed_);
-    }
-
-    // After that run: an answer it did not use is too old for the next one.
-    void Forget() {
-        ExclusiveLock lock(&lock_);
-        if (state_ == State::Answered) state_ = State::Idle;
-        else forgotten_ = true;
-    }
-
-    // Whether `owner` answers: the answer to the question already asked of it, or asked now.
-    bool Answers(HWND owner) {
-        {
-            ExclusiveLock lock(&lock_);
-            if (asked_ == owner && state_ != State::Idle && !forgotten_) {
-                // The probe thread's own wait is bounded; the extra second covers a thread kept
-                // from running on a loaded machine.
-                const ULONGLONG deadline = GetTickCount64() + kOwnerAnswerMs + 1000;
-                while (state_ != State::Answered) {
-                    const ULONGLONG now = GetTickCount64();
-                    if (now >= deadline) break;
-                    SleepConditionVariableSRW(&changed_, &lock_, static_cast<DWORD>(deadline - now), 0);
-                }
-                if (state_ == State::Answered) {
-                    state_ = State::Idle;
-                    asked_ = nullptr;
-                    return answered_;
-                }
-            } else if (state_ == State::Answered) {
-                state_ = State::Idle;  // the answer of an owner since replaced
-            }
-        }
-        return AsksOwnerToAnswer(owner);
-    }
-
-private:
-    enum class State { Idle, Asked, Asking, Answered };
-
-    class ExclusiveLock {
-    public:
-        explicit ExclusiveLock(SRWLOCK* lock) : lock_(lock) { AcquireSRWLockExclusive(lock_); }
-        ~ExclusiveLock() { ReleaseSRWLockExclusive(lock_); }
-        ExclusiveLock(const ExclusiveLock&) = delete;
-        ExclusiveLock& operator=(const ExclusiveLock&) = delete;
-
-    private:
-        SRWLOCK* lock_;
-    };
-
-    bool StartThread() {
-        if (!thread_ && !failedToStart_) {
-            thread_.reset(CreateThread(nullptr, 0, &OwnerProbe::Main, this, 0, nullptr));
-            failedToStart_ = !thread_;
-        }
-        return static_cast<bool>(thread_);
-    }
-
-    static DWORD WINAPI Main(void* self) {
-        static_cast<OwnerProbe*>(self)->Loop();
-        return 0;
-    }
-
-    void Loop() {
-        ExclusiveLock lock(&lock_);
-        for (;;) {
-            while (state_ != State::Asked && !stopping_) SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
-            if (stopping_) return;
-            const HWND owner = asked_;
-            const DWORD askingThread = askingThread_;
-            state_ = State::Asking;
-            ReleaseSRWLockExclusive(&lock_);
-            // A window of the asking thread is called directly by the run and always answers; asked
-            // from here, it could not answer while that thread waits for us.
-            const bool answered = GetWindowThreadProcessId(owner, nullptr) == askingThread || AsksOwnerToAnswer(owner);
-            AcquireSRWLockExclusive(&lock_);
-            answered_ = answered;
-            state_ = forgotten_ ? State::Idle : State::Answered;
-            WakeAllConditionVariable(&changed_);
-        }
-    }
-
-    SRWLOCK lock_ = SRWLOCK_INIT;
-    CONDITION_VARIABLE changed_ = CONDITION_VARIABLE_INIT;
-    UniqueHandle thread_;
-    bool failedToStart_ = false;
-    bool stopping_ = false;
-    bool forgotten_ = false;  // the question under way was for a run that has ended
-    State state_ = State::Idle;
-    HWND asked_ = nullptr;
-    DWORD askingThread_ = 0;
-    bool answered_ = false;
-};
-
-OwnerProbe ownerProbe;
-
 // Data offered for rendering on request is made by its owner inside our GetClipboardData, while we
 // hold the clipboard: an owner that has stopped answering would keep us, and every program waiting
 // for the clipboard, there as long as it hangs. Whether a format is rendered on request cannot be
@@ -253,7 +124,8 @@ OwnerProbe ownerProbe;
 // we do not ask for it first.
 bool OwnerAnswers(HWND window, HWND owner) {
     if (!owner || owner == window) return true;
-    return ownerProbe.Answers(owner);
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kOwnerAnswerMs, &ignored) != 0;
 }
 
 bool HasLineFeed(const std::wstring& text) { return text.find(L'\n') != std::wstring::npos; }
@@ -610,10 +482,7 @@ void OnClipboardChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
                 SetTimer(window, IDT_DELAY, static_cast<UINT>(ProcessingOptions.Delay1Sec), nullptr);
             } else {
                 NoteForegroundIfNeeded(owner);
-                if (owner && owner != window && !WatchBusy) ownerProbe.Ask(owner);
-                const bool opened = ProcessClipboard(window, false);
-                ownerProbe.Forget();
-                if (!opened) SetTimer(window, IDT_DELAY, kRetryDelayMs, nullptr);
+                if (!ProcessClipboard(window, false)) SetTimer(window, IDT_DELAY, kRetryDelayMs, nullptr);
             }
         }
         WipeRetiredOriginal();
