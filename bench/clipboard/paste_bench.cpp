@@ -136,8 +136,10 @@ Target MakeTarget() {
     Target target;
     target.frame.reset(CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"nuvela-paste-bench", WS_POPUP | WS_VISIBLE, 0, 0,
                                        300, 300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
-    target.edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 300, 300,
-                                  target.frame.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    // A multiline edit without ES_AUTOVSCROLL refuses a paste that would not fit in its rows, so
+    // only a short text would ever arrive.
+    target.edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                                  0, 0, 300, 300, target.frame.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
     SendMessageW(target.edit, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);  // past the default 32767, for the large copy
     // Keys go to the window in front; the display maps ours a moment after it is made.
     PumpUntil(
