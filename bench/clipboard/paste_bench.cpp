@@ -88,6 +88,8 @@ bool CopyRichText(HWND owner, const std::wstring& text) {
            PutBlock(html, htmlText.c_str(), htmlText.size() + 1);
 }
 
+// Pressed and let go at once: Nuvela waits up to a second for the hotkey's modifiers to be let go
+// before it sends Ctrl+V, and that wait is the user's, not the paste's.
 void PressHotkey() {
     auto key = [](WORD code, bool up) {
         INPUT input = {};
@@ -96,17 +98,9 @@ void PressHotkey() {
         input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
         return input;
     };
-    INPUT keys[] = {key(VK_CONTROL, false), key(VK_SHIFT, false), key(VK_F8, false), key(VK_F8, true)};
-    SendInput(4, keys, sizeof(INPUT));
-}
-
-void ReleaseModifiers() {
-    INPUT keys[2] = {};
-    keys[0].type = keys[1].type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = VK_SHIFT;
-    keys[1].ki.wVk = VK_CONTROL;
-    keys[0].ki.dwFlags = keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof(INPUT));
+    INPUT keys[] = {key(VK_CONTROL, false), key(VK_SHIFT, false), key(VK_F8, false),
+                    key(VK_F8, true),       key(VK_SHIFT, true),  key(VK_CONTROL, true)};
+    SendInput(static_cast<UINT>(std::size(keys)), keys, sizeof(INPUT));
 }
 
 struct Subject {
@@ -198,7 +192,6 @@ bool PasteOnce(const Target& target, const Subject& subject, HWND window, const 
         pasted = PumpUntil([&] { return EditLength(target.edit) == text.size(); }, kPasteDeadlineMs);
     }
     elapsedMs = Now() - start;
-    ReleaseModifiers();
     if (!pasted) {
         std::fprintf(stderr, "%s did not paste %zu characters (the edit holds %zu; the clipboard %s the subject's)\n", subject.name, text.size(),
                      EditLength(target.edit), GetClipboardOwner() == window ? "is" : "is not");
