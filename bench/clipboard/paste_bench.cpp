@@ -2,7 +2,7 @@
 // all measured in the same run under the same Wine: Nuvela (monitoring off, no processing option, so
 // it takes the copy's formats, writes the text, pastes and puts the copy back) against a minimal
 // program of ours that only puts the same text on the clipboard and sends Ctrl+V. A copy of text
-// with an HTML format beside it, at 1 KiB and at 1 Mi characters. Prints the medians and the ratios.
+// with an HTML format beside it, at 1 KiB and at 1 Mi characters. Prints the medians, their quartiles and the ratios.
 //   nuvela_paste_bench.exe <Nuvela.exe> <nuvela_minimal_paster.exe> [rounds]
 #include <windows.h>
 
@@ -236,9 +236,10 @@ bool MeasureRound(const Target& target, const Subject& subject, std::vector<std:
     return true;
 }
 
-double Median(std::vector<double> values) {
+// The value a `fraction` of the way up the sorted values: 0.5 the median, 0.25 and 0.75 the quartiles.
+double Quantile(std::vector<double> values, double fraction) {
     std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
+    return values.empty() ? 0 : values[static_cast<size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5)];
 }
 
 void WriteIni(const std::filesystem::path& path) {
@@ -287,10 +288,15 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     for (size_t size = 0; size < std::size(kSizes); ++size) {
-        const double nuvelaMs = Median(nuvelaTimes[size]), minimalMs = Median(minimalTimes[size]);
-        std::printf("%zu characters with an HTML format beside it, %zu pastes each: Nuvela median %.1f ms, "
-                    "minimal paster median %.1f ms, ratio %.2f (target at most 1.20)\n",
-                    kSizes[size], nuvelaTimes[size].size(), nuvelaMs, minimalMs, nuvelaMs / minimalMs);
+        const auto& nuvelaPastes = nuvelaTimes[size];
+        const auto& minimalPastes = minimalTimes[size];
+        const double nuvelaMs = Quantile(nuvelaPastes, 0.5), minimalMs = Quantile(minimalPastes, 0.5);
+        std::printf("%zu characters with an HTML format beside it, %zu pastes each: Nuvela median %.1f ms "
+                    "(quartiles %.1f-%.1f), minimal paster median %.1f ms (quartiles %.1f-%.1f), ratio %.2f "
+                    "(target at most 1.20)\n",
+                    kSizes[size], nuvelaPastes.size(), nuvelaMs, Quantile(nuvelaPastes, 0.25),
+                    Quantile(nuvelaPastes, 0.75), minimalMs, Quantile(minimalPastes, 0.25),
+                    Quantile(minimalPastes, 0.75), nuvelaMs / minimalMs);
     }
     return 0;
 }
