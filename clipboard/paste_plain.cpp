@@ -38,9 +38,11 @@ constexpr int kPutBackRetries = 10;
 constexpr UINT kPutBackRetryMs = 200;
 
 // The hotkey's own modifiers are usually still held when it fires: the paste waits this long for
-// them to be let go, then lets go of them itself, so the target sees Ctrl+V and nothing else.
+// them to be let go, then lets go of them itself, so the target sees Ctrl+V and nothing else. Looked
+// at every millisecond: a key let go just before the hotkey fired can still show as held for a
+// moment, and a coarser poll would add its whole period to that paste.
 constexpr ULONGLONG kModifierWaitMs = 1000;
-constexpr DWORD kModifierPollMs = 10;
+constexpr DWORD kModifierPollMs = 1;
 constexpr WORD kModifierKeys[] = {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU};
 
 bool IsKeyDown(WORD key) { return (GetAsyncKeyState(key) & 0x8000) != 0; }

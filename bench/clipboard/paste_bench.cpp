@@ -2,7 +2,7 @@
 // all measured in the same run under the same Wine: Nuvela (monitoring off, no processing option, so
 // it takes the copy's formats, writes the text, pastes and puts the copy back) against a minimal
 // program of ours that only puts the same text on the clipboard and sends Ctrl+V. A copy of text
-// with an HTML format beside it, at 1 KiB and at 1 Mi characters. Prints the medians and the ratios.
+// with an HTML format beside it, at 1 KiB and at 1 Mi characters. Prints the medians, their quartiles and the ratios.
 //   nuvela_paste_bench.exe <Nuvela.exe> <nuvela_minimal_paster.exe> [rounds]
 #include <windows.h>
 
@@ -88,6 +88,8 @@ bool CopyRichText(HWND owner, const std::wstring& text) {
            PutBlock(html, htmlText.c_str(), htmlText.size() + 1);
 }
 
+// Pressed and let go at once: Nuvela waits up to a second for the hotkey's modifiers to be let go
+// before it sends Ctrl+V, and that wait is the user's, not the paste's.
 void PressHotkey() {
     auto key = [](WORD code, bool up) {
         INPUT input = {};
@@ -96,17 +98,9 @@ void PressHotkey() {
         input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
         return input;
     };
-    INPUT keys[] = {key(VK_CONTROL, false), key(VK_SHIFT, false), key(VK_F8, false), key(VK_F8, true)};
-    SendInput(4, keys, sizeof(INPUT));
-}
-
-void ReleaseModifiers() {
-    INPUT keys[2] = {};
-    keys[0].type = keys[1].type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = VK_SHIFT;
-    keys[1].ki.wVk = VK_CONTROL;
-    keys[0].ki.dwFlags = keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof(INPUT));
+    INPUT keys[] = {key(VK_CONTROL, false), key(VK_SHIFT, false), key(VK_F8, false),
+                    key(VK_F8, true),       key(VK_SHIFT, true),  key(VK_CONTROL, true)};
+    SendInput(static_cast<UINT>(std::size(keys)), keys, sizeof(INPUT));
 }
 
 struct Subject {
@@ -136,8 +130,10 @@ Target MakeTarget() {
     Target target;
     target.frame.reset(CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"nuvela-paste-bench", WS_POPUP | WS_VISIBLE, 0, 0,
                                        300, 300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
-    target.edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 300, 300,
-                                  target.frame.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    // A multiline edit without ES_AUTOVSCROLL refuses a paste that would not fit in its rows, so
+    // only a short text would ever arrive.
+    target.edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                                  0, 0, 300, 300, target.frame.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
     SendMessageW(target.edit, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);  // past the default 32767, for the large copy
     // Keys go to the window in front; the display maps ours a moment after it is made.
     PumpUntil(
@@ -196,7 +192,6 @@ bool PasteOnce(const Target& target, const Subject& subject, HWND window, const 
         pasted = PumpUntil([&] { return EditLength(target.edit) == text.size(); }, kPasteDeadlineMs);
     }
     elapsedMs = Now() - start;
-    ReleaseModifiers();
     if (!pasted) {
         std::fprintf(stderr, "%s did not paste %zu characters (the edit holds %zu; the clipboard %s the subject's)\n", subject.name, text.size(),
                      EditLength(target.edit), GetClipboardOwner() == window ? "is" : "is not");
@@ -241,9 +236,10 @@ bool MeasureRound(const Target& target, const Subject& subject, std::vector<std:
     return true;
 }
 
-double Median(std::vector<double> values) {
+// The value a `fraction` of the way up the sorted values: 0.5 the median, 0.25 and 0.75 the quartiles.
+double Quantile(std::vector<double> values, double fraction) {
     std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
+    return values.empty() ? 0 : values[static_cast<size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5)];
 }
 
 void WriteIni(const std::filesystem::path& path) {
@@ -292,10 +288,15 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     for (size_t size = 0; size < std::size(kSizes); ++size) {
-        const double nuvelaMs = Median(nuvelaTimes[size]), minimalMs = Median(minimalTimes[size]);
-        std::printf("%zu characters with an HTML format beside it, %zu pastes each: Nuvela median %.1f ms, "
-                    "minimal paster median %.1f ms, ratio %.2f (target at most 1.20)\n",
-                    kSizes[size], nuvelaTimes[size].size(), nuvelaMs, minimalMs, nuvelaMs / minimalMs);
+        const auto& nuvelaPastes = nuvelaTimes[size];
+        const auto& minimalPastes = minimalTimes[size];
+        const double nuvelaMs = Quantile(nuvelaPastes, 0.5), minimalMs = Quantile(minimalPastes, 0.5);
+        std::printf("%zu characters with an HTML format beside it, %zu pastes each: Nuvela median %.1f ms "
+                    "(quartiles %.1f-%.1f), minimal paster median %.1f ms (quartiles %.1f-%.1f), ratio %.2f "
+                    "(target at most 1.20)\n",
+                    kSizes[size], nuvelaPastes.size(), nuvelaMs, Quantile(nuvelaPastes, 0.25),
+                    Quantile(nuvelaPastes, 0.75), minimalMs, Quantile(minimalPastes, 0.25),
+                    Quantile(minimalPastes, 0.75), nuvelaMs / minimalMs);
     }
     return 0;
 }
