@@ -57,6 +57,11 @@ std::wstring ProcessFileName(DWORD processId) {
     return lastProcess.name;
 }
 
+bool ProgramRuleSet() {
+    const int rule = ProcessingOptions.APP_RULE;
+    return rule == AppRuleLeaveListed || rule == AppRuleOnlyListed;
+}
+
 DWORD ProcessOfWindow(HWND window) {
     DWORD processId = 0;
     if (window) GetWindowThreadProcessId(window, &processId);
@@ -118,18 +123,21 @@ void NoteForegroundIfNeeded(HWND owner) {
 }
 
 bool LeaveCopyAlone(HWND window) {
+    // Without a rule or an armed skip there is nothing to decide: the run notes the owner it reads
+    // once the clipboard is open, which spares every copy one more round trip to the system.
+    if (!armedSkip && !ProgramRuleSet()) return false;
     const HWND owner = GetClipboardOwner();
     if (owner == window) return false;  // our own write: the run's owner check takes care of it
-    const int rule = ProcessingOptions.APP_RULE;
-    if (!armedSkip && rule != AppRuleLeaveListed && rule != AppRuleOnlyListed) {
-        copyOwnerToNote = owner;
-        copyProgramUnnoted = true;
-        return false;
-    }
     const std::wstring program = ProgramBehindCopy(owner);
     if (!program.empty()) RememberCopyProgram(program);
     if (std::exchange(armedSkip, false)) return true;
     return !RuleProcessesProgram(ProcessingOptions.APP_RULE, ProcessingOptions.APP_LIST, program);
+}
+
+void NoteCopyOwner(HWND owner) {
+    if (ProgramRuleSet()) return;  // the rule check has already noted the program
+    copyOwnerToNote = owner;
+    copyProgramUnnoted = true;
 }
 
 void NoteCopyProgram() {

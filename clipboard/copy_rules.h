@@ -31,6 +31,9 @@ void NoteForegroundIfNeeded(HWND owner);
 // another program, is to be left as it is. The program behind it joins the recent programs, and
 // an armed skip is used up.
 bool LeaveCopyAlone(HWND window);
+// An automatic run that found another program's copy on the opened clipboard: `owner` is whose
+// copy it is, for NoteCopyProgram.
+void NoteCopyOwner(HWND owner);
 // Once the run has let go of the clipboard: the program behind a copy that no rule needed to look
 // at joins the recent programs.
 void NoteCopyProgram();

@@ -256,6 +256,7 @@ void DecideOnOpenClipboard(HWND window, bool force, Run& run) {
         run.fate = CopyFate::OurOwn;
         return;
     }
+    if (!force) NoteCopyOwner(owner);
     const std::vector<UINT> offered = OfferedClipboardFormats();
     const bool offersText = IsOffered(offered, CF_UNICODETEXT);
     if (!offersText && !OffersFilesToConvert(offered)) {

@@ -3,7 +3,9 @@
 # each with an HTML format beside it, by another program to the processed text on the clipboard,
 # measured in the same run: Nuvela (no options) against a minimal listener of ours that only
 # rewrites the text, Nuvela keeping the original against Nuvela without keeping it, and Nuvela with
-# a program rule set against Nuvela without one (target at most 1.10 for each, at both sizes).
+# a program rule set against Nuvela without one (target at most 1.10 for each, at both sizes); and,
+# to show what asking the clipboard's owner first costs, Nuvela against the same listener asking it
+# too, and that listener against the plain one.
 # Prints the medians and the ratios; a failed round is tried once more, and a second failure names
 # the subject and the step that failed.
 #   scripts/bench_clipboard.sh [rounds]

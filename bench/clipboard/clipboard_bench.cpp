@@ -152,6 +152,7 @@ struct Subject {
     std::filesystem::path exe;
     const wchar_t* windowClass;
     std::wstring endArguments;  // empty: ended by WM_CLOSE
+    std::wstring startArguments = {};  // after the program's name, as in "/X"
     double startUpMs = 0;       // the longest start so far; 0 before the first
 };
 
@@ -272,7 +273,7 @@ bool EndSubject(const Subject& subject, HWND window, HANDLE process, DWORD deadl
 Failure MeasureRound(HWND driver, Subject& subject, SizeTimings& timings) {
     const DWORD startDeadlineMs = ScaledDeadline(subject);
     const double started = Now();
-    UniqueHandle process = StartProcess(subject.exe, L"");
+    UniqueHandle process = StartProcess(subject.exe, subject.startArguments);
     if (!process) return {"start"};
     const HWND window = WaitForWindow(process.get(), subject.windowClass, startDeadlineMs);
     if (!window) {
@@ -362,6 +363,8 @@ int wmain(int argc, wchar_t** argv) {
     Subject keepOff = {"Nuvela.exe without keeping", folder / L"keep-off" / L"Nuvela_o.exe", L"NuvelaClipboardText",
                        L" /X"};
     Subject minimal = {"the minimal listener", folder / L"nuvela_minimal_listener.exe", L"NuvelaMinimalListener", L""};
+    Subject asking = {"the minimal listener asking the owner first", minimal.exe, L"NuvelaMinimalListener", L"",
+                      L" /ask-owner"};
     std::filesystem::create_directories(keepOff.exe.parent_path());
     std::filesystem::copy_file(argv[1], nuvela.exe, std::filesystem::copy_options::overwrite_existing);
     std::filesystem::copy_file(argv[1], keepOff.exe, std::filesystem::copy_options::overwrite_existing);
@@ -385,9 +388,12 @@ int wmain(int argc, wchar_t** argv) {
 
     // Alternating rounds, so a drift of the machine's load touches all alike, each round starting
     // with the next subject, so none is always the one that follows another's start and end.
-    SizeTimings nuvelaTimes, keepOffTimes, minimalTimes, ruledTimes;
-    const std::pair<Subject*, SizeTimings*> subjects[] = {
-        {&nuvela, &nuvelaTimes}, {&keepOff, &keepOffTimes}, {&minimal, &minimalTimes}, {&ruled, &ruledTimes}};
+    SizeTimings nuvelaTimes, keepOffTimes, minimalTimes, ruledTimes, askingTimes;
+    const std::pair<Subject*, SizeTimings*> subjects[] = {{&nuvela, &nuvelaTimes},
+                                                          {&keepOff, &keepOffTimes},
+                                                          {&minimal, &minimalTimes},
+                                                          {&ruled, &ruledTimes},
+                                                          {&asking, &askingTimes}};
     constexpr int kSubjects = static_cast<int>(std::size(subjects));
     bool ok = true;
     for (int round = 0; ok && round < rounds; ++round) {
@@ -413,16 +419,21 @@ int wmain(int argc, wchar_t** argv) {
     for (size_t size = 0; size < kSizeCount; ++size) {
         const Timings &nuvelaSize = nuvelaTimes[size], &keepOffSize = keepOffTimes[size];
         const Timings &minimalSize = minimalTimes[size], &ruledSize = ruledTimes[size];
+        const Timings& askingSize = askingTimes[size];
         std::printf("\n%s with an HTML format beside it, %zu copies each; medians of all copies:\n",
                     kTextSizes[size].name, nuvelaSize.copies.size());
         std::printf("  Nuvela %.2f ms, without keeping %.2f ms, with a program rule %.2f ms, "
-                    "minimal listener %.2f ms\n",
+                    "minimal listener %.2f ms, asking the owner first %.2f ms\n",
                     Median(nuvelaSize.copies), Median(keepOffSize.copies), Median(ruledSize.copies),
-                    Median(minimalSize.copies));
+                    Median(minimalSize.copies), Median(askingSize.copies));
         std::printf("  ratios, each the median of the rounds' ratios:\n");
         PrintRatio("Nuvela against the minimal listener", nuvelaSize, minimalSize, kTarget);
         PrintRatio("without keeping against the minimal listener, which keeps nothing either", keepOffSize,
                    minimalSize, "");
+        // Nuvela asks another program's owner whether it answers before it reads anything; this
+        // shows the rest of its work against a listener that asks the same.
+        PrintRatio("Nuvela against the minimal listener asking the owner first", nuvelaSize, askingSize, "");
+        PrintRatio("asking the owner first, the minimal listener with/without", askingSize, minimalSize, "");
         PrintRatio("keeping the original, on/off", nuvelaSize, keepOffSize, kTarget);
         PrintRatio("program rule against none", ruledSize, nuvelaSize, kTarget);
     }
