@@ -30,8 +30,14 @@ bool OpenClipboardSoon(HWND window) {
     return false;
 }
 
+constexpr UINT_PTR kRetryTimer = 1;
+
 void RewriteText(HWND window) {
-    if (GetClipboardOwner() == window || !OpenClipboardSoon(window)) return;
+    if (GetClipboardOwner() == window) return;
+    if (!OpenClipboardSoon(window)) {
+        SetTimer(window, kRetryTimer, 100, nullptr);  // held for longer: a listener must not lose the copy
+        return;
+    }
     std::vector<wchar_t> text;
     if (!OwnerAnswers()) {
         CloseClipboard();
@@ -55,7 +61,13 @@ void RewriteText(HWND window) {
 
 LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    // Joined while the window is created: the benchmark may find the window, and copy, at once.
+    case WM_CREATE: return AddClipboardFormatListener(window) ? 0 : -1;
     case WM_CLIPBOARDUPDATE: RewriteText(window); return 0;
+    case WM_TIMER:
+        KillTimer(window, kRetryTimer);
+        RewriteText(window);
+        return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -72,7 +84,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     RegisterClassW(&windowClass);
     HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, instance,
                                   nullptr);
-    AddClipboardFormatListener(window);
+    if (!window) return 1;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     RemoveClipboardFormatListener(window);
