@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Takes screenshots of the tray menu, the already-running dialog, every dialog of the menu and the
-# settings, and the floating button (narrow, and widened with its preview) in both languages on a
-# private Xvfb, for a look by eye (they are no test oracle): build/screenshots/*.png, and those the
-# README shows into docs/images/. The regular-expression dialog and the wide floating button are
-# also taken after a trip to a monitor of 1.5 times the DPI and back (*-dpi-trip_<lang>.png). The
-# menu is opened the way a user opens it: a right click on the icon in Wine's system tray; the
-# dialogs are opened one by one by the preview program, which runs them as the program does, the
-# regular-expression and settings dialogs also enlarged.
+# Takes screenshots of the tray menu, the already-running and opening dialogs, every dialog of the
+# menu and the settings, and the floating button (narrow, and widened with its preview) in both
+# languages on a private Xvfb, for a look by eye (they are no test oracle): build/screenshots/*.png,
+# and those the README shows into docs/images/. The regular-expression and opening dialogs and the
+# wide floating button are also taken after a trip to a monitor of 1.5 times the DPI and back
+# (*-dpi-trip_<lang>.png). The menu is opened the way a user opens it: a right click on the icon in
+# Wine's system tray; the dialogs are opened one by one by the preview program, which runs them as
+# the program does, the regular-expression and settings dialogs also enlarged.
 #
 #     scripts/screenshot_menu.sh [--dpi 120|144|192]
 #
@@ -143,6 +143,9 @@ for lang in ja en; do
         shoot_dialog ja settings "設定 - ヌベラ"
         shoot_dialog ja settings-big "設定 - ヌベラ"
         shoot_dialog ja app-rules "プログラムごとの設定"
+        # the opening dialog has its Japanese template only, in either language
+        shoot_dialog ja opening "ヌベラ"
+        shoot_dialog ja opening-dpi-trip "ヌベラ"
     else
         shoot_dialog en hotkey "Assigns Hotkeys"
         shoot_dialog en regex "Replaces substring by a regular expression"

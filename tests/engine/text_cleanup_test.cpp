@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "options.h"
+#include "unicode_normalization.h"
 #include "pending_notification.h"
 #include "text_cleanup.h"
 #include "utf8.h"
@@ -189,10 +190,15 @@ TEST_F(TextCleanupTest, LongTextNormalizesAsAWhole) {
 }
 
 TEST_F(TextCleanupTest, TextThePlatformRefusesStaysWithAWarning) {
-    // Lone surrogates and noncharacters (U+FFFF, U+FDD0, U+1FFFE).
+    // Lone surrogates and noncharacters (U+FFFF, U+FDD0, U+1FFFE), also far into a text that is
+    // normalised in pieces.
+    std::wstring decomposed;
+    while (decomposed.size() < 4 * kNormalizationPieceUnits) decomposed += L"e\x0301";
+    const std::wstring settled(4 * kNormalizationPieceUnits, L'x');
     for (const std::wstring& input : {std::wstring(L"e\x0301\xA0\xD800 x"), std::wstring(L"\xDC00" L"e\x0301\xA0"),
                                       std::wstring(L"e\x0301\xA0\xFFFF"), std::wstring(L"\xFDD0\xA0" L"e\x0301"),
-                                      std::wstring(L"\xA0" L"e\x0301\xD83F\xDFFE")}) {
+                                      std::wstring(L"\xA0" L"e\x0301\xD83F\xDFFE"), decomposed + L"\xD800" + decomposed,
+                                      settled + L"\xFFFF" + settled, decomposed + L"\xDFFF", settled + L"\xD83F\xDFFE"}) {
         PendingNotification::Clear();
         ProcessingOptions = {};
         ProcessingOptions.CLN_NORMALIZE = kNormalizeNfkc;

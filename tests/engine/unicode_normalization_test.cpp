@@ -48,18 +48,4 @@ TEST(UnicodeNormalizationTest, PiecesGiveTheNormalFormOfTheWholeText) {
     }
 }
 
-TEST(UnicodeNormalizationTest, RefusedCharacterFarIntoTheTextLeavesItAsItIs) {
-    std::wstring decomposed;
-    while (decomposed.size() < 4 * kNormalizationPieceUnits) decomposed += L"e\x0301";
-    const std::wstring settled(4 * kNormalizationPieceUnits, L'x');
-    for (const std::wstring& input : {decomposed + L"\xD800" + decomposed, settled + L"\xFFFF" + settled,
-                                      decomposed + L"\xDFFF", settled + L"\xD83F\xDFFE"}) {
-        for (const NormalForm form : {NormalForm::C, NormalForm::KC}) {
-            std::wstring text = input;
-            EXPECT_FALSE(NormalizeWithPlatform(text, form));
-            EXPECT_EQ(text, input);
-        }
-    }
-}
-
 }  // namespace

@@ -1,7 +1,7 @@
 // Opens one of the program's dialogs on its own, in the language NUVELA_LANG chooses, for the
 // screenshot script: dialog_preview.exe hotkey | regex | regex-big | regex-dpi-trip | multiply |
 // settings | settings-big | floating | floating-wide | floating-wide-dpi-trip | about | about-links |
-// app-rules. The dialog runs exactly as from the program; its settings go to Nuvela.ini in the
+// app-rules | opening. The dialog runs exactly as from the program; its settings go to Nuvela.ini in the
 // current folder. The wide floating button previews a text this program copies first. A name
 // ending in -dpi-trip takes its window, once shown, to a monitor of 1.5 times the DPI and back, as
 // Windows tells it (Wine never changes the DPI itself).
@@ -20,6 +20,7 @@
 #include "floating_button.h"
 #include "hotkey_dialog.h"
 #include "multiply_dialog.h"
+#include "opening_dialog.h"
 #include "options.h"
 #include "product_facts.h"
 #include "regex_dialog.h"
@@ -82,6 +83,18 @@ int RunFloatingPreview(bool wide) {
     return 0;
 }
 
+// The opening dialog is modeless: it gets a message loop of its own here, as the program's.
+int RunOpeningPreview() {
+    OpenOpeningDialog(nullptr);
+    MSG message = {};
+    while (OpeningDialogWindow() && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (IsOpeningDialogMessage(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
@@ -112,6 +125,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         return RunAppRulesDialog(nullptr);
     }
     if (dialog == L"multiply") return RunMultiplyDialog(nullptr);
+    if (dialog == L"opening") return RunOpeningPreview();
     if (dialog == L"settings" || dialog == L"settings-big") {
         // Every switch on, so that no part of the picture is greyed out.
         auto& o = ProcessingOptions;

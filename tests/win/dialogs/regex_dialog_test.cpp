@@ -288,48 +288,48 @@ TEST_F(RegexDialogTest, ADpiChangeThereAndBackKeepsTheButtonsWholeAndTheLimitsIn
         GetWindowRect(dialog, &opening);
         GetClientRect(dialog, &client);
         const bool fits = MulDiv(opening.right - opening.left, 3, 2) <= GetSystemMetrics(SM_CXSCREEN);
-        const int times = fits ? 3 : 5, per = fits ? 2 : 4;
-        const auto up = [&](int value) { return MulDiv(value, times, per); };
-        const int dpi = static_cast<int>(DpiOf(dialog)), higher = up(dpi);
-        const int font = FontHeightOf(GetDlgItem(dialog, IDOK));
+        const int dpi = static_cast<int>(DpiOf(dialog)), font = FontHeightOf(GetDlgItem(dialog, IDOK));
         constexpr int kWatched[] = {IDOK, IDCANCEL, IDHELP, IDC_REGEX_BEFORE, IDC_REGEX_ICASE};
         std::vector<RECT> start;
         for (int id : kWatched) start.push_back(ClientBox(dialog, id));
-        const RECT help = ClientBox(dialog, IDHELP), pattern = ClientBox(dialog, IDC_REGEX_BEFORE);
         const auto limits = [&] {
             MINMAXINFO info = {};
             SendMessageW(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
             return info;
         };
         const MINMAXINFO before = limits();
-
-        RECT suggested = {opening.left, opening.top, opening.left + up(opening.right - opening.left),
-                          opening.top + up(opening.bottom - opening.top)};
-        SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(higher, higher), reinterpret_cast<LPARAM>(&suggested));
-        RECT now = {}, clientNow = {};
-        GetWindowRect(dialog, &now);
-        GetClientRect(dialog, &clientNow);
-        EXPECT_EQ(now.right - now.left, suggested.right - suggested.left);
-        EXPECT_EQ(now.bottom - now.top, suggested.bottom - suggested.top);
-        EXPECT_EQ(FontHeightOf(GetDlgItem(dialog, IDOK)), up(font));
-        const RECT helpNow = ClientBox(dialog, IDHELP);
-        EXPECT_NEAR(clientNow.bottom - helpNow.bottom, up(client.bottom - help.bottom), 1) << "whole, at the bottom";
-        EXPECT_NEAR(clientNow.right - helpNow.right, up(client.right - help.right), 1);
-        EXPECT_NEAR(helpNow.bottom - helpNow.top, up(help.bottom - help.top), 1);
-        EXPECT_NEAR(clientNow.right - ClientBox(dialog, IDC_REGEX_BEFORE).right, up(client.right - pattern.right), 1);
-        const MINMAXINFO scaled = limits();
-        EXPECT_EQ(scaled.ptMaxTrackSize.y, up(before.ptMaxTrackSize.y)) << "the height follows the DPI";
-        EXPECT_EQ(scaled.ptMinTrackSize.x, up(before.ptMinTrackSize.x));
-
-        SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&opening));
-        EXPECT_EQ(FontHeightOf(GetDlgItem(dialog, IDOK)), font);
-        for (size_t i = 0; i < std::size(kWatched); ++i) {
-            const RECT back = ClientBox(dialog, kWatched[i]);
-            EXPECT_EQ(back.left, start[i].left) << kWatched[i];
-            EXPECT_EQ(back.right, start[i].right) << kWatched[i];
-            EXPECT_EQ(back.bottom, start[i].bottom) << kWatched[i];
+        // There, with the buttons whole at the bottom right and the pattern as wide as before in
+        // step with the DPI, and back to exactly the first layout.
+        for (const auto& [times, per] : {fits ? std::pair{3, 2} : std::pair{5, 4}, std::pair{1, 1}}) {
+            const auto up = [&](int value) { return MulDiv(value, times, per); };
+            const int now = up(dpi);
+            RECT suggested = {opening.left, opening.top, opening.left + up(opening.right - opening.left),
+                              opening.top + up(opening.bottom - opening.top)};
+            SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(now, now), reinterpret_cast<LPARAM>(&suggested));
+            RECT frame = {}, inside = {};
+            GetWindowRect(dialog, &frame);
+            GetClientRect(dialog, &inside);
+            EXPECT_EQ(frame.right - frame.left, suggested.right - suggested.left);
+            EXPECT_EQ(frame.bottom - frame.top, suggested.bottom - suggested.top);
+            EXPECT_EQ(FontHeightOf(GetDlgItem(dialog, IDOK)), up(font));
+            for (size_t i = 0; i < std::size(kWatched); ++i) {
+                SCOPED_TRACE(testing::Message() << "control " << kWatched[i] << " at " << now);
+                const RECT box = ClientBox(dialog, kWatched[i]), was = start[i];
+                if (times == per) {
+                    EXPECT_EQ(box.left, was.left);
+                    EXPECT_EQ(box.right, was.right);
+                    EXPECT_EQ(box.bottom, was.bottom);
+                    continue;
+                }
+                if (kWatched[i] == IDC_REGEX_ICASE) continue;  // its right end is where its text ends
+                EXPECT_NEAR(inside.right - box.right, up(client.right - was.right), 1);
+                if (kWatched[i] == IDC_REGEX_BEFORE) continue;  // a line's height follows its font
+                EXPECT_NEAR(inside.bottom - box.bottom, up(client.bottom - was.bottom), 1) << "whole, at the bottom";
+                EXPECT_NEAR(box.bottom - box.top, up(was.bottom - was.top), 1);
+            }
+            EXPECT_EQ(limits().ptMaxTrackSize.y, up(before.ptMaxTrackSize.y)) << "the height follows the DPI";
+            EXPECT_EQ(limits().ptMinTrackSize.x, up(before.ptMinTrackSize.x));
         }
-        EXPECT_EQ(limits().ptMaxTrackSize.y, before.ptMaxTrackSize.y);
         Press(dialog, IDCANCEL);
     });
 }

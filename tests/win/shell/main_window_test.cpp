@@ -576,26 +576,19 @@ TEST_F(MainWindowTest, OpeningDialogRedoesItsPicturesAndIconAtANewDpiAndBack) {
     GetWindowRect(dialog, &frame);
     const std::vector<SIZE> before = PictureSizes(dialog);
     ASSERT_EQ(before.size(), 3u);
-    EXPECT_EQ(ShownIconWidth(dialog), MulDiv(32, dpi, 96));
-
-    RECT there = {frame.left, frame.top, frame.left + MulDiv(frame.right - frame.left, 3, 2),
-                  frame.top + MulDiv(frame.bottom - frame.top, 3, 2)};
-    SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi * 3 / 2, dpi * 3 / 2), reinterpret_cast<LPARAM>(&there));
-    const std::vector<SIZE> scaled = PictureSizes(dialog);
-    ASSERT_EQ(scaled.size(), before.size());
-    for (size_t i = 0; i < before.size(); ++i) {
-        EXPECT_NEAR(scaled[i].cx, MulDiv(before[i].cx, 3, 2), 2) << "picture " << i;
-        EXPECT_NEAR(scaled[i].cy, MulDiv(before[i].cy, 3, 2), 2) << "picture " << i;
-    }
-    EXPECT_EQ(ShownIconWidth(dialog), MulDiv(32, dpi * 3 / 2, 96)) << "the program icon made for the new DPI";
-
-    RECT back = frame;
-    SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&back));
-    const std::vector<SIZE> again = PictureSizes(dialog);
-    ASSERT_EQ(again.size(), before.size());
-    for (size_t i = 0; i < before.size(); ++i) {
-        EXPECT_EQ(again[i].cx, before[i].cx) << "picture " << i;
-        EXPECT_EQ(again[i].cy, before[i].cy) << "picture " << i;
+    for (const auto& [times, per] : {std::pair{3, 2}, std::pair{1, 1}}) {
+        const int now = MulDiv(dpi, times, per);
+        RECT suggested = {frame.left, frame.top, frame.left + MulDiv(frame.right - frame.left, times, per),
+                          frame.top + MulDiv(frame.bottom - frame.top, times, per)};
+        SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(now, now), reinterpret_cast<LPARAM>(&suggested));
+        const std::vector<SIZE> sizes = PictureSizes(dialog);
+        ASSERT_EQ(sizes.size(), before.size());
+        const int slack = times == per ? 0 : 2;  // back at the first DPI, exactly the first pictures
+        for (size_t i = 0; i < before.size(); ++i) {
+            EXPECT_NEAR(sizes[i].cx, MulDiv(before[i].cx, times, per), slack) << "picture " << i << " at " << now;
+            EXPECT_NEAR(sizes[i].cy, MulDiv(before[i].cy, times, per), slack) << "picture " << i << " at " << now;
+        }
+        EXPECT_EQ(ShownIconWidth(dialog), MulDiv(32, now, 96)) << "the program icon made for the DPI";
     }
     CloseOpeningDialog();
     EXPECT_EQ(OpeningDialogWindow(), nullptr);

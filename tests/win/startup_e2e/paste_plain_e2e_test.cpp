@@ -145,23 +145,4 @@ TEST_F(PastePlainE2ETest, ACopyMadeDuringTheDelayIsNotOverwritten) {
     EXPECT_FALSE(clipboard_test::ClipboardHas(L"HTML Format"));
 }
 
-// A copy without text: nothing is pasted, and the copy is left as it is.
-TEST_F(PastePlainE2ETest, NothingToPasteLeavesTheEditAndTheCopyAlone) {
-    WriteIni({{L"CBWatchEnabled", L"0"}});
-    HWND window = Start(iniExe_, L"").WaitForMainWindow();
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(PumpUntil(TargetIsMapped, 15000));
-    const std::vector<Offer> picture = {clipboard_test::RegisteredFormat(L"Nuvela test picture", "not text")};
-    clipboard_test::Copy(nullptr, picture);
-    ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(window));
-    StartedNuvela& second = Start(iniExe_, L"/V");
-    ASSERT_TRUE(second.WaitForExit());
-    EXPECT_EQ(second.ExitCode(), 0u);
-    // The paste has run once a command posted behind it has; a keystroke it sent is then queued.
-    ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(window));
-    PumpFor(300);
-    EXPECT_EQ(target_.Text(), L"");
-    EXPECT_EQ(ClipboardDataOf(picture), DataOf(picture));
-}
-
 }  // namespace
