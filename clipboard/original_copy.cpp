@@ -315,10 +315,10 @@ SIZE_T KeptOriginalHeldBytes() {
     return held;
 }
 
-bool CaptureEveryFormat(std::vector<KeptFormat>& formats) {
+bool CaptureEveryFormat(const std::vector<UINT>& offered, std::vector<KeptFormat>& formats) {
     CapturedOriginal captured;
     try {
-        if (!CaptureFormats(OfferedClipboardFormats(), nullptr, WipedText(), 0, captured)) return false;
+        if (!CaptureFormats(offered, nullptr, WipedText(), 0, captured)) return false;
     } catch (const std::bad_alloc&) {
         return false;
     }

@@ -80,5 +80,6 @@ SIZE_T KeptOriginalHeldBytes();
 
 // The clipboard is open: every format that can be copied safely, in the owner's order and within the
 // limits above, whoever owns it and however it is marked (privacy markers with data are formats like
-// any other). False, with nothing taken, when the copy is over a limit.
-[[nodiscard]] bool CaptureEveryFormat(std::vector<KeptFormat>& formats);
+// any other); `offered`: the clipboard's formats, as the caller read them. False, with nothing
+// taken, when the copy is over a limit.
+[[nodiscard]] bool CaptureEveryFormat(const std::vector<UINT>& offered, std::vector<KeptFormat>& formats);

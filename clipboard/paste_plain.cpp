@@ -31,9 +31,7 @@ PendingPaste pending;
 DWORD pasteResultSequence = 0;  // of the last result a paste put on the clipboard
 
 // Other programs hold the clipboard for a moment, the target of the paste among them, right after
-// it pastes: a few attempts a little apart, and the put-back tries again later a few more times.
-constexpr int kOpenAttempts = 6;
-constexpr DWORD kOpenPauseMs = 20;
+// it pastes: the put-back tries again later a few more times.
 constexpr int kPutBackRetries = 10;
 constexpr UINT kPutBackRetryMs = 200;
 
@@ -97,13 +95,7 @@ public:
     OwnClipboardWork(const OwnClipboardWork&) = delete;
     OwnClipboardWork& operator=(const OwnClipboardWork&) = delete;
 
-    bool Open(ClipboardSession& session) {
-        for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
-            if (session.Open(window_)) return true;
-            if (attempt < kOpenAttempts) Sleep(kOpenPauseMs);
-        }
-        return false;
-    }
+    bool Open(ClipboardSession& session) { return OpenClipboardForWork(session, window_); }
     // Once the clipboard is closed again.
     void NoteDone() { sequenceAfter_ = GetClipboardSequenceNumber(); }
 
@@ -160,8 +152,9 @@ Prepared PutResultOnClipboard(HWND window, OwnClipboardWork& work, PendingPaste&
     const std::wstring input = TextToPaste(fileList);
     if (input.empty()) return Prepared::NothingToPaste;
     const bool copyOfAnotherProgram = GetClipboardOwner() != window;
-    taken.markers = ReadPrivacyMarkers(OfferedClipboardFormats());
-    if (!CaptureEveryFormat(taken.formats)) {
+    const std::vector<UINT> offered = OfferedClipboardFormats();
+    taken.markers = ReadPrivacyMarkers(offered);
+    if (!CaptureEveryFormat(offered, taken.formats)) {
         AppendError(L"コピーが大きすぎるため、プレーンテキストとして貼り付けられません。",
                     L"The copy is too large to be pasted as plain text and given back.");
         return Prepared::Failed;

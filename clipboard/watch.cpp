@@ -99,14 +99,6 @@ void AppendError(const wchar_t* japanese, const wchar_t* english) {
     PendingNotification::Append(Tr(japanese, english), SeverityError);
 }
 
-bool OpenForProcessing(ClipboardSession& session, HWND window) {
-    for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
-        if (openStep(session, window)) return true;
-        if (attempt < kOpenAttempts) Sleep(kOpenPauseMs);
-    }
-    return false;
-}
-
 void RunEngine(const wchar_t* input, std::wstring& result, TextProcessorFunction engine = textProcessor) {
     ++processingCount;
     engine(ProcessingOptions.StrConvID.c_str(), input, result);
@@ -295,7 +287,7 @@ bool ProcessOpenedClipboard(HWND window, bool force, DWORD& sequence) {
     if (!force && LeaveCopyAlone(window)) {
         run.fate = CopyFate::LeftByRule;
     } else {
-        if (!OpenForProcessing(session, window)) return false;
+        if (!OpenClipboardForWork(session, window)) return false;
         PendingNotification::Clear();
         DecideOnOpenClipboard(window, force, run);
         session.Close();
@@ -343,7 +335,7 @@ RestoreAttempt RestoreOnce(HWND window) {
     DWORD sequence = ours;
     {
         ClipboardSession session;
-        if (OpenForProcessing(session, window)) {
+        if (OpenClipboardForWork(session, window)) {
             if (GetClipboardOwner() != window || GetClipboardSequenceNumber() != ours)
                 attempt = RestoreAttempt::Superseded;
             else
@@ -543,6 +535,14 @@ TextProcessorFunction SetTextProcessor(TextProcessorFunction processor) {
 
 ClipboardOpenStep SetClipboardOpenStep(ClipboardOpenStep step) {
     return std::exchange(openStep, step ? step : OpenOnce);
+}
+
+bool OpenClipboardForWork(ClipboardSession& session, HWND window) {
+    for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
+        if (openStep(session, window)) return true;
+        if (attempt < kOpenAttempts) Sleep(kOpenPauseMs);
+    }
+    return false;
 }
 
 unsigned ClipboardProcessingCount() { return processingCount; }

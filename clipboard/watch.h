@@ -61,6 +61,10 @@ TextProcessorFunction SetTextProcessor(TextProcessorFunction processor);
 using ClipboardOpenStep = bool (*)(ClipboardSession& session, HWND window);
 ClipboardOpenStep SetClipboardOpenStep(ClipboardOpenStep step);
 
+// Opens the clipboard for our own work as a run does: several attempts a little apart, each the
+// step above, before it gives up.
+[[nodiscard]] bool OpenClipboardForWork(ClipboardSession& session, HWND window);
+
 // How many times the engine has run on clipboard contents since start-up: one copy, one run.
 unsigned ClipboardProcessingCount();
 
