@@ -1,5 +1,6 @@
 #pragma once
-// Questions to the running Windows, shared by start-up, the clipboard service and the About box.
+// Questions to the running Windows, shared by start-up, the clipboard service and the About box,
+// and small Win32 helpers every layer uses.
 #include <string>
 #include <windows.h>
 
@@ -24,3 +25,7 @@ HMODULE LoadSystemLibrary(const wchar_t* name);
 // update that adds it would otherwise refuse to start the program; there the current directory
 // is at least taken out of the search.
 void RestrictDllSearchToSystem();
+
+// One key of a SendInput sequence, pressed or let go, with its scan code: some programs read the
+// scan code rather than the virtual key. The right-hand Ctrl and Alt are extended keys.
+INPUT KeyInput(WORD key, bool up);

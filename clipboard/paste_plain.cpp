@@ -15,6 +15,7 @@
 #include "scoped_win.h"
 #include "sound.h"
 #include "watch.h"
+#include "windows_system.h"
 
 namespace {
 
@@ -50,16 +51,6 @@ std::vector<WORD> HeldModifiers() {
     for (WORD key : kModifierKeys)
         if (IsKeyDown(key)) held.push_back(key);
     return held;
-}
-
-INPUT KeyInput(WORD key, bool up) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
-    const bool extended = key == VK_RCONTROL || key == VK_RMENU;
-    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
-    return input;
 }
 
 // Ctrl goes down before any held modifier is let go: an Alt released with nothing pressed in

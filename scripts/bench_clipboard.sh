@@ -11,16 +11,4 @@
 #   scripts/bench_clipboard.sh [rounds]
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-"$NUVELA_ROOT/scripts/setup.sh"
-
-cmake -S "$NUVELA_ROOT" -B "$WIN_BUILD" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$NUVELA_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
-cmake --build "$WIN_BUILD" -j "$JOBS" --target Nuvela nuvela_clipboard_bench nuvela_minimal_listener >/dev/null
-
-trap cleanup_started EXIT
-trap 'exit 130' INT TERM
-ensure_display
-ensure_wine_prefix
-"$WINE" "$WIN_BUILD/bench/clipboard/nuvela_clipboard_bench.exe" \
-    "$(winepath -w "$WIN_BUILD/Nuvela.exe")" \
-    "$(winepath -w "$WIN_BUILD/bench/clipboard/nuvela_minimal_listener.exe")" ${1:+"$1"} | tr -d '\r'
+run_clipboard_bench nuvela_clipboard_bench nuvela_minimal_listener "$@"

@@ -173,3 +173,23 @@ configure_and_build() {
         -DCMAKE_TOOLCHAIN_FILE="$NUVELA_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
     cmake --build "$WIN_BUILD" -j "$JOBS"
 }
+
+# Builds Nuvela.exe and a clipboard benchmark's driver and reference program in the Release tree,
+# then runs the driver under Wine on our own display, given both programs' Windows paths and the
+# rounds, if asked for; its output with Unix line ends. Call it last: it sets the exit trap.
+#   run_clipboard_bench <driver target> <reference target> [rounds]
+run_clipboard_bench() {
+    local driver=$1 reference=$2 rounds=${3:-}
+    "$NUVELA_ROOT/scripts/setup.sh"
+    cmake -S "$NUVELA_ROOT" -B "$WIN_BUILD" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$NUVELA_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+    cmake --build "$WIN_BUILD" -j "$JOBS" --target Nuvela "$driver" "$reference" >/dev/null
+
+    trap cleanup_started EXIT
+    trap 'exit 130' INT TERM
+    ensure_display
+    ensure_wine_prefix
+    "$WINE" "$WIN_BUILD/bench/clipboard/$driver.exe" \
+        "$(winepath -w "$WIN_BUILD/Nuvela.exe")" \
+        "$(winepath -w "$WIN_BUILD/bench/clipboard/$reference.exe")" ${rounds:+"$rounds"} | tr -d '\r'
+}

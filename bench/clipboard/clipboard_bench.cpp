@@ -11,15 +11,13 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "scoped_win.h"
+#include "bench_driver.h"
 
 namespace {
 
@@ -45,59 +43,11 @@ LRESULT CALLBACK DriverProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-void PumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-}
-
-bool PumpUntil(bool& flag, DWORD deadlineMs) {
-    const ULONGLONG deadline = GetTickCount64() + deadlineMs;
-    while (!flag && GetTickCount64() < deadline) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        PumpMessages();
-    }
-    return flag;
-}
-
-// Keeps the driver answering while a subject ends: a subject that sends to every top-level window
-// on its way out would otherwise wait for us.
-bool WaitPumping(HANDLE handle, DWORD deadlineMs) {
-    const ULONGLONG deadline = GetTickCount64() + deadlineMs;
-    for (;;) {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) return WaitForSingleObject(handle, 0) == WAIT_OBJECT_0;
-        const DWORD left = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50));
-        if (MsgWaitForMultipleObjects(1, &handle, FALSE, left, QS_ALLINPUT) == WAIT_OBJECT_0) return true;
-        PumpMessages();
-    }
-}
-
 // Another program (Wine's own clipboard thread among them) may hold the clipboard for a moment.
 bool OpenWithin(ClipboardSession& session, HWND owner, DWORD deadlineMs) {
     const ULONGLONG deadline = GetTickCount64() + deadlineMs;
     while (!session.Open(owner) && GetTickCount64() < deadline) Sleep(5);
     return session.IsOpen();
-}
-
-// Lines of words, different for every copy, so no copy equals the one before.
-std::wstring MakeText(int copy, size_t units) {
-    static const wchar_t words[] = L"lorem ipsum dolor sit amet consectetur adipiscing elit ";
-    std::wstring text;
-    text.reserve(units);
-    text += std::to_wstring(copy) + L" ";
-    while (text.size() < units) {
-        text += words;
-        if (text.size() % 7 == 0) text += L"\r\n";
-    }
-    text.resize(units);
-    return text;
 }
 
 // The same text as "HTML Format" (its words are ASCII, so the UTF-8 is the text itself), with the
@@ -117,25 +67,10 @@ std::string MakeHtml(const std::wstring& text) {
     return html + end;
 }
 
-bool PutBlock(UINT format, const void* data, size_t size) {
-    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, size));
-    if (!block) return false;
-    {
-        GlobalMemoryLock lock(block.get());
-        std::memcpy(lock.data(), data, size);
-    }
-    if (!SetClipboardData(format, block.get())) return false;
-    block.release();
-    return true;
-}
-
 bool CopyText(HWND owner, const std::wstring& text, DWORD deadlineMs) {
-    static const UINT html = RegisterClipboardFormatW(L"HTML Format");
-    const std::string htmlText = MakeHtml(text);
+    const std::string html = MakeHtml(text);
     ClipboardSession session;
-    if (!OpenWithin(session, owner, deadlineMs) || !EmptyClipboard()) return false;
-    return PutBlock(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t)) &&
-           PutBlock(html, htmlText.c_str(), htmlText.size() + 1);
+    return OpenWithin(session, owner, deadlineMs) && OfferTextWithHtml(text, html);
 }
 
 size_t ClipboardTextLength(DWORD deadlineMs) {
@@ -182,53 +117,6 @@ void PrintFailure(const char* prefix, const Subject& subject, const Failure& fai
     }
 }
 
-struct FoundWindow {
-    DWORD processId;
-    const wchar_t* windowClass;
-    HWND window;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
-    auto* found = reinterpret_cast<FoundWindow*>(parameter);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    if (processId != found->processId || lstrcmpW(name, found->windowClass) != 0) return TRUE;
-    found->window = window;
-    return FALSE;
-}
-
-UniqueHandle StartProcess(const std::filesystem::path& exe, const std::wstring& arguments) {
-    std::wstring commandLine = L"\"" + exe.wstring() + L"\"" + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        exe.parent_path().c_str(), &startup, &info))
-        return UniqueHandle();
-    CloseHandle(info.hThread);
-    return UniqueHandle(info.hProcess);
-}
-
-HWND WaitForWindow(HANDLE process, const wchar_t* windowClass, DWORD deadlineMs) {
-    FoundWindow found = {GetProcessId(process), windowClass, nullptr};
-    const ULONGLONG deadline = GetTickCount64() + deadlineMs;
-    while (!found.window && GetTickCount64() < deadline && WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&found));
-        if (!found.window) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-            PumpMessages();
-        }
-    }
-    return found.window;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 // A subject's copies of one size, and the median of each round's: a round is set against the other
 // subjects' rounds of the same number, which ran within seconds of it, so a spell of load from
 // other work on the machine touches both sides of a ratio alike.
@@ -247,7 +135,8 @@ Failure CopyAndTime(HWND driver, HWND window, DWORD deadlineMs, const TextSize& 
         const std::wstring text = MakeText(copy, size.units);
         subjectWrote = false;
         const double start = Now();
-        const bool wrote = CopyText(driver, text, deadlineMs) && PumpUntil(subjectWrote, deadlineMs);
+        const bool wrote =
+            CopyText(driver, text, deadlineMs) && PumpUntil([] { return subjectWrote; }, deadlineMs, 50);
         const double elapsed = Now() - start;
         if (wrote && ClipboardTextLength(deadlineMs) == text.size()) {
             if (copy > 0) times.push_back(elapsed);
@@ -278,8 +167,7 @@ Failure MeasureRound(HWND driver, Subject& subject, SizeTimings& timings) {
     const HWND window = WaitForWindow(process.get(), subject.windowClass, startDeadlineMs);
     if (!window) {
         const bool exited = WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
-        TerminateProcess(process.get(), 1);
-        WaitForSingleObject(process.get(), 5000);
+        EndForcibly(process.get());
         return {"start", -1, nullptr, startDeadlineMs, exited};
     }
     subject.startUpMs = std::max(subject.startUpMs, Now() - started);
@@ -289,8 +177,7 @@ Failure MeasureRound(HWND driver, Subject& subject, SizeTimings& timings) {
     for (size_t size = 0; !failure.step && size < kSizeCount; ++size)
         failure = CopyAndTime(driver, window, deadlineMs, kTextSizes[size], roundTimes[size]);
     if (!EndSubject(subject, window, process.get(), deadlineMs)) {
-        TerminateProcess(process.get(), 1);
-        WaitForSingleObject(process.get(), 5000);
+        EndForcibly(process.get());
         if (!failure.step) failure = {"end", -1, nullptr, deadlineMs};
     }
     if (failure.step) return failure;
@@ -332,22 +219,10 @@ void PrintRatio(const char* label, const Timings& subject, const Timings& refere
     std::printf("  %s: %.2f (rounds' quartiles %.2f-%.2f)%s\n", label, ratio.median, ratio.low, ratio.high, target);
 }
 
-std::filesystem::path MakeBenchFolder() {
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    auto folder = std::filesystem::path(temp) / (L"nuvela-bench-" + std::to_wstring(GetCurrentProcessId()));
-    std::filesystem::create_directories(folder);
-    return folder;
-}
-
-// Settings of the measured Nuvela: no processing option, no balloon, no sound, no hotkeys; the
-// original kept or not, and whatever else is asked for.
+// Settings of the measured Nuvela: quiet, no processing option; the original kept or not, and
+// whatever else is asked for.
 void WriteIni(const std::filesystem::path& path, bool keepOriginal, const std::wstring& more = L"") {
-    const std::wstring text = L"\xFEFF[Zelmora]\r\nNoOpeningDlg=1\r\nSK1_VKEY=0\r\nSK2_VKEY=0\r\nSK3_VKEY=0\r\n"
-                              L"SHOW_BALLOON=0\r\nPLAY_SOUND=0\r\nKEEP_ORIGINAL=" +
-                              std::wstring(keepOriginal ? L"1" : L"0") + L"\r\n" + more;
-    std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(text.size() * sizeof(wchar_t)));
+    WriteQuietIni(path, L"KEEP_ORIGINAL=" + std::wstring(keepOriginal ? L"1" : L"0") + L"\r\n" + more);
 }
 
 }  // namespace
@@ -358,23 +233,22 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     const int rounds = argc > 3 ? std::max(1, _wtoi(argv[3])) : 16;
-    const std::filesystem::path folder = MakeBenchFolder();
+    const BenchFolder benchFolder(L"nuvela-bench-");
+    const std::filesystem::path& folder = benchFolder.path();
     Subject nuvela = {"Nuvela.exe", folder / L"Nuvela_o.exe", L"NuvelaClipboardText", L" /X"};
     Subject keepOff = {"Nuvela.exe without keeping", folder / L"keep-off" / L"Nuvela_o.exe", L"NuvelaClipboardText",
                        L" /X"};
     Subject minimal = {"the minimal listener", folder / L"nuvela_minimal_listener.exe", L"NuvelaMinimalListener", L""};
     Subject asking = {"the minimal listener asking the owner first", minimal.exe, L"NuvelaMinimalListener", L"",
                       L" /ask-owner"};
-    std::filesystem::create_directories(keepOff.exe.parent_path());
-    std::filesystem::copy_file(argv[1], nuvela.exe, std::filesystem::copy_options::overwrite_existing);
-    std::filesystem::copy_file(argv[1], keepOff.exe, std::filesystem::copy_options::overwrite_existing);
-    std::filesystem::copy_file(argv[2], minimal.exe, std::filesystem::copy_options::overwrite_existing);
+    CopyProgram(argv[1], nuvela.exe);
+    CopyProgram(argv[1], keepOff.exe);
+    CopyProgram(argv[2], minimal.exe);
     WriteIni(folder / L"Nuvela.ini", true);
     WriteIni(keepOff.exe.parent_path() / L"Nuvela.ini", false);
     // A rule that lists other programs: every copy is looked up and then processed as without one.
-    std::filesystem::create_directories(folder / L"rule");
     Subject ruled = {"Nuvela.exe with a program rule", folder / L"rule" / L"Nuvela_o.exe", L"NuvelaClipboardText", L" /X"};
-    std::filesystem::copy_file(argv[1], ruled.exe, std::filesystem::copy_options::overwrite_existing);
+    CopyProgram(argv[1], ruled.exe);
     WriteIni(folder / L"rule" / L"Nuvela.ini", true, L"APP_RULE=1\r\nAPP_LIST=EXCEL.EXE;soffice.bin;POWERPNT.EXE\r\n");
 
     WNDCLASSW windowClass = {};
@@ -403,12 +277,7 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
     RemoveClipboardFormatListener(driver.get());
-    if (OpenClipboard(driver.get())) {
-        EmptyClipboard();
-        CloseClipboard();
-    }
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
+    EmptyClipboardAs(driver.get());
     if (!ok) {
         std::fprintf(stderr, "no figure: a round failed twice (see above)\n");
         return 1;

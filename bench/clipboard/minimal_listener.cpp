@@ -5,9 +5,9 @@
 // shows what that one question costs beside what the rest of the work costs.
 #include <windows.h>
 
-#include <cstring>
 #include <cwchar>
-#include <vector>
+
+#include "reference_program.h"
 
 namespace {
 
@@ -20,16 +20,6 @@ bool OwnerAnswers() {
            SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 1000, &ignored) != 0;
 }
 
-// The clipboard may be held for a moment by another program (Wine's own clipboard thread among
-// them); a listener that gave up at once would lose the copy.
-bool OpenClipboardSoon(HWND window) {
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        if (OpenClipboard(window)) return true;
-        Sleep(5);
-    }
-    return false;
-}
-
 constexpr UINT_PTR kRetryTimer = 1;
 
 void RewriteText(HWND window) {
@@ -38,24 +28,7 @@ void RewriteText(HWND window) {
         SetTimer(window, kRetryTimer, 100, nullptr);  // held for longer: a listener must not lose the copy
         return;
     }
-    std::vector<wchar_t> text;
-    if (!OwnerAnswers()) {
-        CloseClipboard();
-        return;
-    }
-    if (HANDLE handle = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* data = static_cast<const wchar_t*>(GlobalLock(handle))) {
-            text.assign(data, data + wcsnlen(data, GlobalSize(handle) / sizeof(wchar_t)));
-            GlobalUnlock(handle);
-        }
-    }
-    text.push_back(L'\0');
-    EmptyClipboard();
-    if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() * sizeof(wchar_t))) {
-        std::memcpy(GlobalLock(block), text.data(), text.size() * sizeof(wchar_t));
-        GlobalUnlock(block);
-        if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
-    }
+    if (OwnerAnswers()) PutTextAlone();
     CloseClipboard();
 }
 
@@ -77,13 +50,7 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     askOwner = wcsstr(commandLine, L"/ask-owner") != nullptr;
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = Procedure;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = L"NuvelaMinimalListener";
-    RegisterClassW(&windowClass);
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, instance,
-                                  nullptr);
+    HWND window = CreateReferenceWindow(instance, L"NuvelaMinimalListener", Procedure);
     if (!window) return 1;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);

@@ -3,52 +3,20 @@
 // Ctrl+Shift+F8, as the measured Nuvela does; ended by WM_CLOSE from the benchmark.
 #include <windows.h>
 
-#include <cstring>
-#include <cwchar>
-#include <vector>
+#include "reference_program.h"
+#include "windows_system.h"
 
 namespace {
 
 constexpr int kHotkeyId = 1;
 
-bool OpenClipboardSoon(HWND window) {
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        if (OpenClipboard(window)) return true;
-        Sleep(5);
-    }
-    return false;
-}
-
-void PutTextAlone(HWND window) {
-    if (!OpenClipboardSoon(window)) return;
-    std::vector<wchar_t> text;
-    if (HANDLE handle = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* data = static_cast<const wchar_t*>(GlobalLock(handle))) {
-            text.assign(data, data + wcsnlen(data, GlobalSize(handle) / sizeof(wchar_t)));
-            GlobalUnlock(handle);
-        }
-    }
-    text.push_back(L'\0');
-    EmptyClipboard();
-    if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() * sizeof(wchar_t))) {
-        std::memcpy(GlobalLock(block), text.data(), text.size() * sizeof(wchar_t));
-        GlobalUnlock(block);
-        if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
-    }
-    CloseClipboard();
-}
-
-INPUT Key(WORD key, bool up) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
 void PastePlain(HWND window) {
-    PutTextAlone(window);
-    INPUT keys[] = {Key(VK_CONTROL, false), Key('V', false), Key('V', true), Key(VK_CONTROL, true)};
+    if (OpenClipboardSoon(window)) {
+        PutTextAlone();
+        CloseClipboard();
+    }
+    INPUT keys[] = {KeyInput(VK_CONTROL, false), KeyInput('V', false), KeyInput('V', true),
+                    KeyInput(VK_CONTROL, true)};
     SendInput(4, keys, sizeof(INPUT));
 }
 
@@ -63,13 +31,7 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = Procedure;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = L"NuvelaMinimalPaster";
-    RegisterClassW(&windowClass);
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, instance,
-                                  nullptr);
+    HWND window = CreateReferenceWindow(instance, L"NuvelaMinimalPaster", Procedure);
     RegisterHotKey(window, kHotkeyId, MOD_CONTROL | MOD_SHIFT, VK_F8);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);

@@ -8,13 +8,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "scoped_win.h"
+#include "bench_driver.h"
+#include "windows_system.h"
 
 namespace {
 
@@ -24,82 +23,33 @@ constexpr DWORD kStartDeadlineMs = 120000;
 constexpr DWORD kPasteDeadlineMs = 60000;
 constexpr DWORD kWarmUpPressMs = 2000;  // a subject's hotkey may be registered just after its window shows
 
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 void PumpFor(DWORD ms) {
     const ULONGLONG end = GetTickCount64() + ms;
     do {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        PumpMessages();
     } while (GetTickCount64() < end);
 }
 
-template <typename Done>
-bool PumpUntil(Done done, DWORD deadlineMs) {
-    const ULONGLONG deadline = GetTickCount64() + deadlineMs;
-    while (!done()) {
-        if (GetTickCount64() >= deadline) return done();
-        PumpFor(0);
-    }
-    return true;
-}
-
-std::wstring MakeText(size_t units, int paste) {
-    static const wchar_t words[] = L"lorem ipsum dolor sit amet consectetur adipiscing elit ";
-    std::wstring text = std::to_wstring(paste) + L" ";
-    while (text.size() < units) {
-        text += words;
-        if (text.size() % 7 == 0) text += L"\r\n";
-    }
-    text.resize(units);
+std::wstring MakePasteText(size_t units, int paste) {
+    std::wstring text = MakeText(paste, units);
     if (text.back() == L'\r') text.back() = L'.';  // a CR alone would not survive the edit control
     return text;
 }
 
-bool PutBlock(UINT format, const void* data, size_t size) {
-    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, size));
-    if (!block) return false;
-    {
-        GlobalMemoryLock lock(block.get());
-        std::memcpy(lock.data(), data, size);
-    }
-    if (!SetClipboardData(format, block.get())) return false;
-    block.release();
-    return true;
-}
-
 bool CopyRichText(HWND owner, const std::wstring& text) {
-    static const UINT html = RegisterClipboardFormatW(L"HTML Format");
-    std::string htmlText = "<pre>";
-    for (wchar_t unit : text) htmlText += static_cast<char>(unit < 0x80 ? unit : '?');
-    htmlText += "</pre>";
+    std::string html = "<pre>";
+    for (wchar_t unit : text) html += static_cast<char>(unit < 0x80 ? unit : '?');
+    html += "</pre>";
     ClipboardSession session;
-    if (!PumpUntil([&] { return session.Open(owner); }, 5000) || !EmptyClipboard()) return false;
-    return PutBlock(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t)) &&
-           PutBlock(html, htmlText.c_str(), htmlText.size() + 1);
+    return PumpUntil([&] { return session.Open(owner); }, 5000) && OfferTextWithHtml(text, html);
 }
 
 // Pressed and let go at once: Nuvela waits up to a second for the hotkey's modifiers to be let go
 // before it sends Ctrl+V, and that wait is the user's, not the paste's.
 void PressHotkey() {
-    auto key = [](WORD code, bool up) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = code;
-        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        return input;
-    };
-    INPUT keys[] = {key(VK_CONTROL, false), key(VK_SHIFT, false), key(VK_F8, false),
-                    key(VK_F8, true),       key(VK_SHIFT, true),  key(VK_CONTROL, true)};
+    INPUT keys[] = {KeyInput(VK_CONTROL, false), KeyInput(VK_SHIFT, false), KeyInput(VK_F8, false),
+                    KeyInput(VK_F8, true),       KeyInput(VK_SHIFT, true),  KeyInput(VK_CONTROL, true)};
     SendInput(static_cast<UINT>(std::size(keys)), keys, sizeof(INPUT));
 }
 
@@ -149,28 +99,6 @@ Target MakeTarget() {
 
 size_t EditLength(HWND edit) { return static_cast<size_t>(GetWindowTextLengthW(edit)); }
 
-UniqueHandle StartProcess(const std::filesystem::path& exe, const std::wstring& arguments) {
-    std::wstring commandLine = L"\"" + exe.wstring() + L"\"" + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        exe.parent_path().c_str(), &startup, &info))
-        return UniqueHandle();
-    CloseHandle(info.hThread);
-    return UniqueHandle(info.hProcess);
-}
-
-HWND FindSubjectWindow(DWORD processId, const wchar_t* windowClass) {
-    for (HWND window = FindWindowW(windowClass, nullptr); window;
-         window = FindWindowExW(nullptr, window, windowClass, nullptr)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == processId) return window;
-    }
-    return nullptr;
-}
-
 // One paste of `text`: copied by us, pasted by the subject into the emptied edit; true when the
 // whole text arrived. Nuvela's put-back is waited for, so the next copy does not race it.
 bool PasteOnce(const Target& target, const Subject& subject, HWND window, const std::wstring& text, bool warmUp,
@@ -198,8 +126,8 @@ bool PasteOnce(const Target& target, const Subject& subject, HWND window, const 
         return false;
     }
     if (!subject.putsTheCopyBack) return true;
-    static const UINT html = RegisterClipboardFormatW(L"HTML Format");
-    if (PumpUntil([&] { return GetClipboardOwner() == window && IsClipboardFormatAvailable(html); }, kPasteDeadlineMs))
+    if (PumpUntil([&] { return GetClipboardOwner() == window && IsClipboardFormatAvailable(HtmlFormat()); },
+                  kPasteDeadlineMs))
         return true;
     std::fprintf(stderr, "%s did not put the copy of %zu characters back\n", subject.name, text.size());
     return false;
@@ -209,22 +137,20 @@ bool PasteOnce(const Target& target, const Subject& subject, HWND window, const 
 bool MeasureRound(const Target& target, const Subject& subject, std::vector<std::vector<double>>& times) {
     UniqueHandle process = StartProcess(subject.exe, L"");
     if (!process) return false;
-    HWND window = nullptr;
-    PumpUntil([&] { return (window = FindSubjectWindow(GetProcessId(process.get()), subject.windowClass)) != nullptr; },
-              kStartDeadlineMs);
+    const HWND window = WaitForWindow(process.get(), subject.windowClass, kStartDeadlineMs);
     if (!window) std::fprintf(stderr, "%s did not start\n", subject.name);
     double ignored = 0;
-    bool ok = window && PasteOnce(target, subject, window, MakeText(kSizes[0], 0), true, ignored);
+    bool ok = window && PasteOnce(target, subject, window, MakePasteText(kSizes[0], 0), true, ignored);
     std::vector<std::vector<double>> round(std::size(kSizes));
     for (size_t size = 0; ok && size < std::size(kSizes); ++size)
         for (int paste = 1; ok && paste <= kPastesPerRound; ++paste) {
             double elapsed = 0;
-            ok = PasteOnce(target, subject, window, MakeText(kSizes[size], paste), false, elapsed);
+            ok = PasteOnce(target, subject, window, MakePasteText(kSizes[size], paste), false, elapsed);
             round[size].push_back(elapsed);
         }
     if (window) PostMessageW(window, subject.putsTheCopyBack ? WM_DESTROY : WM_CLOSE, 0, 0);
-    if (!PumpUntil([&] { return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; }, kStartDeadlineMs)) {
-        TerminateProcess(process.get(), 1);
+    if (!WaitPumping(process.get(), kStartDeadlineMs)) {
+        EndForcibly(process.get());
         ok = false;
     }
     if (!ok) {
@@ -236,20 +162,6 @@ bool MeasureRound(const Target& target, const Subject& subject, std::vector<std:
     return true;
 }
 
-// The value a `fraction` of the way up the sorted values: 0.5 the median, 0.25 and 0.75 the quartiles.
-double Quantile(std::vector<double> values, double fraction) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[static_cast<size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5)];
-}
-
-void WriteIni(const std::filesystem::path& path) {
-    const std::wstring text =
-        L"\xFEFF[Zelmora]\r\nNoOpeningDlg=1\r\nCBWatchEnabled=0\r\nSK1_VKEY=0\r\nSK2_VKEY=0\r\nSK3_VKEY=0\r\n"
-        L"SK4_CTRL=1\r\nSK4_SHIFT=1\r\nSK4_VKEY=119\r\nSHOW_BALLOON=0\r\nPLAY_SOUND=0\r\nPASTE_RESTORE_MS=100\r\n";
-    std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(text.size() * sizeof(wchar_t)));
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -258,15 +170,15 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     const int rounds = argc > 3 ? std::max(1, _wtoi(argv[3])) : 4;
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    const auto folder = std::filesystem::path(temp) / (L"nuvela-paste-bench-" + std::to_wstring(GetCurrentProcessId()));
-    std::filesystem::create_directories(folder);
+    const BenchFolder benchFolder(L"nuvela-paste-bench-");
+    const std::filesystem::path& folder = benchFolder.path();
     const Subject nuvela = {"Nuvela.exe", folder / L"Nuvela_o.exe", L"NuvelaClipboardText", true};
     const Subject minimal = {"the minimal paster", folder / L"nuvela_minimal_paster.exe", L"NuvelaMinimalPaster", false};
-    std::filesystem::copy_file(argv[1], nuvela.exe, std::filesystem::copy_options::overwrite_existing);
-    std::filesystem::copy_file(argv[2], minimal.exe, std::filesystem::copy_options::overwrite_existing);
-    WriteIni(folder / L"Nuvela.ini");
+    CopyProgram(argv[1], nuvela.exe);
+    CopyProgram(argv[2], minimal.exe);
+    // Monitoring off; hotkey 4 is Ctrl+Shift+F8, the minimal paster's.
+    WriteQuietIni(folder / L"Nuvela.ini", L"CBWatchEnabled=0\r\nSK4_CTRL=1\r\nSK4_SHIFT=1\r\nSK4_VKEY=119\r\n"
+                                          L"PASTE_RESTORE_MS=100\r\n");
 
     const Target target = MakeTarget();
     std::vector<std::vector<double>> nuvelaTimes(std::size(kSizes)), minimalTimes(std::size(kSizes));
@@ -277,12 +189,7 @@ int wmain(int argc, wchar_t** argv) {
         ok = MeasureRound(target, nuvelaFirst ? nuvela : minimal, nuvelaFirst ? nuvelaTimes : minimalTimes) &&
              MeasureRound(target, nuvelaFirst ? minimal : nuvela, nuvelaFirst ? minimalTimes : nuvelaTimes);
     }
-    if (OpenClipboard(target.frame.get())) {
-        EmptyClipboard();
-        CloseClipboard();
-    }
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
+    EmptyClipboardAs(target.frame.get());
     if (!ok) {
         std::fprintf(stderr, "no figure: a round failed (see above)\n");
         return 1;

@@ -7,6 +7,7 @@
 #include "clipboard_access.h"
 #include "nuvela_harness.h"
 #include "scoped_win.h"
+#include "windows_system.h"
 
 namespace {
 
@@ -104,18 +105,12 @@ TEST_F(PastePlainE2ETest, HotkeyPastesWhileItsModifiersAreStillHeld) {
         {{L"CBWatchEnabled", L"0"}, {L"SK4_CTRL", L"1"}, {L"SK4_SHIFT", L"1"}, {L"SK4_VKEY", L"119"}});  // F8
     ASSERT_TRUE(window);
     ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(window));
-    auto key = [](WORD code, bool up) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = code;
-        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        return input;
-    };
-    INPUT press[] = {key(VK_CONTROL, false), key(VK_SHIFT, false), key(VK_F8, false), key(VK_F8, true)};
+    INPUT press[] = {KeyInput(VK_CONTROL, false), KeyInput(VK_SHIFT, false), KeyInput(VK_F8, false),
+                     KeyInput(VK_F8, true)};
     ASSERT_EQ(SendInput(4, press, sizeof(INPUT)), 4u);
     EXPECT_TRUE(PumpUntil([&] { return target_.Text() == L"plain"; }, 15000))
         << "pasted: " << testing::PrintToString(target_.Text());
-    INPUT release[] = {key(VK_SHIFT, true), key(VK_CONTROL, true)};
+    INPUT release[] = {KeyInput(VK_SHIFT, true), KeyInput(VK_CONTROL, true)};
     SendInput(2, release, sizeof(INPUT));
     EXPECT_FALSE(otherShortcutSeen);
     EXPECT_TRUE(PumpUntil([] { return ClipboardDataOf(kRichCopy) == DataOf(kRichCopy); }, 15000));
