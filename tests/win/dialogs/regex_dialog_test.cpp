@@ -14,6 +14,7 @@
 #include "regex_replace.h"
 #include "resource.h"
 #include "settings.h"
+#include "test_support.h"
 
 namespace dialog_test {
 namespace {
@@ -273,12 +274,6 @@ RECT ClientBox(HWND dialog, int id) {
     return r;
 }
 
-int FontHeightOf(HWND control) {
-    LOGFONTW font = {};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
-    return font.lfHeight;
-}
-
 // Wine does not change the DPI while a program runs: the message is sent as Windows sends it when
 // the dialog is dragged to a monitor of 1.5 times the DPI (1.25 where that would not fit on the
 // test's screen), and back.
@@ -288,7 +283,7 @@ TEST_F(RegexDialogTest, ADpiChangeThereAndBackKeepsTheButtonsWholeAndTheLimitsIn
         GetWindowRect(dialog, &opening);
         GetClientRect(dialog, &client);
         const bool fits = MulDiv(opening.right - opening.left, 3, 2) <= GetSystemMetrics(SM_CXSCREEN);
-        const int dpi = static_cast<int>(DpiOf(dialog)), font = FontHeightOf(GetDlgItem(dialog, IDOK));
+        const int dpi = static_cast<int>(DpiOf(dialog)), font = test_support::FontHeightOf(GetDlgItem(dialog, IDOK));
         constexpr int kWatched[] = {IDOK, IDCANCEL, IDHELP, IDC_REGEX_BEFORE, IDC_REGEX_ICASE};
         std::vector<RECT> start;
         for (int id : kWatched) start.push_back(ClientBox(dialog, id));
@@ -311,7 +306,7 @@ TEST_F(RegexDialogTest, ADpiChangeThereAndBackKeepsTheButtonsWholeAndTheLimitsIn
             GetClientRect(dialog, &inside);
             EXPECT_EQ(frame.right - frame.left, suggested.right - suggested.left);
             EXPECT_EQ(frame.bottom - frame.top, suggested.bottom - suggested.top);
-            EXPECT_EQ(FontHeightOf(GetDlgItem(dialog, IDOK)), up(font));
+            EXPECT_EQ(test_support::FontHeightOf(GetDlgItem(dialog, IDOK)), up(font));
             for (size_t i = 0; i < std::size(kWatched); ++i) {
                 SCOPED_TRACE(testing::Message() << "control " << kWatched[i] << " at " << now);
                 const RECT box = ClientBox(dialog, kWatched[i]), was = start[i];

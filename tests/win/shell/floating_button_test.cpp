@@ -754,12 +754,6 @@ TEST_F(FloatingButtonTest, PreviewShowsEveryCopyAndTheProcessedResult) {
     });
 }
 
-int FontHeight(HWND window) {
-    LOGFONTW font = {};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
-    return font.lfHeight;
-}
-
 // Wine does not change the DPI while a program runs: the message is sent as Windows would send it
 // when the button is dragged to a monitor at twice the DPI, and back.
 TEST_F(FloatingButtonTest, DpiChangeTakesTheSuggestedRectangleAndRescalesEverythingThereAndBack) {
@@ -771,7 +765,7 @@ TEST_F(FloatingButtonTest, DpiChangeTakesTheSuggestedRectangleAndRescalesEveryth
         HWND process = GetDlgItem(button, IDM_PROCESS_NOW);
         const RECT frame = FrameOf(button), processBefore = FrameOf(process);
         // the rich edit preview does not answer WM_GETFONT: the button tells the font both were given
-        const int fontBefore = FontHeight(process), iconBefore = test_support::IconWidth(ButtonImage(button));
+        const int fontBefore = test_support::FontHeightOf(process), iconBefore = test_support::IconWidth(ButtonImage(button));
         ASSERT_LT(fontBefore, 0);
         MINMAXINFO limitsBefore = {};
         SendMessageW(button, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limitsBefore));
@@ -783,7 +777,7 @@ TEST_F(FloatingButtonTest, DpiChangeTakesTheSuggestedRectangleAndRescalesEveryth
         EXPECT_EQ(now.top, suggested.top);
         EXPECT_EQ(Width(now), Width(suggested));
         EXPECT_EQ(Height(now), Height(suggested));
-        EXPECT_EQ(FontHeight(process), 2 * fontBefore);
+        EXPECT_EQ(test_support::FontHeightOf(process), 2 * fontBefore);
         EXPECT_EQ(Width(FrameOf(process)), 2 * Width(processBefore));
         EXPECT_EQ(Height(FrameOf(process)), 2 * Height(processBefore));
         RECT client = {};
@@ -805,12 +799,12 @@ TEST_F(FloatingButtonTest, DpiChangeTakesTheSuggestedRectangleAndRescalesEveryth
                 RECT there = {frame.left, frame.top, frame.left + MulDiv(Width(frame), 3, 2),
                               frame.top + MulDiv(Height(frame), 3, 2)};
                 SendMessageW(button, WM_DPICHANGED, MAKEWPARAM(higher, higher), reinterpret_cast<LPARAM>(&there));
-                EXPECT_EQ(FontHeight(process), MulDiv(fontBefore, 3, 2));
+                EXPECT_EQ(test_support::FontHeightOf(process), MulDiv(fontBefore, 3, 2));
             }
             RECT back = frame;
             SendMessageW(button, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&back));
             SCOPED_TRACE(higher);
-            EXPECT_EQ(FontHeight(process), fontBefore);
+            EXPECT_EQ(test_support::FontHeightOf(process), fontBefore);
             EXPECT_EQ(Width(FrameOf(process)), Width(processBefore));
             EXPECT_EQ(Height(FrameOf(process)), Height(processBefore));
             EXPECT_EQ(test_support::IconWidth(ButtonImage(button)), iconBefore);

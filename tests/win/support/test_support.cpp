@@ -197,6 +197,12 @@ int IconWidth(HICON icon) {
     return bitmap.bmWidth;
 }
 
+int FontHeightOf(HWND window) {
+    LOGFONTW font = {};
+    const auto held = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+    return held && GetObjectW(held, sizeof font, &font) ? font.lfHeight : 0;
+}
+
 bool RunUnixCommand(std::vector<const char*> arguments) {
     using SpawnFunction = LONG(CDECL*)(char* const argv[], int wait);
     const auto spawn = reinterpret_cast<SpawnFunction>(

@@ -100,6 +100,8 @@ bool RunUnixCommand(std::vector<const char*> arguments);
 
 // The width of the icon's image in pixels; 0 when it is no icon.
 int IconWidth(HICON icon);
+// The height (lfHeight) of the font the window was given; 0 when it has none.
+int FontHeightOf(HWND window);
 
 // ---- The ini file, section "Zelmora"; by default the one in the current folder.
 
