@@ -726,26 +726,6 @@ HANDLE RefuseOneWrite(UINT format, HANDLE data) {
     return SetClipboardData(format, data);
 }
 
-// A restore that cannot write every format puts our result back, says so, and keeps the copy for a
-// later restore.
-TEST_F(WatchTest, RestoreFailingHalfWayPutsTheResultBackAndKeepsTheCopy) {
-    ProcessingOptions.DelSpace = true;
-    const std::vector<Offer> rich = {UnicodeText(L"a b"), RegisteredFormat(L"HTML Format", "<b>a b</b>")};
-    Copy(copier_, rich);
-    ASSERT_TRUE(WaitForProcessingCount(1));
-    writesBeforeRefusal = 1;  // the text is written, the HTML is not
-    SetClipboardDataStep(RefuseOneWrite);
-    RestoreOriginalCopy(main_);
-    SetClipboardDataStep(nullptr);
-    ASSERT_EQ(recorder_->balloons.size(), 1u);
-    EXPECT_EQ(recorder_->balloons[0].text, L"Cannot restore the original copy. The clipboard holds what it held before, "
-                                           L"and the original copy is still kept. Wait a moment and try again.");
-    EXPECT_EQ(ClipboardText(), L"ab");
-    EXPECT_FALSE(ClipboardHas(L"HTML Format"));
-    RestoreOriginalCopy(main_);
-    EXPECT_EQ(ClipboardDataOf(rich), DataOf(rich));
-}
-
 // One pixel of 32 bits; the form with alpha has it, the plain one does not.
 Offer Bitmap(UINT format, DWORD headerSize, BYTE alpha) {
     std::vector<BYTE> data(headerSize + 4, 0);
@@ -756,8 +736,11 @@ Offer Bitmap(UINT format, DWORD headerSize, BYTE alpha) {
 }
 
 // A program that offers ANSI text before its Unicode text, and a plain bitmap before one with
-// alpha, gets back each of them as it offered it: the Unicode text with what no code page holds.
-TEST_F(WatchTest, RestoreBringsBackEachTextAndBitmapFormatTheOwnerOffered) {
+// alpha, gets back each of them as it offered it: the Unicode text with what no code page holds. A
+// restore that cannot write every format first puts our result back, says so, and keeps the copy
+// for the next one.
+TEST_F(WatchTest, RestoreBringsBackEachFormatTheOwnerOfferedOrOurResultWhenItFailsHalfWay) {
+    ProcessingOptions.DelSpace = true;
     const std::string ansi = "\xE9?? a";
     const std::vector<Offer> copy = {{CF_TEXT, Bytes(ansi.c_str(), ansi.size() + 1)}, UnicodeText(L"\u00E9\U0001F600 a"),
                                      RegisteredFormat(L"HTML Format", "<b>\xC3\xA9\xF0\x9F\x98\x80 a</b>"),
@@ -765,6 +748,15 @@ TEST_F(WatchTest, RestoreBringsBackEachTextAndBitmapFormatTheOwnerOffered) {
                                      Bitmap(CF_DIBV5, sizeof(BITMAPV5HEADER), 0x80)};
     Copy(copier_, copy);
     ASSERT_TRUE(WaitForProcessingCount(1));
+    writesBeforeRefusal = 1;  // the ANSI text is written, the Unicode text is not
+    SetClipboardDataStep(RefuseOneWrite);
+    RestoreOriginalCopy(main_);
+    SetClipboardDataStep(nullptr);
+    ASSERT_EQ(recorder_->balloons.size(), 1u);
+    EXPECT_EQ(recorder_->balloons[0].text, L"Cannot restore the original copy. The clipboard holds what it held before, "
+                                           L"and the original copy is still kept. Wait a moment and try again.");
+    EXPECT_EQ(ClipboardText(), L"\u00E9\U0001F600a");
+    EXPECT_FALSE(ClipboardHas(L"HTML Format"));
     RestoreOriginalCopy(main_);
     EXPECT_EQ(ClipboardDataOf(copy), DataOf(copy));
 }
