@@ -32,7 +32,11 @@ run_gtest_suite() {
     if ((status != 0 && failed == 0)); then failed=1; fi  # a crash or a runner error counts as a failure
     total_passed=$((total_passed + passed))
     total_failed=$((total_failed + failed))
-    if ((status != 0)); then failed_suites+=("$name"); fi
+    if ((status != 0)); then
+        failed_suites+=("$name")
+        # what each failed check said (the values compared, the case's trace), which the filter above hides
+        awk '/: Failure$/ { shown = 1 } /^\[  FAILED  \]|^\[       OK \]/ { shown = 0 } shown' "$log" | head -80
+    fi
 }
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
