@@ -47,7 +47,6 @@ ScopedEnvironmentVariable::~ScopedEnvironmentVariable() {
 }
 
 ChildProcess::ChildProcess(const std::wstring& commandLine, const ProcessOptions& options) {
-    std::wstring mutableLine = commandLine;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     const bool streams = options.input || options.output || options.error;
@@ -58,12 +57,18 @@ ChildProcess::ChildProcess(const std::wstring& commandLine, const ProcessOptions
         startup.hStdError = options.error;
     }
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(options.program.empty() ? nullptr : options.program.c_str(), mutableLine.data(), nullptr,
-                        nullptr, streams, options.creationFlags, nullptr,
-                        options.directory.empty() ? nullptr : options.directory.c_str(), &startup, &info)) {
+    // Wine now and then loses a new process while it starts, under load: CreateProcessW then fails
+    // with ERROR_INTERNAL_ERROR, and the next try starts a new one. Any other failure is final.
+    for (int attempt = 1;; ++attempt) {
+        std::wstring mutableLine = commandLine;  // CreateProcessW may write into it
+        if (CreateProcessW(options.program.empty() ? nullptr : options.program.c_str(), mutableLine.data(), nullptr,
+                           nullptr, streams, options.creationFlags, nullptr,
+                           options.directory.empty() ? nullptr : options.directory.c_str(), &startup, &info))
+            break;
         startError_ = GetLastError();
-        return;
+        if (startError_ != ERROR_INTERNAL_ERROR || attempt == kProcessStartAttempts) return;
     }
+    startError_ = 0;
     process_.reset(info.hProcess);
     CloseHandle(info.hThread);
     id_ = info.dwProcessId;

@@ -7,6 +7,8 @@
 //   sleep                             sleep (two minutes at most, should the test fail to end it)
 //   spawn <pid file>                  start "sleep", write "<parent> <own> <child>" ids, sleep
 //   detach <pid file>                 the same with a detached child, then end at once
+// Each start adds one byte to the file NUVELA_FILTER_TOOL_RUNS names, so a test can tell a command
+// whose tool never started.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -120,9 +122,22 @@ int SpawnSleeperAndSleep(const char* pidFile) {
     return 0;
 }
 
+void CountThisRun() {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA("NUVELA_FILTER_TOOL_RUNS", path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    const HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, "+", 1, &written, nullptr);
+    CloseHandle(file);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    CountThisRun();
     if (argc < 2) return 64;
     const std::string mode = argv[1];
     const char* argument = argc > 2 ? argv[2] : "";
