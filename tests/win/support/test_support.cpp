@@ -59,6 +59,7 @@ ChildProcess::ChildProcess(const std::wstring& commandLine, const ProcessOptions
     PROCESS_INFORMATION info = {};
     // Wine now and then loses a new process while it starts, under load: CreateProcessW then fails
     // with ERROR_INTERNAL_ERROR, and the next try starts a new one. Any other failure is final.
+    constexpr int kStartAttempts = 3;
     for (int attempt = 1;; ++attempt) {
         std::wstring mutableLine = commandLine;  // CreateProcessW may write into it
         if (CreateProcessW(options.program.empty() ? nullptr : options.program.c_str(), mutableLine.data(), nullptr,
@@ -66,7 +67,7 @@ ChildProcess::ChildProcess(const std::wstring& commandLine, const ProcessOptions
                            options.directory.empty() ? nullptr : options.directory.c_str(), &startup, &info))
             break;
         startError_ = GetLastError();
-        if (startError_ != ERROR_INTERNAL_ERROR || attempt == kProcessStartAttempts) return;
+        if (startError_ != ERROR_INTERNAL_ERROR || attempt == kStartAttempts) return;
     }
     startError_ = 0;
     process_.reset(info.hProcess);

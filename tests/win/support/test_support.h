@@ -57,9 +57,6 @@ struct ProcessOptions {
     DWORD creationFlags = 0;
 };
 
-// How often a process is tried whose start Wine lost (see ChildProcess).
-inline constexpr int kProcessStartAttempts = 3;
-
 // One started process. One still running when the object goes is ended then, so no test leaves a
 // process behind, also when an assertion returned early.
 class ChildProcess {

@@ -123,15 +123,11 @@ int SpawnSleeperAndSleep(const char* pidFile) {
 }
 
 void CountThisRun() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetEnvironmentVariableA("NUVELA_FILTER_TOOL_RUNS", path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
-    const HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    WriteFile(file, "+", 1, &written, nullptr);
-    CloseHandle(file);
+    if (const char* path = std::getenv("NUVELA_FILTER_TOOL_RUNS"))
+        if (FILE* file = std::fopen(path, "ab")) {
+            std::fputc('+', file);
+            std::fclose(file);
+        }
 }
 
 }  // namespace
