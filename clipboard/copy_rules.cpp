@@ -122,11 +122,9 @@ void NoteForegroundIfNeeded(HWND owner) {
     else NoteForegroundAtChange();
 }
 
-bool LeaveCopyAlone(HWND window) {
-    // Without a rule or an armed skip there is nothing to decide: the run notes the owner it reads
-    // once the clipboard is open, which spares every copy one more round trip to the system.
+bool LeaveCopyAlone(HWND window, HWND owner) {
+    // Without a rule or an armed skip there is nothing to decide: the run notes the owner later.
     if (!armedSkip && !ProgramRuleSet()) return false;
-    const HWND owner = GetClipboardOwner();
     if (owner == window) return false;  // our own write: the run's owner check takes care of it
     const std::wstring program = ProgramBehindCopy(owner);
     if (!program.empty()) RememberCopyProgram(program);

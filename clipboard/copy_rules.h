@@ -27,10 +27,10 @@ void NoteForegroundAtChange();
 // the copy is that window's, so the program in front is asked for only should it be needed.
 void NoteForegroundIfNeeded(HWND owner);
 
-// At the start of an automatic run, before anything is read: true when this change, made by
-// another program, is to be left as it is. The program behind it joins the recent programs, and
-// an armed skip is used up.
-bool LeaveCopyAlone(HWND window);
+// A run that holds the clipboard, before anything is read: true when this copy, owned by `owner`
+// (another program's window, or none), is to be left as it is. The program behind it joins the
+// recent programs, and an armed skip is used up.
+bool LeaveCopyAlone(HWND window, HWND owner);
 // An automatic run that found another program's copy on the opened clipboard: `owner` is whose
 // copy it is, for NoteCopyProgram.
 void NoteCopyOwner(HWND owner);

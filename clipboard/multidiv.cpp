@@ -44,25 +44,34 @@ std::vector<std::wstring> NonEmptyLines(const std::wstring& text) {
     return lines;
 }
 
-void CopyNextLine(HWND window) {
-    // Our own write must not be taken for a new copy.
-    WatchBusyScope busy;
-    ClipboardSession session;
-    if (session.Open(window)) {
+// The next line goes on the clipboard only while it still holds our last line (or the run's
+// result): a copy made meanwhile, its processing perhaps still waiting for Delay1Sec, ends the cycle
+// and is left to that processing.
+// False when the cycle ends so.
+bool CopyNextLine(HWND window) {
+    bool written = false;
+    bool gaveWay = false;
+    std::wstring line;
+    WithClipboardHeld(window, [&](HeldClipboard& held) {
+        if (!HoldsRunResult(held)) {
+            held.gaveWay = gaveWay = true;
+            return;
+        }
         if (Cycle.cursor >= Cycle.lines.size()) Cycle.cursor = 0;
         PendingNotification::Clear();
-        const std::wstring& line = Cycle.lines[Cycle.cursor];
-        const bool written = WriteBack(line, Branch::Files, PrivacyMarkers{});
+        line = Cycle.lines[Cycle.cursor];
+        written = WriteBack(line, Branch::Files, PrivacyMarkers{});
+        held.Release();
         if (written) {
+            NoteRunResultWritten();
             if (ProcessingOptions.SHOW_BALLOON)
                 PendingNotification::Append(Tr(L"1行テキストをコピー:", L"1 line text:") + line, SeverityInfo);
             PlayWriteSound();
         }
-        session.Close();
-        if (written) NoteRunResultWritten();
         ++Cycle.cursor;  // a line whose write failed is skipped
         PendingNotification::Show();
-    }
+    });
+    return !gaveWay;
 }
 
 }  // namespace
@@ -82,7 +91,9 @@ void OnMultiDivTimer(HWND window) {
     StopMultiDiv(window);
     if (!ProcessingOptions.CBWatchEnabled || !ProcessingOptions.MultiDiv) return;  // the cycle ends
     if (Cycle.lines.size() > 1 && !WatchBusy) {
-        CallGuarded(window, [&] { CopyNextLine(window); });
+        bool goesOn = true;
+        CallGuarded(window, [&] { goesOn = CopyNextLine(window); });
+        if (!goesOn) return;  // a newer copy ended the cycle
     }
     StartTimer(window);
 }

@@ -95,6 +95,7 @@ int CaptureRank(UINT format) {
 struct CaptureBudget {
     SIZE_T heldBytes = 0;
     ULONGLONG renderedMs = 0;
+    ULONGLONG renderLimitMs = kOriginalCopyRenderLimitMs;
     SIZE_T RoomLeft() const { return kOriginalCopyLimitBytes - heldBytes; }
 };
 
@@ -167,18 +168,19 @@ std::vector<FormatToRead> FormatsToRead(const std::vector<UINT>& offered) {
 
 // False when the original is over a limit; the formats read so far are then wiped with it.
 bool CaptureFormats(const std::vector<UINT>& offered, HANDLE textBlock, const WipedText& copiedText,
-                    ULONGLONG renderedMs, CapturedOriginal& captured) {
+                    ULONGLONG renderedMs, CapturedOriginal& captured, ULONGLONG renderLimitMs = kOriginalCopyRenderLimitMs) {
     CaptureBudget budget;
     budget.renderedMs = renderedMs;
+    budget.renderLimitMs = renderLimitMs;
     std::vector<std::pair<size_t, KeptFormat>> read;
     for (const FormatToRead& next : FormatsToRead(offered)) {
         // The owner may render the data only now, inside this call: that is the time that counts.
         // Checked before each call too, so a slow owner costs at most one rendering past the limit.
-        if (budget.renderedMs > kOriginalCopyRenderLimitMs) return false;
+        if (budget.renderedMs > budget.renderLimitMs) return false;
         const ULONGLONG start = GetTickCount64();
         const HANDLE handle = next.format == CF_UNICODETEXT && textBlock ? textBlock : GetClipboardData(next.format);
         budget.renderedMs += GetTickCount64() - start;
-        if (budget.renderedMs > kOriginalCopyRenderLimitMs) return false;
+        if (budget.renderedMs > budget.renderLimitMs) return false;
         if (!handle) continue;
         // The text up to its first NUL was read by the run; a block that ends right there is that text.
         if (next.format == CF_UNICODETEXT && HoldsExactly(handle, copiedText)) {
@@ -289,8 +291,8 @@ WipedText TakeRetiredTextMemory(size_t units) {
 
 bool HasKeptOriginal(HWND window) { return !kept.formats.empty() && window && GetClipboardOwner() == window; }
 
-RestoreWrite PutKeptOriginalOnClipboard() {
-    // Our result as it is now, read before it goes, to put back should the restore fail half way.
+RestoreWrite ReplaceClipboardContents(const std::vector<KeptFormat>& formats, std::wstring_view pendingText) {
+    // What the clipboard holds now, read before it goes, to put back should the write fail half way.
     CapturedOriginal before;
     try {
         if (!CaptureFormats(OfferedClipboardFormats(), nullptr, {}, 0, before)) before.formats.clear();
@@ -298,10 +300,12 @@ RestoreWrite PutKeptOriginalOnClipboard() {
         before.formats.clear();
     }
     if (!EmptyOpenClipboard()) return RestoreWrite::Failed;
-    if (PutFormats(kept.formats, kept.text)) return RestoreWrite::Written;
+    if (PutFormats(formats, pendingText)) return RestoreWrite::Written;
     const bool putBack = !before.formats.empty() && EmptyOpenClipboard() && PutFormats(before.formats, {});
     return putBack ? RestoreWrite::PutBack : RestoreWrite::Failed;
 }
+
+RestoreWrite PutKeptOriginalOnClipboard() { return ReplaceClipboardContents(kept.formats, kept.text); }
 
 std::vector<UINT> KeptOriginalFormats() {
     std::vector<UINT> formats;
@@ -318,7 +322,8 @@ SIZE_T KeptOriginalHeldBytes() {
 bool CaptureEveryFormat(const std::vector<UINT>& offered, std::vector<KeptFormat>& formats) {
     CapturedOriginal captured;
     try {
-        if (!CaptureFormats(offered, nullptr, WipedText(), 0, captured)) return false;
+        // No time limit: the user asked for this copy, and its owner has answered before.
+        if (!CaptureFormats(offered, nullptr, WipedText(), 0, captured, ~ULONGLONG{0})) return false;
     } catch (const std::bad_alloc&) {
         return false;
     }

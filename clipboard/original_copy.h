@@ -74,12 +74,15 @@ bool HasKeptOriginal(HWND window);
 // held before goes back (PutBack). The kept copy stays either way.
 enum class RestoreWrite { Written, PutBack, Failed };
 [[nodiscard]] RestoreWrite PutKeptOriginalOnClipboard();
+// The clipboard is open: empties it and puts `formats` on it (`pendingText` for a CF_UNICODETEXT
+// entry left empty), or, when one cannot be written, what it held before (PutBack).
+[[nodiscard]] RestoreWrite ReplaceClipboardContents(const std::vector<KeptFormat>& formats, std::wstring_view pendingText);
 // The formats kept, in order, and the memory the kept copy holds; for the tests and the benchmark.
 std::vector<UINT> KeptOriginalFormats();
 SIZE_T KeptOriginalHeldBytes();
 
 // The clipboard is open: every format that can be copied safely, in the owner's order and within the
-// limits above, whoever owns it and however it is marked (privacy markers with data are formats like
-// any other); `offered`: the clipboard's formats, as the caller read them. False, with nothing
-// taken, when the copy is over a limit.
+// memory limit above (the owner's rendering time is not limited), whoever owns it and however it is
+// marked (privacy markers with data are formats like any other); `offered`: the clipboard's formats,
+// as the caller read them. False, with nothing taken, when the copy is over the limit.
 [[nodiscard]] bool CaptureEveryFormat(const std::vector<UINT>& offered, std::vector<KeptFormat>& formats);

@@ -1,6 +1,5 @@
 #include "paste_plain.h"
 
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,48 +52,52 @@ std::vector<WORD> HeldModifiers() {
     return held;
 }
 
+// Whether the system has taken a key down (true) or up as far as the keyboard state shows, within a
+// bound: our keystroke has gone through every hotkey check once its key shows there.
+bool WaitForKeyState(WORD key, bool down) {
+    const ULONGLONG deadline = GetTickCount64() + kModifierWaitMs;
+    while (IsKeyDown(key) != down) {
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(kModifierPollMs);
+    }
+    return true;
+}
+
+bool Send(std::vector<INPUT> inputs) {
+    return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
 // Ctrl goes down before any held modifier is let go: an Alt released with nothing pressed in
-// between would open the target's menu.
-void SendCtrlV() {
+// between would open the target's menu. The keys go up only once V shows down, so the hotkeys let
+// go of meanwhile are taken back only after the keystroke has passed them.
+bool SendCtrlV() {
     const ULONGLONG deadline = GetTickCount64() + kModifierWaitMs;
     std::vector<WORD> held = HeldModifiers();
     while (!held.empty() && GetTickCount64() < deadline) {
         Sleep(kModifierPollMs);
         held = HeldModifiers();
     }
-    std::vector<INPUT> inputs{KeyInput(VK_LCONTROL, false)};
+    std::vector<INPUT> down{KeyInput(VK_LCONTROL, false)};
     for (WORD key : held)
-        if (key != VK_LCONTROL) inputs.push_back(KeyInput(key, true));
-    inputs.push_back(KeyInput('V', false));
-    inputs.push_back(KeyInput('V', true));
-    inputs.push_back(KeyInput(VK_LCONTROL, true));
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+        if (key != VK_LCONTROL) down.push_back(KeyInput(key, true));
+    down.push_back(KeyInput('V', false));
+    if (!Send(std::move(down))) return false;
+    WaitForKeyState('V', true);
+    const bool sent = Send({KeyInput('V', true), KeyInput(VK_LCONTROL, true)});
+    WaitForKeyState('V', false);
+    return sent;
 }
 
 PasteKeystrokeFunction pasteKeystroke = SendCtrlV;
+OwnKeystrokeHooks keystrokeHooks;
 
-// Out of the notification list (and busy for every other clipboard path) while we write, so our own
-// writes never come back as a copy to process; a change another program made meanwhile is caught up.
-class OwnClipboardWork {
-public:
-    explicit OwnClipboardWork(HWND window) : window_(window) { LeaveClipboardWatch(window_); }
-    ~OwnClipboardWork() {
-        busy_.reset();
-        JoinClipboardWatch(window_);
-        CatchUpChangeMissedSince(window_, sequenceAfter_);
-    }
-    OwnClipboardWork(const OwnClipboardWork&) = delete;
-    OwnClipboardWork& operator=(const OwnClipboardWork&) = delete;
-
-    bool Open(ClipboardSession& session) { return OpenClipboardForWork(session, window_); }
-    // Once the clipboard is closed again.
-    void NoteDone() { sequenceAfter_ = GetClipboardSequenceNumber(); }
-
-private:
-    HWND window_;
-    DWORD sequenceAfter_ = GetClipboardSequenceNumber();
-    std::optional<WatchBusyScope> busy_{std::in_place};
-};
+// Sends the paste keystroke with the hotkeys it would match let go of meanwhile.
+bool SendPasteKeystroke(HWND window) {
+    if (keystrokeHooks.releaseHotkeysMatching) keystrokeHooks.releaseHotkeysMatching(window, MOD_CONTROL, 'V');
+    const bool sent = pasteKeystroke();
+    if (keystrokeHooks.takeHotkeysBack) keystrokeHooks.takeHotkeysBack(window);
+    return sent;
+}
 
 void DropPending(HWND window) {
     KillTimer(window, IDT_PASTE_RESTORE);
@@ -102,48 +105,45 @@ void DropPending(HWND window) {
     pending = PendingPaste{};
 }
 
-bool HoldsOurResult(HWND window) {
-    if (!window || GetClipboardOwner() != window) return false;
-    return ClipboardHoldsRunResult(window) || GetClipboardSequenceNumber() == pasteResultSequence;
+bool HoldsOurResult(const HeldClipboard& held) {
+    return HoldsRunResult(held) || (held.owner == held.window && held.sequence == pasteResultSequence);
 }
 
 void AppendError(const wchar_t* japanese, const wchar_t* english) {
     PendingNotification::Append(Tr(japanese, english), SeverityError);
 }
 
-enum class Prepared { Written, NothingToPaste, Failed };
+enum class Prepared { AlreadyPlain, Written, NothingToPaste, Failed };
 
 // The clipboard is open: the text to paste, or the file list as FileFolderCopy says; empty when
 // there is none. `fileList`: the text is our own list of the copied files, which the cleanup leaves.
-std::wstring TextToPaste(bool& fileList) {
+std::wstring TextToPaste(const std::vector<UINT>& offered, bool& fileList) {
     std::wstring text;
     fileList = false;
-    if (IsClipboardFormatAvailable(CF_UNICODETEXT)) {
+    if (IsOffered(offered, CF_UNICODETEXT)) {
         if (CopyTextBlock(GetClipboardData(CF_UNICODETEXT), text) != TextCopyResult::Copied) text.clear();
         return text;
     }
     std::vector<std::wstring> paths;
-    if (ProcessingOptions.FileFolderCopy != 0 && IsClipboardFormatAvailable(CF_HDROP) &&
+    if (ProcessingOptions.FileFolderCopy != 0 && IsOffered(offered, CF_HDROP) &&
         ReadDropList(GetClipboardData(CF_HDROP), paths))
         text = FileListText(paths, ProcessingOptions.FileFolderCopy == 2);
     fileList = !text.empty();
     return text;
 }
 
-// The copy's own bytes are taken first; the engine runs while nothing has changed yet, so a failure
-// leaves the copy as it was.
-Prepared PutResultOnClipboard(HWND window, OwnClipboardWork& work, PendingPaste& taken) {
-    ClipboardSession session;
-    if (!work.Open(session)) {
-        AppendError(L"クリップボードを開けません。少し待ってからやり直して下さい。",
-                    L"Cannot open the clipboard. Wait a moment and try again.");
+// The clipboard is held and does not hold our result. The copy's own bytes are taken first; the
+// engine runs while nothing has changed yet, so a failure leaves the copy as it was.
+Prepared PutResultOnClipboard(HeldClipboard& held, PendingPaste& taken) {
+    if (!ClipboardOwnerAnswers(held.window, held.owner)) {
+        AppendError(L"クリップボードの所有者が応答しないため、処理を中止しました。",
+                    L"The program that owns the clipboard does not respond; nothing was processed.");
         return Prepared::Failed;
     }
-    bool fileList = false;
-    const std::wstring input = TextToPaste(fileList);
-    if (input.empty()) return Prepared::NothingToPaste;
-    const bool copyOfAnotherProgram = GetClipboardOwner() != window;
     const std::vector<UINT> offered = OfferedClipboardFormats();
+    bool fileList = false;
+    const std::wstring input = TextToPaste(offered, fileList);
+    if (input.empty()) return Prepared::NothingToPaste;
     taken.markers = ReadPrivacyMarkers(offered);
     if (!CaptureEveryFormat(offered, taken.formats)) {
         AppendError(L"コピーが大きすぎるため、プレーンテキストとして貼り付けられません。",
@@ -159,14 +159,14 @@ Prepared PutResultOnClipboard(HWND window, OwnClipboardWork& work, PendingPaste&
     }
     // The kept original belongs to an older copy: once this copy is back under our name, a restore
     // must not put that one over it.
-    if (copyOfAnotherProgram) DropKeptOriginal();
+    if (held.owner != held.window) DropKeptOriginal();
     if (!WriteBack(result, Branch::Text, taken.markers)) {
         (void)EmptyOpenClipboard();
         (void)PutFormatsOnClipboard(taken.formats);
         return Prepared::Failed;
     }
-    session.Close();
-    work.NoteDone();
+    KeepOutOfClipboardHistory();  // gone again once pasted
+    held.Release();
     pasteResultSequence = GetClipboardSequenceNumber();
     taken.resultSequence = pasteResultSequence;
     return Prepared::Written;
@@ -183,17 +183,25 @@ void PutBackMarkersWithoutData(const PendingPaste& paste) {
 enum class PutBack { Done, NotOpened, Failed, NotOurs };
 
 PutBack PutCopyBack(HWND window) {
-    OwnClipboardWork work(window);
-    ClipboardSession session;
-    if (!work.Open(session)) return PutBack::NotOpened;
-    // Checked with the clipboard held, so no copy can come between the check and the write.
-    if (GetClipboardOwner() != window || GetClipboardSequenceNumber() != pending.resultSequence)
-        return PutBack::NotOurs;
-    if (!EmptyOpenClipboard() || !PutFormatsOnClipboard(pending.formats)) return PutBack::Failed;
-    PutBackMarkersWithoutData(pending);
-    session.Close();
-    work.NoteDone();
-    return PutBack::Done;
+    PutBack outcome = PutBack::NotOpened;
+    WithClipboardHeld(window, [&](HeldClipboard& held) {
+        // Checked with the clipboard held, so no copy can come between the check and the write; a
+        // newer copy (even one we processed since) stays.
+        if (held.owner != window || held.sequence != pending.resultSequence) {
+            held.gaveWay = true;
+            outcome = PutBack::NotOurs;
+            return;
+        }
+        // A write that fails half way puts our result back, not an empty clipboard.
+        if (ReplaceClipboardContents(pending.formats, {}) != RestoreWrite::Written) {
+            outcome = PutBack::Failed;
+            return;
+        }
+        PutBackMarkersWithoutData(pending);
+        KeepOutOfClipboardHistory();  // the history holds this copy already
+        outcome = PutBack::Done;
+    });
+    return outcome;
 }
 
 void RunPutBack(HWND window) {
@@ -214,33 +222,67 @@ void RunPutBack(HWND window) {
     }
 }
 
+void ArmPutBack(HWND window) {
+    const int delay = CheckedInteger(L"PASTE_RESTORE_MS", ProcessingOptions.PASTE_RESTORE_MS);
+    SetTimer(window, IDT_PASTE_RESTORE, static_cast<UINT>(delay), nullptr);
+}
+
+void ReportKeystrokeRefused() {
+    AppendError(L"貼り付けのキー操作 (Ctrl+V) を送れませんでした。",
+                L"Cannot send the paste keystroke (Ctrl+V) to the window in front.");
+}
+
+// A copy monitoring has still to process (its notification, or the delay after it, to come) is
+// processed now, as it would have been: what is pasted, and what goes back, is then what monitoring
+// makes of it, and no put-back can leave it formatted for good.
+void RunTheWaitingRun(HWND window) {
+    if (!ClipboardAwaitsRun()) return;
+    KillTimer(window, IDT_DELAY);
+    if (RunClipboard(window, RunKind::Automatic) == RunOutcome::NotOpened)
+        SetTimer(window, IDT_DELAY, kRetryDelayMs, nullptr);
+}
+
 }  // namespace
 
 void PastePlainText(HWND window) {
     if (WatchBusy) return;
+    RunTheWaitingRun(window);
     PendingNotification::Clear();
-    if (HoldsOurResult(window)) {
-        pasteKeystroke();  // what we put there is plain already; a copy waiting to go back still does
-        return;
-    }
-    DropPending(window);  // its copy has been replaced meanwhile
-    StopMultiDiv(window);  // the re-copy would write its lines over the result, then over the copy
     PendingPaste taken;
     Prepared prepared = Prepared::Failed;
-    {
-        OwnClipboardWork work(window);
-        prepared = PutResultOnClipboard(window, work, taken);
-    }
-    if (prepared == Prepared::NothingToPaste) {
-        PlayDefaultBeep();
-        return;
-    }
-    if (prepared == Prepared::Written) {
-        pasteKeystroke();
+    const ClipboardWork work = WithClipboardHeld(window, [&](HeldClipboard& held) {
+        if (HoldsOurResult(held)) {
+            prepared = Prepared::AlreadyPlain;  // plain already; a copy waiting to go back still does
+            return;
+        }
+        DropPending(window);   // its copy has been replaced meanwhile
+        StopMultiDiv(window);  // the re-copy would write its lines over the result, then over the copy
+        prepared = PutResultOnClipboard(held, taken);
+    });
+    if (work == ClipboardWork::NotOpened)
+        AppendError(L"クリップボードを開けません。少し待ってからやり直して下さい。",
+                    L"Cannot open the clipboard. Wait a moment and try again.");
+    switch (prepared) {
+    case Prepared::AlreadyPlain:
+        // A second paste of the same result: the copy goes back only once the target has read it too.
+        if (pending.waiting) ArmPutBack(window);
+        if (!SendPasteKeystroke(window)) ReportKeystrokeRefused();
+        break;
+    case Prepared::Written:
         pending = std::move(taken);
         pending.waiting = true;
-        const int delay = CheckedInteger(L"PASTE_RESTORE_MS", ProcessingOptions.PASTE_RESTORE_MS);
-        SetTimer(window, IDT_PASTE_RESTORE, static_cast<UINT>(delay), nullptr);
+        if (SendPasteKeystroke(window)) {
+            ArmPutBack(window);
+        } else {
+            ReportKeystrokeRefused();
+            RunPutBack(window);  // nothing was pasted: the copy goes back at once
+        }
+        break;
+    case Prepared::NothingToPaste:
+        PlayDefaultBeep();
+        return;
+    case Prepared::Failed:
+        break;
     }
     PendingNotification::Show();
 }
@@ -256,3 +298,5 @@ void FinishPendingPaste(HWND window) {
 PasteKeystrokeFunction SetPasteKeystrokeFunction(PasteKeystrokeFunction function) {
     return std::exchange(pasteKeystroke, function ? function : SendCtrlV);
 }
+
+void SetOwnKeystrokeHooks(const OwnKeystrokeHooks& hooks) { keystrokeHooks = hooks; }

@@ -16,7 +16,16 @@ void OnPasteRestoreTimer(HWND window);
 void FinishPendingPaste(HWND window);
 
 // The keystroke that pastes: Ctrl+V into whatever has the keyboard focus, once the hotkey's own
-// modifiers are let go. Replaceable so tests can see when the paste is asked for; null puts the
-// keyboard back. Returns the previous function.
-using PasteKeystrokeFunction = void (*)();
+// modifiers are let go; false when the system would not take it. Replaceable so tests can see when
+// the paste is asked for; null puts the keyboard back. Returns the previous function.
+using PasteKeystrokeFunction = bool (*)();
 PasteKeystrokeFunction SetPasteKeystrokeFunction(PasteKeystrokeFunction function);
+
+// Our own Ctrl+V must not reach our own hotkeys: one set to Ctrl+V would take it, and paste again.
+// The shell hands in how it lets go of the hotkeys a keystroke (MOD_ flags, virtual key) would match
+// and takes them back once the keystroke has gone through; null members do nothing.
+struct OwnKeystrokeHooks {
+    void (*releaseHotkeysMatching)(HWND window, UINT modifiers, UINT key) = nullptr;
+    void (*takeHotkeysBack)(HWND window) = nullptr;
+};
+void SetOwnKeystrokeHooks(const OwnKeystrokeHooks& hooks);

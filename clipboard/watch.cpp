@@ -20,7 +20,6 @@
 #include "sound.h"
 #include "windows_system.h"
 
-bool WatchBusy = false;
 HWND NextViewer = nullptr;
 
 namespace {
@@ -62,30 +61,49 @@ enum class CopyFate {
     NothingToProcess,  // neither text nor files to convert
     OwnerHung,         // its owner did not answer: nothing was fetched
     Failed,            // a step failed; the copy, or as much as could be put back, is on the clipboard
+    JudgedBefore,      // a run has already left this very copy alone: nothing is decided again
 };
 
 struct Consequences {
-    bool stopReCopy;    // the re-copy would write over the copy
-    bool dropKept;      // unless the copy was our own: a restore must never put an older copy over it
-    bool afterWrite;    // the captured original is kept; balloon text, sound, re-copy and icon follow
-    bool show;          // the balloon the run collected
+    bool stopReCopy = false;  // the re-copy would write over the copy
+    bool dropKept = false;    // unless the copy was our own: a restore must never put an older copy over it
+    bool afterWrite = false;  // the captured original is kept; balloon text, sound, re-copy and icon follow
+    bool show = false;        // the balloon the run collected
 };
 
 Consequences ConsequencesOf(CopyFate fate) {
     switch (fate) {
-    case CopyFate::OurOwn: return {false, false, false, false};
-    case CopyFate::Processed: return {true, false, true, true};
+    case CopyFate::OurOwn:
+    case CopyFate::JudgedBefore: return {};
+    case CopyFate::Processed: return {.stopReCopy = true, .afterWrite = true, .show = true};
     case CopyFate::LeftByRule:
     case CopyFate::PrivacyMarked:
-    case CopyFate::NothingToProcess: return {true, true, false, false};
+    case CopyFate::NothingToProcess: return {.stopReCopy = true, .dropKept = true};
     case CopyFate::OwnerHung:
-    case CopyFate::Failed: return {true, true, false, true};
+    case CopyFate::Failed: return {.stopReCopy = true, .dropKept = true, .show = true};
     }
-    return {true, true, false, true};
+    return {.stopReCopy = true, .dropKept = true, .show = true};
 }
+
+// Whether a fate is a decision about the copy itself, which a second look at the same copy (a
+// paste, a notification that came late, a catch-up) keeps, so an armed skip is not spent twice and
+// a rule is not asked again.
+bool LeavesCopyAlone(CopyFate fate) {
+    return fate == CopyFate::LeftByRule || fate == CopyFate::PrivacyMarked || fate == CopyFate::NothingToProcess;
+}
+
+// The last copy a run looked at, by its sequence number once the run was over with it, and whether
+// the run left it alone.
+struct LastLook {
+    DWORD sequence = 0;
+    bool leftAlone = false;
+    bool any = false;
+};
+LastLook lastLook;
 
 // One run: what it found and what it wrote.
 struct Run {
+    RunKind kind = RunKind::Automatic;
     CopyFate fate = CopyFate::Failed;
     bool ownCopy = false;  // the clipboard held our own write when the run looked at it
     Branch branch = Branch::Text;
@@ -114,11 +132,7 @@ bool OffersFilesToConvert(const std::vector<UINT>& offered) {
 // seen, so another thread's owner is asked first whether it answers at all. A window of our own
 // thread is called directly and always answers; the system finds whose thread it is anyway, so
 // we do not ask for it first.
-bool OwnerAnswers(HWND window, HWND owner) {
-    if (!owner || owner == window) return true;
-    DWORD_PTR ignored = 0;
-    return SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kOwnerAnswerMs, &ignored) != 0;
-}
+bool OwnerAnswers(HWND window, HWND owner) { return ClipboardOwnerAnswers(window, owner); }
 
 bool HasLineFeed(const std::wstring& text) { return text.find(L'\n') != std::wstring::npos; }
 
@@ -151,9 +165,9 @@ void PutCopyBack(const CapturedOriginal& captured, const WipedText& text, const 
 }
 
 // The clipboard is open and offers Unicode text; `readStart`: when the run began to fetch data.
-void ProcessTextOnClipboard(const std::vector<UINT>& offered, bool force, const PrivacyMarkers& markers,
-                            ULONGLONG readStart, Run& run) {
-    if (!force && markers.isPrivate) {
+void ProcessTextOnClipboard(const std::vector<UINT>& offered, const PrivacyMarkers& markers, ULONGLONG readStart,
+                            Run& run) {
+    if (run.kind != RunKind::UserRequest && markers.isPrivate) {
         run.fate = CopyFate::PrivacyMarked;
         return;
     }
@@ -206,9 +220,9 @@ void ProcessTextOnClipboard(const std::vector<UINT>& offered, bool force, const 
 }
 
 // The clipboard is open and offers a file list to convert, but no text.
-void ProcessFilesOnClipboard(const std::vector<UINT>& offered, bool force, const PrivacyMarkers& markers,
-                             ULONGLONG readStart, Run& run) {
-    if (!force && markers.isPrivate) {
+void ProcessFilesOnClipboard(const std::vector<UINT>& offered, const PrivacyMarkers& markers, ULONGLONG readStart,
+                             Run& run) {
+    if (run.kind != RunKind::UserRequest && markers.isPrivate) {
         run.fate = CopyFate::PrivacyMarked;
         return;
     }
@@ -236,19 +250,30 @@ void ProcessFilesOnClipboard(const std::vector<UINT>& offered, bool force, const
     run.isPrivate = markers.isPrivate;
 }
 
-// The clipboard is open: decides what becomes of the copy, and processes it if it is to be.
-// The owner and the offered formats are read once here and handed on: under Wine each read is a
-// round trip to its server while the clipboard is held.
-void DecideOnOpenClipboard(HWND window, bool force, Run& run) {
-    const HWND owner = GetClipboardOwner();
+// The clipboard is open: decides what becomes of the copy, and processes it if it is to be. Every
+// judgement is made here, on the clipboard held: whose copy it is, which copy, the program rule, the
+// armed skip and the privacy markers. The owner and the offered formats are read once and handed
+// on: under Wine each read is a round trip to its server while the clipboard is held.
+void DecideOnOpenClipboard(const HeldClipboard& held, Run& run) {
+    const HWND window = held.window;
+    const HWND owner = held.owner;
     run.ownCopy = owner == window;
     // The owner check keeps our own write (and a line of the re-copy) from being processed again;
     // it comes first so that a skipped copy is not even read.
-    if (!force && run.ownCopy) {
+    if (run.kind == RunKind::Automatic && run.ownCopy) {
         run.fate = CopyFate::OurOwn;
         return;
     }
-    if (!force) NoteCopyOwner(owner);
+    const bool rulesHold = run.kind != RunKind::UserRequest;
+    if (rulesHold && lastLook.any && lastLook.leftAlone && held.sequence == lastLook.sequence) {
+        run.fate = CopyFate::JudgedBefore;
+        return;
+    }
+    if (rulesHold && !run.ownCopy && LeaveCopyAlone(window, owner)) {
+        run.fate = CopyFate::LeftByRule;
+        return;
+    }
+    if (run.kind == RunKind::Automatic) NoteCopyOwner(owner);
     const std::vector<UINT> offered = OfferedClipboardFormats();
     const bool offersText = IsOffered(offered, CF_UNICODETEXT);
     if (!offersText && !OffersFilesToConvert(offered)) {
@@ -264,8 +289,8 @@ void DecideOnOpenClipboard(HWND window, bool force, Run& run) {
     }
     const ULONGLONG readStart = GetTickCount64();
     const PrivacyMarkers markers = ReadPrivacyMarkers(offered);
-    if (offersText) ProcessTextOnClipboard(offered, force, markers, readStart, run);
-    else ProcessFilesOnClipboard(offered, force, markers, readStart, run);
+    if (offersText) ProcessTextOnClipboard(offered, markers, readStart, run);
+    else ProcessFilesOnClipboard(offered, markers, readStart, run);
 }
 
 // Once the clipboard is closed: what follows from the copy's fate, in one place.
@@ -278,23 +303,17 @@ void ApplyConsequences(HWND window, Run& run) {
     if (row.show) PendingNotification::Show();
 }
 
-// Steps 3 to 6 of a run: the clipboard is open only inside. False when it could not be opened.
-// `sequence`: the clipboard's sequence number once we have let go of it.
-bool ProcessOpenedClipboard(HWND window, bool force, DWORD& sequence) {
-    ClipboardSession session;
-    sequence = GetClipboardSequenceNumber();
+// Steps 3 to 6 of a run, on the clipboard held: the fate is decided while it is open, and what
+// follows from it once it is closed again (still inside our work, so nothing nests in it).
+void ProcessHeldClipboard(HeldClipboard& held, RunKind kind) {
     Run run;
-    if (!force && LeaveCopyAlone(window)) {
-        run.fate = CopyFate::LeftByRule;
-    } else {
-        if (!OpenClipboardForWork(session, window)) return false;
-        PendingNotification::Clear();
-        DecideOnOpenClipboard(window, force, run);
-        session.Close();
-        sequence = GetClipboardSequenceNumber();
-    }
-    ApplyConsequences(window, run);
-    return true;
+    run.kind = kind;
+    PendingNotification::Clear();
+    DecideOnOpenClipboard(held, run);
+    held.Release();
+    if (run.fate != CopyFate::JudgedBefore)
+        lastLook = {.sequence = GetClipboardSequenceNumber(), .leftAlone = LeavesCopyAlone(run.fate), .any = true};
+    ApplyConsequences(held.window, run);
 }
 
 // A change that another program made while we were out of the notification list sent us nothing:
@@ -324,30 +343,27 @@ RestoreAttempt AttemptOf(RestoreWrite write) {
     return RestoreAttempt::Failed;
 }
 
-// Opened like a run opens the clipboard, and out of the notification list meanwhile, so our own
-// restore is never processed. A program that copies while the opening is tried (the usual reason
-// it fails at first) is why the clipboard is looked at again once it is open.
+// The copy a restore was asked for, by its sequence number: the retry restores that copy's original
+// or nothing, never the original of a copy that came meanwhile.
+DWORD restoreRequestedFor = 0;
+
+// A program that copies while the opening is tried (the usual reason it fails at first) is why the
+// clipboard is looked at again once it is open.
 RestoreAttempt RestoreOnce(HWND window) {
     StopMultiDiv(window);  // the re-copy would put its lines over the restored copy
-    const DWORD ours = GetClipboardSequenceNumber();  // our result, the kept copy's own
-    LeaveClipboardWatch(window);
     RestoreAttempt attempt = RestoreAttempt::NotOpened;
-    DWORD sequence = ours;
-    {
-        ClipboardSession session;
-        if (OpenClipboardForWork(session, window)) {
-            if (GetClipboardOwner() != window || GetClipboardSequenceNumber() != ours)
-                attempt = RestoreAttempt::Superseded;
-            else
-                attempt = AttemptOf(PutKeptOriginalOnClipboard());
+    WithClipboardHeld(window, [&](HeldClipboard& held) {
+        if (held.owner != window || held.sequence != restoreRequestedFor) {
+            held.gaveWay = true;
+            attempt = RestoreAttempt::Superseded;
+            // Another program's copy: the kept one is older than it and goes now. A newer result of
+            // ours keeps the original it kept for itself.
+            if (held.owner != window) DropKeptOriginal();
+            return;
         }
-        session.Close();
-        if (attempt != RestoreAttempt::NotOpened && attempt != RestoreAttempt::Superseded)
-            sequence = GetClipboardSequenceNumber();
-    }
-    if (attempt == RestoreAttempt::Superseded) DropKeptOriginal();
-    JoinClipboardWatch(window);
-    CatchUpMissedChange(window, sequence);
+        attempt = AttemptOf(PutKeptOriginalOnClipboard());
+        if (attempt == RestoreAttempt::Written) KeepOutOfClipboardHistory();
+    });
     return attempt;
 }
 
@@ -381,6 +397,7 @@ void FinishRestore(HWND window, RestoreAttempt attempt) {
 void RestoreOriginalCopy(HWND window) {
     if (WatchBusy || !HasKeptOriginal(window)) return;
     KillTimer(window, IDT_RESTORE_RETRY);
+    restoreRequestedFor = GetClipboardSequenceNumber();
     const RestoreAttempt attempt = RestoreOnce(window);
     if (attempt == RestoreAttempt::NotOpened) SetTimer(window, IDT_RESTORE_RETRY, kRetryDelayMs, nullptr);
     else FinishRestore(window, attempt);
@@ -388,12 +405,10 @@ void RestoreOriginalCopy(HWND window) {
 
 void OnRestoreRetryTimer(HWND window) {
     KillTimer(window, IDT_RESTORE_RETRY);
-    if (WatchBusy || !HasKeptOriginal(window)) return;  // another program's copy came meanwhile
+    // Another copy came meanwhile, processed or not: the restore was asked for the one before it.
+    if (WatchBusy || !HasKeptOriginal(window) || GetClipboardSequenceNumber() != restoreRequestedFor) return;
     FinishRestore(window, RestoreOnce(window));
 }
-
-WatchBusyScope::WatchBusyScope() : previous_(std::exchange(WatchBusy, true)) {}
-WatchBusyScope::~WatchBusyScope() { WatchBusy = previous_; }
 
 bool WriteBack(const std::wstring& text, Branch branch, const PrivacyMarkers& markers) {
     UniqueGlobal block;
@@ -475,7 +490,10 @@ void OnClipboardChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
                 SetTimer(window, IDT_DELAY, static_cast<UINT>(ProcessingOptions.Delay1Sec), nullptr);
             } else {
                 NoteForegroundIfNeeded(owner);
-                if (!ProcessClipboard(window, false)) SetTimer(window, IDT_DELAY, kRetryDelayMs, nullptr);
+                // Only a clipboard we could not open is tried again: a failure the run reported
+                // would be reported twice.
+                if (RunClipboard(window, RunKind::Automatic) == RunOutcome::NotOpened)
+                    SetTimer(window, IDT_DELAY, kRetryDelayMs, nullptr);
             }
         }
         WipeRetiredOriginal();
@@ -504,29 +522,33 @@ void OnChainRefreshTimer(HWND window) {
     JoinClipboardWatch(window);
 }
 
-bool ProcessClipboard(HWND window, bool force) {
-    if (WatchBusy) return true;
-    bool opened = false;
-    DWORD sequence = 0;
+RunOutcome RunClipboard(HWND window, RunKind kind) {
+    if (WatchBusy) return RunOutcome::Done;
+    ClipboardWork work = ClipboardWork::NotOpened;
     std::exception_ptr failure;
-    // Leave the notification list first so our own write does not come back as a notification.
-    LeaveClipboardWatch(window);
     try {
-        opened = ProcessOpenedClipboard(window, force, sequence);
+        work = WithClipboardHeld(window, [&](HeldClipboard& held) { ProcessHeldClipboard(held, kind); });
     } catch (...) {
-        failure = std::current_exception();
-        sequence = GetClipboardSequenceNumber();  // after our restore, which unwinding has closed
+        failure = std::current_exception();  // the clipboard is closed and watched again by now
     }
-    WatchBusy = false;
-    JoinClipboardWatch(window);
-    CatchUpMissedChange(window, sequence);
     NoteCopyProgram();
-    if (opened) shownFunction();
+    if (work == ClipboardWork::Done || failure) shownFunction();
     WipeRetiredOriginal();
-    if (!failure) return opened;
-    // The box runs a message loop, so it comes only once the clipboard is closed and watched again.
-    CallGuarded(window, [&] { std::rethrow_exception(failure); });
-    return false;
+    if (failure) {
+        // The box runs a message loop, so it comes only once the clipboard is closed and watched again.
+        CallGuarded(window, [&] { std::rethrow_exception(failure); });
+        return RunOutcome::Failed;
+    }
+    return work == ClipboardWork::NotOpened ? RunOutcome::NotOpened : RunOutcome::Done;
+}
+
+bool ProcessClipboard(HWND window, bool force) {
+    return RunClipboard(window, force ? RunKind::UserRequest : RunKind::Automatic) == RunOutcome::Done;
+}
+
+bool ClipboardAwaitsRun() {
+    if (!ProcessingOptions.CBWatchEnabled) return false;
+    return !lastLook.any || GetClipboardSequenceNumber() != lastLook.sequence;
 }
 
 TextProcessorFunction SetTextProcessor(TextProcessorFunction processor) {
@@ -568,8 +590,27 @@ bool ClipboardHoldsRunResult(HWND window) {
     return window && GetClipboardOwner() == window && GetClipboardSequenceNumber() == runResultSequence;
 }
 
+bool HoldsRunResult(const HeldClipboard& held) {
+    return held.owner == held.window && held.sequence == runResultSequence;
+}
+
 void NoteRunResultWritten() { runResultSequence = GetClipboardSequenceNumber(); }
 
 void CatchUpChangeMissedSince(HWND window, DWORD sequenceAfterOurWork) {
     CatchUpMissedChange(window, sequenceAfterOurWork);
+}
+
+void KeepOutOfClipboardHistory() {
+    static const UINT historyMarkers[] = {RegisterClipboardFormatW(L"CanIncludeInClipboardHistory"),
+                                          RegisterClipboardFormatW(L"CanUploadToCloudClipboard")};
+    const DWORD no = 0;
+    const std::vector<BYTE> value(reinterpret_cast<const BYTE*>(&no), reinterpret_cast<const BYTE*>(&no) + sizeof no);
+    for (const UINT format : historyMarkers)
+        if (format && !IsClipboardFormatAvailable(format)) (void)PutBytesOnClipboard(format, value);
+}
+
+bool ClipboardOwnerAnswers(HWND window, HWND owner) {
+    if (!owner || owner == window) return true;
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kOwnerAnswerMs, &ignored) != 0;
 }

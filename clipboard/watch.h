@@ -5,8 +5,8 @@
 #include <windows.h>
 
 #include "clipboard_data.h"
+#include "clipboard_work.h"
 
-extern bool WatchBusy;    // set while our own clipboard calls could notify us
 extern HWND NextViewer;   // viewer-chain mode only
 
 // Looks up AddClipboardFormatListener / RemoveClipboardFormatListener in user32 (both or neither);
@@ -25,26 +25,32 @@ void OnDelayTimer(HWND window);
 void OnChainRefreshTimer(HWND window);
 
 // Puts the kept original copy back ("/U", the tray menu, hotkey 3); nothing when none is kept. A
-// clipboard that cannot be opened is tried again once after 500 ms; a failure says so in the
-// balloon and keeps the kept copy.
+// clipboard that cannot be opened is tried again once after 500 ms, for the same copy only; a
+// failure says so in the balloon and keeps the kept copy.
 void RestoreOriginalCopy(HWND window);
 void OnRestoreRetryTimer(HWND window);
 
-// force: an explicit request (command 32782, monitoring switched on) also processes our own write.
-// False when the clipboard could not be opened or an exception was caught.
+// Why a run looks at the clipboard, which decides what it leaves alone.
+enum class RunKind {
+    Automatic,           // a notification, the delay timer, start-up: every rule and marker holds
+    WatchSwitchedOn,     // monitoring switched on: our own earlier write is processed, rules and markers hold
+    UserRequest,         // command 32782 and its triggers: this copy is processed, whatever it is
+};
+
+enum class RunOutcome {
+    Done,
+    NotOpened,  // tried again by the notification path
+    Failed,     // an exception was caught and shown; not tried again
+};
+RunOutcome RunClipboard(HWND window, RunKind kind);
+
+// force: the user's request (RunKind::UserRequest); otherwise an automatic run. False when the
+// clipboard could not be opened or an exception was caught.
 bool ProcessClipboard(HWND window, bool force);
 
-// Keeps WatchBusy set for a scope and puts back what it was, so nested calls do not clear it early.
-class WatchBusyScope {
-public:
-    WatchBusyScope();
-    ~WatchBusyScope();
-    WatchBusyScope(const WatchBusyScope&) = delete;
-    WatchBusyScope& operator=(const WatchBusyScope&) = delete;
-
-private:
-    bool previous_;
-};
+// Whether the clipboard holds a copy no run has looked at yet (its notification, or the delay after
+// it, still to come), while monitoring is on.
+bool ClipboardAwaitsRun();
 
 // Puts `text` on the open clipboard as its only format, each failure appended to the pending
 // notification. The text branch has emptied the clipboard before the engine ran and has failure
@@ -88,7 +94,19 @@ bool ClipboardHoldsRunResult(HWND window);
 // Called once a run's result is on the clipboard and the clipboard is closed again.
 void NoteRunResultWritten();
 
+// Data offered for rendering on request is made by its owner inside our GetClipboardData, while we
+// hold the clipboard: whether the owner (another thread's window) answers at all, within a second.
+bool ClipboardOwnerAnswers(HWND window, HWND owner);
+
+// Whether `held` is a result a run (or a line of the re-copy) put there, unchanged since.
+bool HoldsRunResult(const HeldClipboard& held);
+
 // Our own clipboard work is done and the watch joined again: a change another program made while we
 // were out of the notification list (the sequence number is not `sequenceAfterOurWork`) gets the
 // processing its notification would have started.
 void CatchUpChangeMissedSince(HWND window, DWORD sequenceAfterOurWork);
+
+// "CanIncludeInClipboardHistory" and "CanUploadToCloudClipboard", each a DWORD 0, on the open
+// clipboard unless it carries them already: our passing writes (a paste's short-lived result, its
+// put-back, a restore) duplicate a copy the history holds already.
+void KeepOutOfClipboardHistory();

@@ -1,6 +1,7 @@
 #include "hotkeys.h"
 
 #include <cstdint>
+#include <vector>
 
 #include "commands.h"
 #include "language.h"
@@ -26,9 +27,32 @@ const wchar_t* PastePlainHotkeyFailure() {
               L"Cannot register a hotkey for 'Paste as plain text.'");
 }
 
+// MOD_NOREPEAT: a hotkey held down fires once, not once for each repeat the keyboard sends.
 bool RegisterOneHotkey(HWND window, int id, bool shift, bool ctrl, bool alt, std::uint8_t key) {
-    return RegisterHotKey(window, id, HotkeyModifiers(shift, ctrl, alt), key) != FALSE;
+    return RegisterHotKey(window, id, HotkeyModifiers(shift, ctrl, alt) | MOD_NOREPEAT, key) != FALSE;
 }
+
+struct HotkeySetting {
+    int id;
+    bool shift, ctrl, alt;
+    std::uint8_t key;
+};
+
+std::vector<HotkeySetting> AssignedHotkeys() {
+    const auto& o = ProcessingOptions;
+    std::vector<HotkeySetting> assigned;
+    const HotkeySetting all[] = {
+        {kHotkeyToggleWatch, o.SK1_SHIFT, o.SK1_CTRL, o.SK1_ALT, o.SK1_VKEY},
+        {kHotkeyProcessNow, o.SK2_SHIFT, o.SK2_CTRL, o.SK2_ALT, o.SK2_VKEY},
+        {kHotkeyRestoreOriginal, o.SK3_SHIFT, o.SK3_CTRL, o.SK3_ALT, o.SK3_VKEY},
+        {kHotkeyPastePlain, o.SK4_SHIFT, o.SK4_CTRL, o.SK4_ALT, o.SK4_VKEY},
+    };
+    for (const HotkeySetting& setting : all)
+        if (setting.key != 0) assigned.push_back(setting);
+    return assigned;
+}
+
+std::vector<HotkeySetting> released;  // let go of for our own keystroke, to be taken back
 
 }  // namespace
 
@@ -99,4 +123,17 @@ void OnHotkey(HWND window, WPARAM hotkeyId) {
     else if (hotkeyId == kHotkeyProcessNow) PostMessageW(window, WM_APP_COMMAND, IDM_PROCESS_NOW, 0);
     else if (hotkeyId == kHotkeyRestoreOriginal) PostMessageW(window, WM_APP_COMMAND, IDM_RESTORE_ORIGINAL, 0);
     else if (hotkeyId == kHotkeyPastePlain) PostMessageW(window, WM_APP_COMMAND, IDM_PASTE_PLAIN, 0);
+}
+
+void ReleaseHotkeysMatching(HWND window, UINT modifiers, UINT key) {
+    for (const HotkeySetting& setting : AssignedHotkeys()) {
+        if (setting.key != key || HotkeyModifiers(setting.shift, setting.ctrl, setting.alt) != modifiers) continue;
+        if (UnregisterHotKey(window, setting.id)) released.push_back(setting);
+    }
+}
+
+void TakeHotkeysBack(HWND window) {
+    for (const HotkeySetting& setting : released)
+        (void)RegisterOneHotkey(window, setting.id, setting.shift, setting.ctrl, setting.alt, setting.key);
+    released.clear();
 }

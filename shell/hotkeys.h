@@ -12,5 +12,10 @@ void ReleaseHotkeys(HWND window);
 // WM_HOTKEY: posts the hotkey's command to the window, as if it were chosen from the menu.
 void OnHotkey(HWND window, WPARAM hotkeyId);
 
+// Around our own keystroke: lets go of the hotkeys that `modifiers` (MOD_ flags) and `key` match, so
+// the keystroke reaches the window in front instead of coming back to us, and registers them again.
+void ReleaseHotkeysMatching(HWND window, UINT modifiers, UINT key);
+void TakeHotkeysBack(HWND window);
+
 // MOD_SHIFT, MOD_CONTROL and MOD_ALT as the system wants them.
 UINT HotkeyModifiers(bool shift, bool ctrl, bool alt);

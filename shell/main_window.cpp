@@ -77,6 +77,7 @@ LRESULT OnCreate(HWND window) {
     PendingNotification::SetShowFunction(ShowTrayBalloon);
     SetClipboardWrittenFunction(AcknowledgeWrite);
     SetClipboardShownFunction(RefreshFloatingPreview);
+    SetOwnKeystrokeHooks({.releaseHotkeysMatching = ReleaseHotkeysMatching, .takeHotkeysBack = TakeHotkeysBack});
     AddTrayIcon(window, WatchStateIcon());
     taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
     LoadTrayMenu();
@@ -180,20 +181,23 @@ LRESULT OnPaint(HWND window) {
     return 0;
 }
 
+void ProcessClipboardNow(HWND window, RunKind kind = RunKind::UserRequest) {
+    RunClipboard(window, kind);
+    StartChainRefreshInViewerMode(window);
+}
+
 // Switches monitoring and brings the rest of the program in line with it. The tray call waits for
 // the tray and meanwhile answers messages sent to us, a second start's switch among them: what
-// follows goes by `on`, not by the setting that switch may have changed meanwhile.
+// follows goes by `on`, not by the setting that switch may have changed meanwhile. Switching on is
+// no request about the copy on the clipboard, so its rules and markers hold (our own earlier write
+// is processed); "/P1" with monitoring on already asks for this copy, as command 32782 does.
 void SetMonitoring(HWND window, bool on) {
+    const bool wasOn = ProcessingOptions.CBWatchEnabled;
     ProcessingOptions.CBWatchEnabled = on;
     SaveSettings();
     ModifyTrayIcon(window, WatchStateIcon());
-    if (on) RunCommand(window, IDM_PROCESS_NOW);
+    if (on) ProcessClipboardNow(window, wasOn ? RunKind::UserRequest : RunKind::WatchSwitchedOn);
     else StopMultiDiv(window);
-}
-
-void ProcessClipboardNow(HWND window) {
-    ProcessClipboard(window, true);
-    StartChainRefreshInViewerMode(window);
 }
 
 void SelectConversion(UINT command) {
@@ -249,18 +253,22 @@ void SetFileFolderCopy(int mode) {
 }
 
 void EmptyClipboardNow(HWND window) {
-    ClipboardSession clipboard;
-    if (!clipboard.Open(window)) {
+    bool emptied = false;
+    const ClipboardWork work = WithClipboardHeld(window, [&](HeldClipboard& held) {
+        DropKeptOriginal();  // the clipboard no longer holds the copy it belongs to
+        emptied = EmptyClipboard() != FALSE;
+        held.Release();
+    });
+    if (work == ClipboardWork::Busy) return;
+    // Out of the notification list meanwhile: what a notification would have done is done here.
+    if (emptied) StopMultiDiv(window);
+    if (work == ClipboardWork::NotOpened) {
         PendingNotification::Clear();
         PendingNotification::AppendAndShow(
             Tr(L"クリップボードを開けません。他のアプリケーションが使用中である可能性があるので、少し待ってからやり直して下さい。",
                L"Cannot open the clipboard."),
             SeverityError);
-        return;
-    }
-    // The change notification that follows finds neither text nor files and only stops a re-copy.
-    DropKeptOriginal();  // the clipboard no longer holds the copy it belongs to
-    if (!EmptyClipboard()) {
+    } else if (!emptied) {
         PendingNotification::Clear();
         PendingNotification::AppendAndShow(
             Tr(L"クリップボードの内容を空にできませんでした。", L"Cannot clear the data in the clipboard."),
@@ -421,6 +429,12 @@ LRESULT OnTaskbarCreated(HWND window) {
 }
 
 LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Nothing runs inside our own clipboard work: what arrives meanwhile runs once it is over. A
+    // session that ends may end the process as soon as we answer, so the settings are saved now.
+    if (DeferWhileClipboardBusy(window, message, wParam, lParam)) {
+        if (message == WM_ENDSESSION && wParam) SaveSettings();
+        return 0;
+    }
     switch (message) {
     case WM_CREATE: return OnCreate(window);
     case WM_APP_TRAY: OnTrayCallback(window, wParam, lParam); return 0;

@@ -16,9 +16,10 @@ std::vector<std::wstring> pastedTexts;
 std::vector<bool> markerOnPaste;
 UINT markerFormat = 0;
 
-void RecordPaste() {
+bool RecordPaste() {
     pastedTexts.push_back(ClipboardText());
     markerOnPaste.push_back(markerFormat != 0 && ClipboardHas(markerFormat));
+    return true;
 }
 
 class PastePlainTest : public ClipboardTest {
