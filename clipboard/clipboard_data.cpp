@@ -197,7 +197,7 @@ PrivacyMarkers ReadPrivacyMarkers(const std::vector<UINT>& offered) {
         PrivacyMarkers::Marker present{marker.id, {}};
         const bool readable = CopyBlockBytes(GetClipboardData(marker.id), kMarkerDataLimit, present.data);
         if (!byValue) {
-            markers.isPrivate = true;
+            markers.isPrivate = markers.monitorsExcluded = true;
         } else if (readable && present.data.size() >= sizeof(DWORD)) {
             DWORD value;
             std::memcpy(&value, present.data.data(), sizeof value);

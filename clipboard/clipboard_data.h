@@ -90,6 +90,7 @@ struct PrivacyMarkers {
     };
     std::vector<Marker> present;
     bool isPrivate = false;
+    bool monitorsExcluded = false;  // a marker that asks monitors, by its presence, to leave the copy alone
 };
 
 // Whether `format` is among `offered`, a list read by OfferedClipboardFormats.

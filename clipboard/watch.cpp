@@ -164,10 +164,17 @@ void PutCopyBack(const CapturedOriginal& captured, const WipedText& text, const 
     if (putRead()) WritePrivacyMarkers(markers);
 }
 
+// Our own write carries value markers of our own (a restore is kept out of the clipboard history):
+// there only a marker that asks monitors to leave a copy alone counts.
+bool LeftAloneForMarkers(const Run& run, const PrivacyMarkers& markers) {
+    if (run.kind == RunKind::UserRequest) return false;
+    return run.ownCopy ? markers.monitorsExcluded : markers.isPrivate;
+}
+
 // The clipboard is open and offers Unicode text; `readStart`: when the run began to fetch data.
 void ProcessTextOnClipboard(const std::vector<UINT>& offered, const PrivacyMarkers& markers, ULONGLONG readStart,
                             Run& run) {
-    if (run.kind != RunKind::UserRequest && markers.isPrivate) {
+    if (LeftAloneForMarkers(run, markers)) {
         run.fate = CopyFate::PrivacyMarked;
         return;
     }
@@ -222,7 +229,7 @@ void ProcessTextOnClipboard(const std::vector<UINT>& offered, const PrivacyMarke
 // The clipboard is open and offers a file list to convert, but no text.
 void ProcessFilesOnClipboard(const std::vector<UINT>& offered, const PrivacyMarkers& markers, ULONGLONG readStart,
                              Run& run) {
-    if (run.kind != RunKind::UserRequest && markers.isPrivate) {
+    if (LeftAloneForMarkers(run, markers)) {
         run.fate = CopyFate::PrivacyMarked;
         return;
     }

@@ -82,8 +82,8 @@ HWND MakeWindow(const wchar_t* className, WNDPROC procedure) {
 
 Recorded& Record() { return recorded; }
 
-ClipboardHeldUntilFirstFailedOpen::ClipboardHeldUntilFirstFailedOpen(std::function<void()> atRelease)
-    : holder_({}, std::move(atRelease)) {
+ClipboardHeldUntilFirstFailedOpen::ClipboardHeldUntilFirstFailedOpen(std::function<void()> atRelease, HWND opener)
+    : holder_({}, std::move(atRelease), opener) {
     activeHold = this;
 }
 

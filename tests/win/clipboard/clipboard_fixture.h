@@ -34,8 +34,8 @@ Recorded& Record();
 // service's next attempt finds it free however the threads are scheduled.
 class ClipboardHeldUntilFirstFailedOpen {
 public:
-    // `atRelease` runs on the holding thread just before it lets go (it may copy there).
-    explicit ClipboardHeldUntilFirstFailedOpen(std::function<void()> atRelease = {});
+    // `atRelease` runs on the holding thread just before it lets go (it may copy there, as `opener`).
+    explicit ClipboardHeldUntilFirstFailedOpen(std::function<void()> atRelease = {}, HWND opener = nullptr);
     ~ClipboardHeldUntilFirstFailedOpen();
     ClipboardHeldUntilFirstFailedOpen(const ClipboardHeldUntilFirstFailedOpen&) = delete;
     ClipboardHeldUntilFirstFailedOpen& operator=(const ClipboardHeldUntilFirstFailedOpen&) = delete;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "clipboard_data.h"
 #include "clipboard_fixture.h"
 #include "copy_rules.h"
 #include "options.h"
@@ -78,6 +79,29 @@ TEST_F(CopyRulesTest, RuleDecidesWhoseCopiesAreProcessed) {
 }
 
 // Copied files follow the rule too; a forced run processes whatever is there.
+// The rule is asked about the copy the run finds once it holds the clipboard: a listed program's
+// copy made while the run waits to open it (over our own result) is left alone.
+TEST_F(CopyRulesTest, CopyMadeWhileTheRunWaitsIsJudgedByItsOwnProgram) {
+    ASSERT_TRUE(CopyAndWaitProcessed(L"o l d"));
+    ProcessingOptions.APP_RULE = AppRuleLeaveListed;
+    ProcessingOptions.APP_LIST = ThisProgram();
+    runsBefore_ = ClipboardProcessingCount();
+    recorder_->balloons.clear();
+    Record().sounds.clear();
+    {
+        ClipboardHeldUntilFirstFailedOpen busy(
+            [] {
+                ASSERT_TRUE(EmptyClipboard());
+                for (const Offer& offer : kRichCopy) ASSERT_TRUE(PutBytesOnClipboard(offer.format, offer.data));
+            },
+            copier_);
+        ASSERT_TRUE(busy.held());
+        EXPECT_TRUE(ProcessClipboard(main_, false));
+    }
+    ASSERT_EQ(ClipboardOwner(), copier_);
+    ExpectLeftAlone();
+}
+
 TEST_F(CopyRulesTest, FilesAreLeftAloneAndAForcedRunStillProcesses) {
     ProcessingOptions.APP_RULE = AppRuleLeaveListed;
     ProcessingOptions.APP_LIST = ThisProgram();

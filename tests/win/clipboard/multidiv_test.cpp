@@ -98,6 +98,21 @@ TEST_F(MultiDivTest, NewCopyEndsTheCycleAndMayStartAnother) {
     EXPECT_EQ(Step(), L"x");
 }
 
+// A copy whose processing waits for Delay1Sec is not written over by the next step: the cycle ends,
+// and the copy is processed when its delay is over.
+TEST_F(MultiDivTest, CopyWaitingForItsDelayEndsTheCycleAndStays) {
+    ASSERT_TRUE(CopyAndWaitProcessed(L"a\r\nb"));
+    ProcessingOptions.Delay1Sec = 1000;
+    const std::vector<Offer> copy = {UnicodeText(L"n e w"), RegisteredFormat(L"HTML Format", "<b>new</b>")};
+    ASSERT_TRUE(CopyAndWaitHandled(copy));
+    OnMultiDivTimer(main_);
+    EXPECT_EQ(ClipboardDataOf(copy), DataOf(copy));
+    EXPECT_FALSE(MultiDivRunning());
+    EXPECT_TRUE(WaitForProcessingCount(2));
+    EXPECT_EQ(ClipboardText(), L"n e w");
+    EXPECT_FALSE(ClipboardHas(L"HTML Format"));
+}
+
 TEST_F(MultiDivTest, ChangeWithoutTextEndsTheCycle) {
     ASSERT_TRUE(CopyAndWaitProcessed(L"a\r\nb"));
     const int updates = Record().updates;

@@ -75,6 +75,49 @@ TEST_F(PastePlainTest, ARestoreAfterThePutBackBringsNoOlderCopy) {
     EXPECT_EQ(pastedTexts, std::vector<std::wstring>{L"new"});
 }
 
+// Monitoring waits Delay1Sec for a copy: a paste meanwhile processes it at once and pastes the
+// result, so no formatted copy comes back under our name for the delayed run to skip.
+TEST_F(PastePlainTest, PasteDuringTheDelayProcessesTheCopyFirst) {
+    ProcessingOptions.Delay1Sec = 1000;
+    ASSERT_TRUE(CopyAndWaitHandled({UnicodeText(L"n e w"), RegisteredFormat(L"HTML Format", "<b>new</b>")}));
+    PastePlainText(main_);
+    EXPECT_EQ(pastedTexts, std::vector<std::wstring>{L"new"});
+    EXPECT_EQ(Runs(), 1u);
+    OnPasteRestoreTimer(main_);
+    EXPECT_EQ(ClipboardText(), L"new");
+    EXPECT_FALSE(ClipboardHas(L"HTML Format"));
+}
+
+const std::vector<Offer> kHistoryMarkers = {DwordFormat(L"CanIncludeInClipboardHistory", 0),
+                                            DwordFormat(L"CanUploadToCloudClipboard", 0)};
+
+// A second paste of the same result starts the wait for the put-back again, so the target reads it
+// first. The result and the copy put back are kept out of the clipboard history, which holds the
+// copy already. A newer copy, even one hotkey 2 processed since, is never replaced by a put-back.
+TEST_F(PastePlainTest, PutBackWaitsForTheLastPasteAndNeverReplacesANewerCopy) {
+    ProcessingOptions.CBWatchEnabled = false;
+    ProcessingOptions.PASTE_RESTORE_MS = 600;
+    const std::vector<Offer> copy = {UnicodeText(L"o l d"), RegisteredFormat(L"HTML Format", "<b>old</b>")};
+    ASSERT_TRUE(CopyAndWaitHandled(copy));
+    PastePlainText(main_);
+    EXPECT_EQ(ClipboardDataOf(kHistoryMarkers), DataOf(kHistoryMarkers));
+    PumpFor(300);
+    PastePlainText(main_);
+    const ULONGLONG second = GetTickCount64();
+    ASSERT_TRUE(PumpUntil([&] { return ClipboardText() == L"o l d"; }));
+    EXPECT_GE(GetTickCount64() - second, 550u);
+    EXPECT_EQ(pastedTexts, (std::vector<std::wstring>{L"old", L"old"}));
+    EXPECT_EQ(ClipboardDataOf(copy), DataOf(copy));
+    EXPECT_EQ(ClipboardDataOf(kHistoryMarkers), DataOf(kHistoryMarkers));
+
+    PastePlainText(main_);
+    Copy(copier_, {UnicodeText(L"n e w"), RegisteredFormat(L"HTML Format", "<b>new</b>")});
+    ASSERT_TRUE(ProcessClipboard(main_, true));
+    OnPasteRestoreTimer(main_);
+    EXPECT_EQ(ClipboardText(), L"new");
+    EXPECT_FALSE(ClipboardHas(L"HTML Format"));
+}
+
 // A copy with nothing to paste as text: no keystroke, the default beep, the copy untouched.
 TEST_F(PastePlainTest, NothingToPasteBeepsAndSendsNothing) {
     ProcessingOptions.CBWatchEnabled = false;

@@ -470,6 +470,15 @@ TEST_F(WatchTest, EngineExceptionIsReportedAndTheTextPutBack) {
         EXPECT_TRUE(ClipboardHas(L"HTML Format"));
         EXPECT_FALSE(WatchBusy);
     }
+    // Through a notification the failure is shown once: the 500 ms retry is for a clipboard that
+    // could not be opened, not for a failure the run has reported.
+    recorder_->boxes.clear();
+    ProcessingOptions.CBWatchEnabled = true;
+    SetTextProcessor(cases[0].processor);
+    ASSERT_TRUE(CopyAndWaitHandled({UnicodeText(L"precious")}));
+    PumpFor(800);
+    SetTextProcessor(nullptr);
+    EXPECT_EQ(recorder_->boxes.size(), 1u);
 }
 
 int refusalsLeft = 0;
@@ -748,6 +757,7 @@ TEST_F(WatchTest, RestoreBringsBackEachFormatTheOwnerOfferedOrOurResultWhenItFai
                                      Bitmap(CF_DIBV5, sizeof(BITMAPV5HEADER), 0x80)};
     Copy(copier_, copy);
     ASSERT_TRUE(WaitForProcessingCount(1));
+    const std::vector<UINT> resultFormats = ClipboardFormats();
     writesBeforeRefusal = 1;  // the ANSI text is written, the Unicode text is not
     SetClipboardDataStep(RefuseOneWrite);
     RestoreOriginalCopy(main_);
@@ -755,10 +765,36 @@ TEST_F(WatchTest, RestoreBringsBackEachFormatTheOwnerOfferedOrOurResultWhenItFai
     ASSERT_EQ(recorder_->balloons.size(), 1u);
     EXPECT_EQ(recorder_->balloons[0].text, L"Cannot restore the original copy. The clipboard holds what it held before, "
                                            L"and the original copy is still kept. Wait a moment and try again.");
+    EXPECT_EQ(ClipboardFormats(), resultFormats) << "nothing of the original stays beside our result";
     EXPECT_EQ(ClipboardText(), L"\u00E9\U0001F600a");
-    EXPECT_FALSE(ClipboardHas(L"HTML Format"));
     RestoreOriginalCopy(main_);
     EXPECT_EQ(ClipboardDataOf(copy), DataOf(copy));
+}
+
+const std::vector<Offer> kHistoryMarkers = {DwordFormat(L"CanIncludeInClipboardHistory", 0),
+                                            DwordFormat(L"CanUploadToCloudClipboard", 0)};
+
+// A restore whose first try finds the clipboard held is tried again for the same copy only: a copy
+// processed meanwhile keeps its result. A restore is kept out of the clipboard history, which holds
+// that copy already; a run's result is not.
+TEST_F(WatchTest, RestoreRetryGivesWayToACopyProcessedMeanwhile) {
+    ProcessingOptions.DelSpace = true;
+    Copy(copier_, {UnicodeText(L"o l d"), RegisteredFormat(L"HTML Format", "<b>old</b>")});
+    ASSERT_TRUE(WaitForProcessingCount(1));
+    EXPECT_TRUE(ClipboardDataOf(kHistoryMarkers).empty());
+    {
+        ClipboardHeldElsewhere busy;
+        RestoreOriginalCopy(main_);
+    }
+    const std::vector<Offer> newer = {UnicodeText(L"n e w"), RegisteredFormat(L"HTML Format", "<b>new</b>")};
+    Copy(copier_, newer);
+    ASSERT_TRUE(WaitForProcessingCount(2));
+    OnRestoreRetryTimer(main_);
+    EXPECT_EQ(ClipboardText(), L"new");
+    EXPECT_FALSE(ClipboardHas(L"HTML Format"));
+    RestoreOriginalCopy(main_);
+    EXPECT_EQ(ClipboardDataOf(newer), DataOf(newer));
+    EXPECT_EQ(ClipboardDataOf(kHistoryMarkers), DataOf(kHistoryMarkers));
 }
 
 std::vector<UINT> rendered;
@@ -852,6 +888,19 @@ protected:
 
 TEST_F(HungOwnerTest, DelayedTextIsLeftAloneAndTheClipboardFreedAtOnce) {
     ExpectLeftAlone(CF_UNICODETEXT, L"The program that owns the clipboard does not respond; nothing was processed.");
+}
+
+// Asked for by the user (hotkey 2), the copy of an owner that hangs is left as it is all the same.
+TEST_F(HungOwnerTest, ForcedRunReturnsWithinTheOwnerBoundAndLeavesTheCopy) {
+    ProcessingOptions.CBWatchEnabled = false;
+    ClipboardOwnerThatHangs owner(CF_UNICODETEXT);
+    ASSERT_TRUE(owner.offered());
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_TRUE(ProcessClipboard(main_, true));
+    EXPECT_LT(GetTickCount64() - start, 5000u);
+    EXPECT_EQ(Runs(), 0u);
+    EXPECT_EQ(ClipboardOwner(), owner.window());
+    EXPECT_TRUE(ClipboardHas(CF_UNICODETEXT));
 }
 
 TEST_F(HungOwnerTest, DelayedFileListIsLeftAloneAndTheClipboardFreedAtOnce) {

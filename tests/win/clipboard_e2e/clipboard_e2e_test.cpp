@@ -158,8 +158,11 @@ TEST_F(ClipboardE2eTest, PrivateCopyIsLeftAlone) {
     EXPECT_TRUE(ClipboardHas(L"HTML Format"));
     EXPECT_TRUE(nuvelaWrites.empty());
 
+    // Switching on is no request about this copy: its marker holds. Asked for, it is processed.
     DWORD_PTR ignored = 0;
     ASSERT_TRUE(SendMessageTimeoutW(nuvelaWindow, WM_APP_COMMAND, IDM_WATCH_ON, 0, SMTO_ABORTIFHUNG, 10000, &ignored));
+    EXPECT_TRUE(ClipboardHas(L"HTML Format"));
+    ASSERT_TRUE(SendMessageTimeoutW(nuvelaWindow, WM_APP_COMMAND, IDM_PROCESS_NOW, 0, SMTO_ABORTIFHUNG, 10000, &ignored));
     ASSERT_TRUE(WaitForNuvelaText(L"pass"));
     EXPECT_TRUE(ClipboardHas(L"ExcludeClipboardContentFromMonitorProcessing"));
     CopyText(copier_, L"o p e n");
@@ -462,8 +465,10 @@ TEST_F(ClipboardE2eTest, SecondStartWithNLeavesExactlyTheNextCopyAlone) {
     EXPECT_TRUE(ClipboardHas(L"HTML Format"));
     EXPECT_TRUE(nuvelaWrites.empty());
 
-    DWORD_PTR ignored = 0;  // switched on, the clipboard is processed as asked
+    DWORD_PTR ignored = 0;  // switched on, the copy the skip left stays so; asked for, it is processed
     ASSERT_TRUE(SendMessageTimeoutW(nuvelaWindow, WM_APP_COMMAND, IDM_WATCH_ON, 0, SMTO_ABORTIFHUNG, 10000, &ignored));
+    EXPECT_TRUE(ClipboardHas(L"HTML Format"));
+    ASSERT_TRUE(SendMessageTimeoutW(nuvelaWindow, WM_APP_COMMAND, IDM_PROCESS_NOW, 0, SMTO_ABORTIFHUNG, 10000, &ignored));
     ASSERT_TRUE(WaitForNuvelaText(L"left"));
     CopyText(copier_, L"a f t e r");
     EXPECT_TRUE(WaitForNuvelaText(L"after")) << "the skip is used up";

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <utility>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -14,6 +15,7 @@
 #include "messages.h"
 #include "multidiv.h"
 #include "opening_dialog.h"
+#include "paste_plain.h"
 #include "pending_notification.h"
 #include "resource.h"
 #include "settings.h"
@@ -184,6 +186,46 @@ TEST_F(MainWindowTest, SwitchingMonitoringOnProcessesOurOwnWriteAgain) {
     EXPECT_EQ(GetClipboardOwner(), window_);
     SendMessageW(window_, WM_APP_COMMAND, IDM_WATCH_OFF, 0);
     EXPECT_EQ(ClipboardProcessingCount(), before + 1);
+
+    // Switching on is no request about another program's copy: its privacy marker holds. "/P1" with
+    // monitoring on already is one, as command 32782 is.
+    clipboard_test::Copy(helper_, {clipboard_test::UnicodeText(L"s e c r e t"),
+                                   clipboard_test::RegisteredFormat(L"ExcludeClipboardContentFromMonitorProcessing", "")});
+    SendMessageW(window_, WM_APP_COMMAND, IDM_WATCH_ON, 0);
+    EXPECT_EQ(ClipboardProcessingCount(), before + 1);
+    EXPECT_EQ(GetClipboardOwner(), helper_);
+    SendMessageW(window_, WM_APP_COMMAND, IDM_WATCH_ON, 0);
+    EXPECT_EQ(ClipboardProcessingCount(), before + 2);
+    EXPECT_EQ(GetClipboardOwner(), window_);
+}
+
+int keystrokes = 0;
+bool CountKeystroke() {
+    ++keystrokes;
+    return true;
+}
+
+// A second start's "/V" sent while a run waits inside GetClipboardData (the owner renders only on
+// request) is not run inside it: the run writes its result, and the paste then pastes that.
+TEST_F(MainWindowTest, CommandSentDuringARunRunsOnceTheRunIsOver) {
+    ProcessingOptions.DelSpace = true;
+    ASSERT_TRUE(CreateWindowUnderTest());
+    keystrokes = 0;
+    const PasteKeystrokeFunction before = SetPasteKeystrokeFunction(CountKeystroke);
+    {
+        bool sent = false;
+        const HWND main = window_;
+        clipboard_test::ClipboardOwnerThatRendersLate owner(L"l a t e", [&sent, main] {
+            if (!std::exchange(sent, true)) SendMessageW(main, WM_APP_COMMAND, IDM_PASTE_PLAIN, 0);
+        });
+        EXPECT_TRUE(PumpUntil([] { return keystrokes > 0; }));
+        EXPECT_TRUE(sent);
+    }
+    SetPasteKeystrokeFunction(before);
+    EXPECT_EQ(keystrokes, 1);
+    EXPECT_EQ(ClipboardText(), L"late");
+    EXPECT_EQ(GetClipboardOwner(), window_);
+    for (const auto& balloon : recorder_->balloons) EXPECT_NE(balloon.severity, 3u) << testing::PrintToString(balloon.text);
 }
 
 TEST_F(MainWindowTest, SwitchingMonitoringOffStopsTheTimedRecopy) {

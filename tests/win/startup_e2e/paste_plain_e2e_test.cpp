@@ -116,6 +116,24 @@ TEST_F(PastePlainE2ETest, HotkeyAndSecondStartPasteAndTheCopyGoesBackUnlessCopie
     EXPECT_FALSE(otherShortcutSeen);
 }
 
+// Hotkey 4 set to Ctrl+V: our own Ctrl+V reaches the edit, not our hotkey, so the copy is pasted
+// once and goes back.
+TEST_F(PastePlainE2ETest, HotkeyCtrlVPastesExactlyOnce) {
+    HWND window = StartWithRichCopy(
+        {{L"CBWatchEnabled", L"0"}, {L"PASTE_RESTORE_MS", L"1000"}, {L"SK4_CTRL", L"1"}, {L"SK4_VKEY", L"86"}});
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(SwitchMonitoringOffBehindQueuedMessages(window));
+    INPUT press[] = {KeyInput(VK_CONTROL, false), KeyInput('V', false), KeyInput('V', true),
+                     KeyInput(VK_CONTROL, true)};
+    ASSERT_EQ(SendInput(4, press, sizeof(INPUT)), 4u);
+    EXPECT_TRUE(PumpUntil([&] { return target_.Text() == L"plain"; }, 15000))
+        << "pasted: " << testing::PrintToString(target_.Text());
+    EXPECT_TRUE(PumpUntil([] { return ClipboardDataOf(kRichCopy) == DataOf(kRichCopy); }, 15000));
+    PumpFor(1000);  // a keystroke of ours taken by our own hotkey would have pasted again by now
+    EXPECT_EQ(target_.Text(), L"plain");
+    EXPECT_FALSE(otherShortcutSeen);
+}
+
 // Monitoring on: the clipboard already holds Nuvela's result, which is pasted and stays.
 TEST_F(PastePlainE2ETest, WithMonitoringOnTheResultIsPastedAndNothingPutBack) {
     HWND window = StartWithRichCopy({{L"CBWatchEnabled", L"1"}, {L"PASTE_RESTORE_MS", L"100"}});

@@ -117,6 +117,15 @@ inline FormatData ClipboardDataOf(const std::vector<Offer>& offers) {
     return data;
 }
 
+// The formats on the clipboard, in its order.
+inline std::vector<UINT> ClipboardFormats() {
+    std::vector<UINT> formats;
+    ClipboardSession session;
+    if (!session.Open(nullptr)) return formats;
+    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) formats.push_back(format);
+    return formats;
+}
+
 inline bool ClipboardHas(UINT format) { return IsClipboardFormatAvailable(format) != FALSE; }
 inline bool ClipboardHas(const wchar_t* registeredName) { return ClipboardHas(Registered(registeredName)); }
 inline HWND ClipboardOwner() { return GetClipboardOwner(); }
@@ -148,9 +157,11 @@ class ClipboardHeldElsewhere {
 public:
     // `before` and `atRelease`, when given, run on the holding thread with the clipboard open, as
     // it is taken and just before it is let go (either may copy there).
-    explicit ClipboardHeldElsewhere(std::function<void()> before = {}, std::function<void()> atRelease = {}) {
-        holder_ = std::thread([this, before, atRelease] {
-            held_ = OpenClipboard(nullptr) != FALSE;
+    // `opener`: the window it opens the clipboard for, whose copy a write there then is.
+    explicit ClipboardHeldElsewhere(std::function<void()> before = {}, std::function<void()> atRelease = {},
+                                    HWND opener = nullptr) {
+        holder_ = std::thread([this, before, atRelease, opener] {
+            held_ = OpenClipboard(opener) != FALSE;
             if (held_ && before) before();
             SetEvent(opened_.get());
             WaitForSingleObject(release_.get(), 30000);
@@ -217,6 +228,62 @@ private:
     UniqueHandle release_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     bool offered_ = false;
     HWND window_ = nullptr;
+    std::thread owner_;
+};
+
+// Another program's window, on a thread of its own, that offers Unicode `text` for rendering on
+// request and, asked for it, first runs `whileAsked` on its thread (it may send a message to the
+// window that asked), then renders it. Its window goes at the end of the object.
+class ClipboardOwnerThatRendersLate {
+public:
+    ClipboardOwnerThatRendersLate(std::wstring text, std::function<void()> whileAsked)
+        : text_(std::move(text)), whileAsked_(std::move(whileAsked)) {
+        owner_ = std::thread([this] {
+            UniqueWindow window(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                                                nullptr));
+            SetWindowLongPtrW(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            staticProc_ = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(window.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc)));
+            {
+                ClipboardSession session;
+                if (window && session.Open(window.get()) && EmptyClipboard()) SetClipboardData(CF_UNICODETEXT, nullptr);
+            }
+            SetEvent(ready_.get());
+            const HANDLE release = release_.get();
+            while (WaitForSingleObject(release, 0) == WAIT_TIMEOUT) {
+                MsgWaitForMultipleObjects(1, &release, FALSE, 100, QS_ALLINPUT);
+                MSG message;
+                while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+            }
+        });
+        WaitForSingleObject(ready_.get(), 10000);
+    }
+    ~ClipboardOwnerThatRendersLate() {
+        SetEvent(release_.get());
+        if (owner_.joinable()) owner_.join();
+    }
+    ClipboardOwnerThatRendersLate(const ClipboardOwnerThatRendersLate&) = delete;
+    ClipboardOwnerThatRendersLate& operator=(const ClipboardOwnerThatRendersLate&) = delete;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<ClipboardOwnerThatRendersLate*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (message != WM_RENDERFORMAT || wParam != CF_UNICODETEXT)
+            return CallWindowProcW(self->staticProc_, window, message, wParam, lParam);
+        if (self->whileAsked_) self->whileAsked_();
+        const size_t bytes = (self->text_.size() + 1) * sizeof(wchar_t);
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        std::memcpy(GlobalLock(block), self->text_.c_str(), bytes);
+        GlobalUnlock(block);
+        SetClipboardData(CF_UNICODETEXT, block);
+        return 0;
+    }
+
+    std::wstring text_;
+    std::function<void()> whileAsked_;
+    WNDPROC staticProc_ = nullptr;
+    UniqueHandle ready_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    UniqueHandle release_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::thread owner_;
 };
 
