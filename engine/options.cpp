@@ -82,6 +82,7 @@ constexpr OptionField kFields[] = {
     Flag(L"BIGDIALOG", &R::BIGDIALOG, 0),
     Integer(L"APP_RULE", &R::APP_RULE, 0),
     Text(L"APP_LIST", &R::APP_LIST, L""),
+    Flag(L"CLN_MARKDOWN", &R::CLN_MARKDOWN, 0),
     Flag(L"CLN_INVISIBLE", &R::CLN_INVISIBLE, 0),
     Flag(L"CLN_SPACES", &R::CLN_SPACES, 0),
     Flag(L"CLN_QUOTES", &R::CLN_QUOTES, 0),
@@ -98,7 +99,7 @@ constexpr OptionField kFields[] = {
     Byte(L"SK4_VKEY", &R::SK4_VKEY, 0),
     Integer(L"PASTE_RESTORE_MS", &R::PASTE_RESTORE_MS, 500),
 };
-static_assert(std::size(kFields) == 74);
+static_assert(std::size(kFields) == 75);
 
 bool IsOneOf(int value, std::initializer_list<int> allowed) {
     return std::find(allowed.begin(), allowed.end(), value) != allowed.end();

@@ -66,6 +66,7 @@ struct ProcessingOptionsRecord {
     bool BIGDIALOG = false;
     int APP_RULE = 0;  // 0 no rule, 1 leave the listed programs' copies alone, 2 process only theirs
     std::wstring APP_LIST;  // program file names separated by ";"
+    bool CLN_MARKDOWN = false;  // Markdown source becomes the plain text a reader sees
     bool CLN_INVISIBLE = false;
     bool CLN_SPACES = false;
     bool CLN_QUOTES = false;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "language.h"
+#include "markdown.h"
 #include "options.h"
 #include "pending_notification.h"
 #include "unicode_normalization.h"
@@ -205,11 +206,15 @@ Line LineAt(std::wstring_view text, std::size_t start) {
 }  // namespace
 
 bool CleanupWanted(const ProcessingOptionsRecord& o) {
-    return o.CLN_INVISIBLE || o.CLN_SPACES || o.CLN_QUOTES || o.CLN_NORMALIZE != kNormalizeNone || o.CLN_UNWRAP;
+    return o.CLN_MARKDOWN || o.CLN_INVISIBLE || o.CLN_SPACES || o.CLN_QUOTES || o.CLN_NORMALIZE != kNormalizeNone ||
+           o.CLN_UNWRAP;
 }
 
 void ApplyTextCleanup(const ProcessingOptionsRecord& o, std::wstring& text) {
     LineBreakMarks marks;
+    // Markdown goes first, on the text as written: a later stage must not make syntax of plain text
+    // (a dash turned into "-" at a line start would read as a list item).
+    if (o.CLN_MARKDOWN) text = MarkdownToPlainText(text);
     if (o.CLN_INVISIBLE) DeleteInvisibleCharacters(text, o.CLN_UNWRAP ? &marks : nullptr);
     if (o.CLN_SPACES) ReplaceOddSpaces(text);
     if (o.CLN_QUOTES) PlainQuotesAndDashes(text);

@@ -1,7 +1,8 @@
 #pragma once
-// The cleanup stages that run first, on the text as it was copied: invisible characters, odd
-// spaces, typographic quotes and dashes, Unicode normalisation and the joining of paragraph lines.
-// Each is one pass over the text, so none of them can make a long line or paragraph slow.
+// The cleanup stages that run first, on the text as it was copied: Markdown to plain text, invisible
+// characters, odd spaces, typographic quotes and dashes, Unicode normalisation and the joining of
+// paragraph lines.
+// Each takes time in proportion to the text, so none of them can make a long line or paragraph slow.
 #include <string>
 #include <string_view>
 #include <vector>

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Takes screenshots of the tray menu, the already-running and opening dialogs, every dialog of the
-# menu and the settings, and the floating button (narrow, and widened with its preview) in both
-# languages on a private Xvfb, for a look by eye (they are no test oracle): build/screenshots/*.png,
+# Takes screenshots of the tray menu (also with its "Clean up text" submenu open), the
+# already-running and opening dialogs, every dialog of the menu and the settings, and the floating
+# button (narrow, and widened with its preview) in both languages on a private Xvfb, for a look by
+# eye (they are no test oracle): build/screenshots/*.png,
 # and those the README shows into docs/images/. The regular-expression and opening dialogs and the
 # wide floating button are also taken after a trip to a monitor of 1.5 times the DPI and back
 # (*-dpi-trip_<lang>.png). The menu is opened the way a user opens it: a right click on the icon in
@@ -113,6 +114,12 @@ for lang in ja en; do
     xdotool mousemove --window "$tray" 10 $((HEIGHT - 12)) click 3
     sleep 1.5
     import -window root "$out/tray_menu_$lang.png"
+    # "Clean up text" opened by its mnemonic, the same in both languages, sent to the menu's window
+    # (the program's only visible one), as no window manager gives it the focus
+    menu=$(wait_for_window --classname '^nuvela_o\.exe$')
+    xdotool key --window "$menu" t
+    sleep 1
+    import -window root "$out/tray_menu_cleanup_$lang.png"
     # a click beside the menu closes it, wherever the focus is
     xdotool mousemove $((1000 * dpi / 96)) $((700 * dpi / 96)) click 1
 
@@ -127,7 +134,7 @@ for lang in ja en; do
 
     (cd "$folder" && NUVELA_LANG=$lang "$WINE" ./Nuvela_o.exe /X)
     wait "$nuvela" || true
-    echo "screenshot: $out/tray_menu_$lang.png $out/already_running_$lang.png"
+    echo "screenshot: $out/tray_menu_$lang.png $out/tray_menu_cleanup_$lang.png $out/already_running_$lang.png"
 
     # The About box as configured, then with stand-in addresses that bring out every button and link.
     about=$([[ $lang == ja ]] && echo バージョン情報 || echo About)

@@ -51,3 +51,4 @@
 #define IDM_NORMALIZE_NONE 33114      // CLN_NORMALIZE 0, 1, 2 as a radio group
 #define IDM_NORMALIZE_NFC 33115
 #define IDM_NORMALIZE_NFKC 33116
+#define IDM_CLEAN_MARKDOWN 33117      // CLN_MARKDOWN, the submenu's first item

@@ -380,6 +380,7 @@ void RunCommand(HWND window, UINT command) {
     case IDM_FILES_FULLPATHS: SetFileFolderCopy(2); break;
     case IDM_CSV_TRANSPOSE: Toggle(o.CSVTSV_CHANGEROWCOL); break;
     case IDM_MULTIPLY: RunMenuDialog(command, true); break;
+    case IDM_CLEAN_MARKDOWN: ToggleAndSave(o.CLN_MARKDOWN); break;
     case IDM_CLEAN_INVISIBLE: ToggleAndSave(o.CLN_INVISIBLE); break;
     case IDM_CLEAN_SPACES: ToggleAndSave(o.CLN_SPACES); break;
     case IDM_CLEAN_QUOTES: ToggleAndSave(o.CLN_QUOTES); break;

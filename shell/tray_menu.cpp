@@ -97,6 +97,7 @@ MenuMarks ComputeMenuMarks(const ProcessingOptionsRecord& o, const std::vector<C
         {IDM_CSV_TRANSPOSE, o.CSVTSV_CHANGEROWCOL},
         {IDM_MULTIPLY, multiplies},
         {IDM_SKIP_NEXT, SkipNextCopyArmed()},
+        {IDM_CLEAN_MARKDOWN, o.CLN_MARKDOWN},
         {IDM_CLEAN_INVISIBLE, o.CLN_INVISIBLE},
         {IDM_CLEAN_SPACES, o.CLN_SPACES},
         {IDM_CLEAN_QUOTES, o.CLN_QUOTES},
@@ -139,7 +140,7 @@ int CleanupMenuPosition() {
     const int count = popup ? GetMenuItemCount(popup) : 0;
     for (int position = 0; position < count; ++position) {
         const HMENU submenu = GetSubMenu(popup, position);
-        if (submenu && GetMenuItemID(submenu, 0) == IDM_CLEAN_INVISIBLE) return position;
+        if (submenu && GetMenuItemID(submenu, 0) == IDM_CLEAN_MARKDOWN) return position;
     }
     return -1;
 }

@@ -15,12 +15,12 @@ TEST(OptionFields, UniqueKeysWithTheAddedOnesAfterBigDialog) {
     for (const OptionField& field : fields) keys.insert(field.key);
     EXPECT_EQ(keys.size(), fields.size());
     EXPECT_STREQ(fields.front().key, L"FileFolderCopy");
-    ASSERT_EQ(fields.size(), 74u);
+    ASSERT_EQ(fields.size(), 75u);
     EXPECT_STREQ(fields[56].key, L"BIGDIALOG");
-    const wchar_t* const added[] = {L"APP_RULE",      L"APP_LIST",   L"CLN_INVISIBLE", L"CLN_SPACES", L"CLN_QUOTES",
-                                    L"CLN_NORMALIZE", L"CLN_UNWRAP", L"KEEP_ORIGINAL", L"SK3_SHIFT",  L"SK3_CTRL",
-                                    L"SK3_ALT",       L"SK3_VKEY",   L"SK4_SHIFT",     L"SK4_CTRL",   L"SK4_ALT",
-                                    L"SK4_VKEY",      L"PASTE_RESTORE_MS"};
+    const wchar_t* const added[] = {L"APP_RULE",   L"APP_LIST",      L"CLN_MARKDOWN", L"CLN_INVISIBLE", L"CLN_SPACES",
+                                    L"CLN_QUOTES", L"CLN_NORMALIZE", L"CLN_UNWRAP",   L"KEEP_ORIGINAL", L"SK3_SHIFT",
+                                    L"SK3_CTRL",   L"SK3_ALT",       L"SK3_VKEY",     L"SK4_SHIFT",     L"SK4_CTRL",
+                                    L"SK4_ALT",    L"SK4_VKEY",      L"PASTE_RESTORE_MS"};
     for (std::size_t i = 0; i < std::size(added); ++i) EXPECT_STREQ(fields[57 + i].key, added[i]);
 }
 

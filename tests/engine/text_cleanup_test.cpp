@@ -129,6 +129,13 @@ TEST_F(TextCleanupTest, StagesRunFirstInTheirOrder) {
         {"the line stage's line feed still applies", [](auto& o) { o.CLN_UNWRAP = o.LC_LF = true; },
          u8"a\r\nb\r\n\r\nc", u8"a b\n\nc"},
         {"conversions see the cleaned text", [](auto& o) { o.CLN_SPACES = o.DelSpace = true; }, u8"a\u00A0b", u8"ab"},
+        {"a chat's answer through all six", [](auto& o) { AllFive(o); o.CLN_MARKDOWN = true; },
+         u8"## Result\n\nIt\u2019s **done**\u00A0now,\nsee `a_b`.\n\n**Pros:**\n- Fast\n- Small",
+         u8"Result\n\nIt's done now, see a_b.\n\nPros:\n\u2022 Fast\n\u2022 Small"},
+        {"a dash the quotes stage makes starts no list", [](auto& o) { o.CLN_MARKDOWN = o.CLN_QUOTES = true; },
+         u8"\u2014 one\n\u2013 two", u8"- one\n- two"},
+        {"asterisks NFKC makes are no emphasis", [](auto& o) { o.CLN_MARKDOWN = true; o.CLN_NORMALIZE = kNormalizeNfkc; },
+         u8"\uFF0A\uFF0Aa\uFF0A\uFF0A", u8"**a**"},
     });
 }
 
@@ -224,12 +231,15 @@ TEST_F(TextCleanupTest, LongParagraphBecomesOneLine) {
 
 TEST_F(TextCleanupTest, FileListPassesTheCleanupUnchanged) {
     AllFive(ProcessingOptions);
+    ProcessingOptions.CLN_MARKDOWN = true;
     ProcessingOptions.CLN_NORMALIZE = kNormalizeNfkc;
     ProcessingOptions.LC_LF = true;  // the other stages still run
-    const std::wstring names = U(u8"a.txt\r\nmy notes.txt\r\nC:\\w\\\u2460\uFF83\uFF9E\u200B\u00A0.txt\r\n");
+    const std::wstring names =
+        U(u8"a.txt\r\nmy notes.txt\r\n__init__.py\r\nC:\\w\\\u2460\uFF83\uFF9E\u200B\u00A0.txt\r\n");
     std::wstring output;
     ProcessFileList(L"", names.c_str(), output);
-    EXPECT_EQ(EncodeUtf8(output), EncodeUtf8(U(u8"a.txt\nmy notes.txt\nC:\\w\\\u2460\uFF83\uFF9E\u200B\u00A0.txt\n")));
+    EXPECT_EQ(EncodeUtf8(output),
+              EncodeUtf8(U(u8"a.txt\nmy notes.txt\n__init__.py\nC:\\w\\\u2460\uFF83\uFF9E\u200B\u00A0.txt\n")));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// Fuzzes ProcessText with every engine stage the host build has. Input: four bytes of option bits,
-// one byte choosing MUL_BY_N (bits 7 and 0-2) and the text cleanup (bits 3-6), then the text as
-// UTF-16LE units (lone surrogates and NULs included).
+// Fuzzes ProcessText with every engine stage the host build has. Input: four bytes of option bits
+// (the last one the Markdown stage), one byte choosing MUL_BY_N (bits 7 and 0-2) and the other text
+// cleanup (bits 3-6), then the text as UTF-16LE units (lone surrogates and NULs included).
 // Besides the sanitizers, the result is checked against what the options promise.
 #include <algorithm>
 #include <cstddef>
@@ -58,6 +58,7 @@ void SetOptions(std::uint32_t bits, std::uint8_t factor) {
     // Four bits for five settings: the normalisation follows from the four switches, and across
     // their sixteen states each switch meets every normalisation.
     const unsigned cleanup = (factor >> 3) & 0xFu;
+    o.CLN_MARKDOWN = Bit(bits, 31);
     o.CLN_INVISIBLE = Bit(cleanup, 0);
     o.CLN_SPACES = Bit(cleanup, 1);
     o.CLN_QUOTES = Bit(cleanup, 2);

@@ -136,8 +136,6 @@ TEST_F(ClipboardE2eTest, RichTextComesBackAsPlainTextProcessedByTheIniOptions) {
     EXPECT_TRUE(WaitForNuvelaText(L"plain"));
 }
 
-// A password manager's copy stays as it was; switched on again, the forced run that follows
-// processes it, and the next ordinary copy is processed as usual.
 // A web page's paragraph, with all five cleanup settings on, comes back as one clean line.
 TEST_F(ClipboardE2eTest, CleanupSettingsTidyACopyBeforeTheOtherStages) {
     Start({{L"CLN_INVISIBLE", L"1"}, {L"CLN_SPACES", L"1"}, {L"CLN_QUOTES", L"1"}, {L"CLN_NORMALIZE", L"2"},
@@ -148,6 +146,26 @@ TEST_F(ClipboardE2eTest, CleanupSettingsTidyACopyBeforeTheOtherStages) {
     EXPECT_TRUE(WaitForNuvelaText(L"\"Copy\" the example now...\x30C7\x30FC\x30BF\x3092\x9001\x308B\n\n1. one\n2. two\n"));
 }
 
+// A chat's copy button offers its answer as HTML beside the Markdown source; the clipboard then
+// holds the answer as a reader sees it, and nothing else. The line feed choice gives the result
+// one form of line break.
+TEST_F(ClipboardE2eTest, MarkdownCopyComesBackAsThePlainTextAlone) {
+    Start({{L"CLN_MARKDOWN", L"1"}, {L"LC_LF", L"1"}});
+    ASSERT_TRUE(nuvelaWindow);
+    const std::vector<Offer> copy = {
+        RegisteredFormat(L"HTML Format", "<h2>Steps</h2><ol><li>Open <strong>Settings</strong></li></ol>"),
+        UnicodeText(L"## Steps\r\n\r\n1. Open **Settings**\r\n1. Choose `Advanced`\r\n\r\n- [ ] Restart\r\n\r\n"
+                    L"| Key | Value |\r\n|---|---|\r\n| a | 1 |\r\n\r\nSee [the guide](https://example.org/guide).")};
+    Copy(copier_, copy);
+    EXPECT_TRUE(WaitForNuvelaText(L"Steps\n\n1. Open Settings\n2. Choose Advanced\n\n\x2610 Restart\n\n"
+                                  L"Key\tValue\na\t1\n\nSee the guide (https://example.org/guide)."));
+    const FormatData held = ClipboardDataOf(copy);
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_EQ(held[0].first, static_cast<UINT>(CF_UNICODETEXT));
+}
+
+// A password manager's copy stays as it was; switched on again, the forced run that follows
+// processes it, and the next ordinary copy is processed as usual.
 TEST_F(ClipboardE2eTest, PrivateCopyIsLeftAlone) {
     Start({{L"DelSpace", L"1"}});
     ASSERT_TRUE(nuvelaWindow);

@@ -68,6 +68,7 @@ TEST_F(MainWindowTest, ToggleCommandsChangeTheirOptionAndSaveByTheRule) {
         {IDM_DEL_BLANK_LINE, L"FEL_DELBLANKLINE", &ProcessingOptionsRecord::FEL_DELBLANKLINE, false},
         {IDM_CSV_TRANSPOSE, L"CSVTSV_CHANGEROWCOL", &ProcessingOptionsRecord::CSVTSV_CHANGEROWCOL, false},
         {IDM_MULTIDIV, L"MultiDiv", &ProcessingOptionsRecord::MultiDiv, false},
+        {IDM_CLEAN_MARKDOWN, L"CLN_MARKDOWN", &ProcessingOptionsRecord::CLN_MARKDOWN, true},
         {IDM_CLEAN_INVISIBLE, L"CLN_INVISIBLE", &ProcessingOptionsRecord::CLN_INVISIBLE, true},
         {IDM_CLEAN_SPACES, L"CLN_SPACES", &ProcessingOptionsRecord::CLN_SPACES, true},
         {IDM_CLEAN_QUOTES, L"CLN_QUOTES", &ProcessingOptionsRecord::CLN_QUOTES, true},

@@ -48,6 +48,7 @@ TEST(MenuMarks, EachCheckFollowsItsOption) {
         {IDM_LC_CR, [](auto& o) { o.LC_CR = true; }},
         {IDM_CSV_TRANSPOSE, [](auto& o) { o.CSVTSV_CHANGEROWCOL = true; }},
         {IDM_MULTIPLY, [](auto& o) { o.MUL_BY_N = L"2.5"; }},
+        {IDM_CLEAN_MARKDOWN, [](auto& o) { o.CLN_MARKDOWN = true; }},
         {IDM_CLEAN_INVISIBLE, [](auto& o) { o.CLN_INVISIBLE = true; }},
         {IDM_CLEAN_SPACES, [](auto& o) { o.CLN_SPACES = true; }},
         {IDM_CLEAN_QUOTES, [](auto& o) { o.CLN_QUOTES = true; }},
@@ -75,7 +76,8 @@ TEST(MenuMarks, NormalizationRadioAndCleanupSubmenu) {
                                            {[](auto& o) { o.CLN_NORMALIZE = 1; }, IDM_NORMALIZE_NFC, true},
                                            {[](auto& o) { o.CLN_NORMALIZE = 2; }, IDM_NORMALIZE_NFKC, true},
                                            {[](auto& o) { o.CLN_UNWRAP = true; }, IDM_NORMALIZE_NONE, true},
-                                           {[](auto& o) { o.CLN_QUOTES = true; }, IDM_NORMALIZE_NONE, true}}) {
+                                           {[](auto& o) { o.CLN_QUOTES = true; }, IDM_NORMALIZE_NONE, true},
+                                           {[](auto& o) { o.CLN_MARKDOWN = true; }, IDM_NORMALIZE_NONE, true}}) {
         ProcessingOptionsRecord options;
         c.set(options);
         const MenuMarks marks = ComputeMenuMarks(options, {});

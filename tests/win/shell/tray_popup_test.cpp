@@ -63,15 +63,16 @@ TEST_F(TrayPopupTest, MnemonicsReachTheCleanupSwitches) {
         SetLanguage(language);
         ProcessingOptions = {};
         ASSERT_TRUE(CreateWindowUnderTest());
-        {
-            MenuWatcher watcher([](HWND menuWindow) {
+        for (const wchar_t item : {L'k', L'm'}) {
+            MenuWatcher watcher([item](HWND menuWindow) {
                 PostMessageW(menuWindow, WM_CHAR, L't', 0);
-                PostMessageW(menuWindow, WM_CHAR, L'k', 0);
+                PostMessageW(menuWindow, WM_CHAR, item, 0);
             });
             SendMessageW(window_, WM_APP_TRAY, 0, WM_RBUTTONUP);
             EXPECT_TRUE(watcher.seen());
         }
         EXPECT_EQ(ProcessingOptions.CLN_NORMALIZE, 2) << static_cast<int>(language);
+        EXPECT_TRUE(ProcessingOptions.CLN_MARKDOWN) << static_cast<int>(language);
         DestroyWindowUnderTest();
     }
 }
