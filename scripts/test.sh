@@ -69,18 +69,27 @@ for program in "$WIN_BUILD"/tests/nuvela_*_tests.exe; do
     run_gtest_suite "windows-${name#nuvela_}" "$WINE" "$program"
 done
 
-# The dialogs' layout checks (texts whole, no missing glyphs, trackbars whole, no empty band in the
-# About box) once more at 125 %, 150 % and 200 %, each in a prefix of that DPI; at 200 % also the
-# floating button's stored size.
+# The suites that lay out windows (the dialogs, the shell with the floating button, the dialog
+# services and the About box) once more, whole, at 150 %, in a prefix of 144 DPI; at 125 % and 200 %
+# the dialogs' layout checks (texts whole, no missing glyphs, trackbars whole, no empty band in the
+# About box), and at 200 % also the floating button's stored size. The other suites do not depend on
+# the DPI.
+layout_suites=(dialogs shell dialog_services about)
 for dpi in 120 144 192; do
     prefix=$(dpi_prefix "$dpi")
-    run_gtest_suite "windows-dialogs-dpi$dpi" env WINEPREFIX="$prefix" NUVELA_TEST_DPI="$dpi" \
-        "$WINE" "$WIN_BUILD/tests/nuvela_dialogs_tests.exe" --gtest_filter='DialogTexts.*'
-    run_gtest_suite "windows-about-dpi$dpi" env WINEPREFIX="$prefix" NUVELA_TEST_DPI="$dpi" \
-        "$WINE" "$WIN_BUILD/tests/nuvela_about_tests.exe" --gtest_filter='AboutBoxTest.RowsWithNothingToShow*'
+    at_dpi=(env WINEPREFIX="$prefix" NUVELA_TEST_DPI="$dpi" NUVELA_EXPECTED_DPI="$dpi" "$WINE")
+    if ((dpi == 144)); then
+        for suite in "${layout_suites[@]}"; do
+            run_gtest_suite "windows-$suite-dpi$dpi" "${at_dpi[@]}" "$WIN_BUILD/tests/nuvela_${suite}_tests.exe"
+        done
+    else
+        run_gtest_suite "windows-dialogs-dpi$dpi" "${at_dpi[@]}" "$WIN_BUILD/tests/nuvela_dialogs_tests.exe" \
+            --gtest_filter='DialogTexts.*'
+        run_gtest_suite "windows-about-dpi$dpi" "${at_dpi[@]}" "$WIN_BUILD/tests/nuvela_about_tests.exe" \
+            --gtest_filter='AboutBoxTest.RowsWithNothingToShow*'
+    fi
     if ((dpi == 192)); then
-        run_gtest_suite "windows-shell-dpi$dpi" env WINEPREFIX="$prefix" NUVELA_EXPECTED_DPI="$dpi" \
-            "$WINE" "$WIN_BUILD/tests/nuvela_shell_tests.exe" \
+        run_gtest_suite "windows-shell-dpi$dpi" "${at_dpi[@]}" "$WIN_BUILD/tests/nuvela_shell_tests.exe" \
             --gtest_filter='FloatingButtonTest.StoredSizeKeepsItsMeaningAtTheDpiOfItsMonitor:FloatingButtonTest.DpiChange*'
     fi
     WINEPREFIX=$prefix "$WINESERVER" -k 2>/dev/null || true

@@ -121,6 +121,15 @@ RECT WindowRect(HWND window) {
     return rect;
 }
 
+LONG Width(const RECT& r) { return r.right - r.left; }
+LONG Height(const RECT& r) { return r.bottom - r.top; }
+
+RECT PrimaryWorkArea() {
+    RECT workArea = {};
+    EXPECT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0));
+    return workArea;
+}
+
 class SettingsDialogTest : public DialogTest {
 protected:
     void SetUp() override {
@@ -532,36 +541,55 @@ TEST_F(SettingsDialogTest, AShortcutThatCannotBeMadeIsReportedAndTheRestIsApplie
     EXPECT_TRUE(ProcessingOptions.SHOW_BALLOON);
 }
 
+// Unchanged in size, the dialog's lower right corner meets the work area's. One taller (or wider)
+// than the work area, as the Japanese one is at 150 % on a screen 800 pixels high, keeps its title
+// bar in view instead: its top (or left) edge at the work area's.
 TEST_F(SettingsDialogTest, WithoutBigDialogItSitsInTheLowerRightCornerOfTheWorkArea) {
-    RECT workArea = {};
-    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0));
+    const RECT workArea = PrimaryWorkArea();
     for (const Language language : {Language::English, Language::Japanese}) {
         SetLanguage(language);
         Drive(RunSettingsDialogWithoutOwner, [&](HWND dialog) {
             const RECT rect = WindowRect(dialog);
-            EXPECT_EQ(rect.right, workArea.right);
-            EXPECT_EQ(rect.bottom, workArea.bottom);
+            SCOPED_TRACE(testing::Message() << (language == Language::Japanese ? "Japanese " : "English ")
+                                            << Width(rect) << " x " << Height(rect) << " in a work area of "
+                                            << Width(workArea) << " x " << Height(workArea));
+            if (Width(rect) <= Width(workArea)) EXPECT_EQ(rect.right, workArea.right);
+            else EXPECT_EQ(rect.left, workArea.left);
+            if (Height(rect) <= Height(workArea)) EXPECT_EQ(rect.bottom, workArea.bottom);
+            else EXPECT_EQ(rect.top, workArea.top);
             EXPECT_EQ(SettingsEnlargeState.scale, 0);
             Press(dialog, IDCANCEL);
         });
     }
 }
 
-TEST_F(SettingsDialogTest, BigDialogEnlargesInsteadAndIsUndoneAtTheEnd) {
+// The enlarged dialog fills the work area's height or width in its lower right corner: larger on a
+// screen with room to spare, smaller where the dialog does not fit (the Japanese one at 150 % on a
+// screen 800 pixels high).
+TEST_F(SettingsDialogTest, BigDialogFillsTheWorkAreaInsteadAndIsUndoneAtTheEnd) {
+    const RECT workArea = PrimaryWorkArea();
     SetLanguage(Language::Japanese);
-    LONG normalWidth = 0;
+    RECT normal = {};
     Drive(RunSettingsDialogWithoutOwner, [&](HWND dialog) {
-        const RECT rect = WindowRect(dialog);
-        normalWidth = rect.right - rect.left;
+        normal = WindowRect(dialog);
         Press(dialog, IDCANCEL);
     });
     ProcessingOptions.BIGDIALOG = true;
     Drive(RunSettingsDialogWithoutOwner, [&](HWND dialog) {
         EXPECT_EQ(SettingsEnlargeState.dialog, dialog);
-        EXPECT_GT(SettingsEnlargeState.scale, 1.0);
         EXPECT_TRUE(Checked(dialog, IDC_SETTINGS_BIGDIALOG));
+        const double scale = SettingsEnlargeState.scale;
         const RECT rect = WindowRect(dialog);
-        EXPECT_EQ(rect.right - rect.left, static_cast<LONG>(normalWidth * SettingsEnlargeState.scale));
+        SCOPED_TRACE(testing::Message() << Width(normal) << " x " << Height(normal) << " scaled by " << scale
+                                        << " to " << Width(rect) << " x " << Height(rect) << " in a work area of "
+                                        << Width(workArea) << " x " << Height(workArea));
+        EXPECT_EQ(scale > 1.0, Width(normal) < Width(workArea) && Height(normal) < Height(workArea));
+        EXPECT_EQ(Width(rect), static_cast<LONG>(Width(normal) * scale));
+        EXPECT_EQ(Height(rect), static_cast<LONG>(Height(normal) * scale));
+        // filled to the pixel the scaling rounds down to
+        EXPECT_TRUE(Width(rect) >= Width(workArea) - 1 || Height(rect) >= Height(workArea) - 1);
+        EXPECT_EQ(rect.right, workArea.right);
+        EXPECT_EQ(rect.bottom, workArea.bottom);
         Press(dialog, IDCANCEL);
     });
     EXPECT_EQ(SettingsEnlargeState.scale, 0);

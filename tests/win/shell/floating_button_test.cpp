@@ -173,6 +173,14 @@ OpeningShape TemplateOpeningShape() {
     return shape;
 }
 
+// Stored sizes are in 96-DPI units: the least one that gives at least `pixels` at `dpi`.
+int Least96UnitsFor(int pixels, UINT dpi) {
+    int units = MulDiv(pixels, kBaseDpi, static_cast<int>(dpi));
+    while (ScaleForDpi(units, dpi) < pixels) ++units;
+    while (ScaleForDpi(units - 1, dpi) >= pixels) --units;
+    return units;
+}
+
 RECT FirstMonitor() {
     RECT found = {};
     EnumDisplayMonitors(
@@ -491,8 +499,8 @@ TEST_F(FloatingButtonTest, StoredCornerNearTheEdgeKeepsTheWholeButtonOnTheScreen
 }
 
 // Sizes are stored in 96-DPI units: the widened 300 x 110 button stays widened, with its preview,
-// at the DPI of its monitor. scripts/test.sh runs this again in a prefix at 192 DPI and says so in
-// NUVELA_EXPECTED_DPI.
+// at the DPI of its monitor. scripts/test.sh runs this again in prefixes at 144 and 192 DPI and
+// says so in NUVELA_EXPECTED_DPI.
 TEST_F(FloatingButtonTest, StoredSizeKeepsItsMeaningAtTheDpiOfItsMonitor) {
     ASSERT_TRUE(CreateWindowUnderTest());
     ProcessingOptions.WIDTH_FLOATING = 300;
@@ -503,8 +511,8 @@ TEST_F(FloatingButtonTest, StoredSizeKeepsItsMeaningAtTheDpiOfItsMonitor) {
             EXPECT_EQ(dpi, std::atoi(expected)) << "the prefix's DPI";
         }
         const RECT frame = FrameOf(button);
-        EXPECT_EQ(Width(frame), 300 * dpi / 96);
-        EXPECT_EQ(Height(frame), 110 * dpi / 96);
+        EXPECT_EQ(Width(frame), ScaleForDpi(300, dpi));
+        EXPECT_EQ(Height(frame), ScaleForDpi(110, dpi));
         EXPECT_GT(Width(FrameOf(FloatingPreview)), 0) << "widened, with its preview";
     });
     EXPECT_EQ(ProcessingOptions.WIDTH_FLOATING, 300) << "stored back in 96-DPI units";
@@ -514,26 +522,31 @@ TEST_F(FloatingButtonTest, StoredSizeKeepsItsMeaningAtTheDpiOfItsMonitor) {
 TEST_F(FloatingButtonTest, StoredSizeBelowTheSmallestGivesTheSmallest) {
     ASSERT_TRUE(CreateWindowUnderTest());
     const OpeningShape opening = TemplateOpeningShape();
-    const int smallest = opening.smallestWidth();
+    const int smallest = opening.smallestWidth();  // in pixels, as the template opens at this DPI
     const int height = Height(opening.frame);
+    const UINT dpi = DpiOf(window_);  // the one monitor's, which the button gets as well
+    // The cases are stored sizes, in 96-DPI units, around the smallest one the button takes.
+    const int smallest96 = Least96UnitsFor(smallest, dpi);
+    const int height96 = Least96UnitsFor(height, dpi);
     const struct {
         int width, height;
         bool used;
     } cases[] = {
         {0, 0, false},
-        {smallest - 1, height + 20, false},
-        {smallest + 50, height - 1, false},
-        {smallest, height, true},
-        {smallest + 120, height + 40, true},
+        {smallest96 - 1, height96 + 20, false},
+        {smallest96 + 50, height96 - 1, false},
+        {smallest96, height96, true},
+        {smallest96 + 120, height96 + 40, true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " at " << dpi << " DPI");
         ProcessingOptions.WIDTH_FLOATING = c.width;
         ProcessingOptions.HEIGHT_FLOATING = c.height;
         DriveButton([&](HWND button) {
+            ASSERT_EQ(DpiOf(button), dpi);
             const RECT frame = FrameOf(button);
-            EXPECT_EQ(Width(frame), c.used ? c.width : smallest);
-            EXPECT_EQ(Height(frame), c.used ? c.height : height);
+            EXPECT_EQ(Width(frame), c.used ? ScaleForDpi(c.width, dpi) : smallest);
+            EXPECT_EQ(Height(frame), c.used ? ScaleForDpi(c.height, dpi) : height);
             MINMAXINFO limits = {};
             SendMessageW(button, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
             EXPECT_EQ(limits.ptMinTrackSize.x, smallest);
@@ -821,9 +834,14 @@ TEST_F(FloatingButtonTest, DpiChangeTakesTheSuggestedRectangleAndRescalesEveryth
 TEST_F(FloatingButtonTest, DestructionStoresPlaceAndSizeAndSaves) {
     ASSERT_TRUE(CreateWindowUnderTest());
     const OpeningShape opening = TemplateOpeningShape();
-    const int width = opening.smallestWidth() + 60;
-    const int height = Height(opening.frame) + 10;
-    DriveButton([&](HWND button) { SetWindowPos(button, nullptr, 100, 120, width, height, SWP_NOZORDER); });
+    // The size the user drags the button to, in the 96-DPI units it is stored in.
+    const UINT dpi = DpiOf(window_);
+    const int width = MulDiv(opening.smallestWidth(), kBaseDpi, static_cast<int>(dpi)) + 60;
+    const int height = MulDiv(Height(opening.frame), kBaseDpi, static_cast<int>(dpi)) + 10;
+    DriveButton([&](HWND button) {
+        ASSERT_EQ(DpiOf(button), dpi);
+        SetWindowPos(button, nullptr, 100, 120, ScaleForDpi(width, dpi), ScaleForDpi(height, dpi), SWP_NOZORDER);
+    });
     EXPECT_EQ(ProcessingOptions.LEFT_FLOATING, 100);
     EXPECT_EQ(ProcessingOptions.TOP_FLOATING, 120);
     EXPECT_EQ(ProcessingOptions.WIDTH_FLOATING, width);
@@ -838,20 +856,28 @@ TEST_F(FloatingButtonTest, DestructionStoresPlaceAndSizeAndSaves) {
 void CloseMenu(HWND menuWindow) { PostMessageW(menuWindow, WM_KEYDOWN, VK_ESCAPE, 0); }
 
 // The tray menu opens where the button was right-clicked, or at its centre when the request came
-// from the keyboard (no point); the button is brought to the top first.
+// from the keyboard (no point); the button is brought to the top first. The button sits in the
+// work area's lower right corner, where the menu has room above and to the left of its point even
+// at 150 % on a small screen (elsewhere the system would push it back onto the screen).
 TEST_F(FloatingButtonTest, ContextMenuOpensTheTrayMenuAtTheClickOrTheCentre) {
     ASSERT_TRUE(CreateWindowUnderTest());
+    RECT workArea = {};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0));
     for (const bool fromKeyboard : {false, true}) {
         SCOPED_TRACE(fromKeyboard ? "keyboard" : "mouse");
         DriveButton([&](HWND button) {
+            const RECT opened = FrameOf(button);
+            SetWindowPos(button, nullptr, workArea.right - Width(opened), workArea.bottom - Height(opened), 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             const RECT frame = FrameOf(button);
             const POINT click = {frame.left + 5, frame.top + 5};
             const LPARAM position = fromKeyboard ? -1 : MAKELPARAM(click.x, click.y);
             MenuWatcher watcher(CloseMenu);
             SendMessageW(button, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(button), position);
             ASSERT_TRUE(watcher.seen());
-            // The menu is right-aligned at its point.
+            // The menu's lower right corner is at its point.
             EXPECT_EQ(watcher.rect().right, fromKeyboard ? (frame.left + frame.right) / 2 : click.x);
+            EXPECT_EQ(watcher.rect().bottom, fromKeyboard ? (frame.top + frame.bottom) / 2 : click.y);
             EXPECT_TRUE(IsWindowVisible(button));
             EXPECT_TRUE(GetWindowLongPtrW(button, GWL_EXSTYLE) & WS_EX_TOPMOST) << "still in the topmost band";
         });
