@@ -191,7 +191,7 @@ TEST_F(MainWindowTest, SwitchingMonitoringOnProcessesOurOwnWriteAgain) {
     // Switching on is no request about another program's copy: its privacy marker holds. "/P1" with
     // monitoring on already is one, as command 32782 is.
     clipboard_test::Copy(helper_, {clipboard_test::UnicodeText(L"s e c r e t"),
-                                   clipboard_test::RegisteredFormat(L"ExcludeClipboardContentFromMonitorProcessing", "")});
+                                   clipboard_test::RegisteredFormat(L"ExcludeClipboardContentFromMonitorProcessing", "1")});
     SendMessageW(window_, WM_APP_COMMAND, IDM_WATCH_ON, 0);
     EXPECT_EQ(ClipboardProcessingCount(), before + 1);
     EXPECT_EQ(GetClipboardOwner(), helper_);
