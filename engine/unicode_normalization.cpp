@@ -4,7 +4,6 @@
 #include <array>
 #include <span>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -106,92 +105,90 @@ unsigned char CombiningClassOf(char32_t c) {
     return c <= std::prev(after)->last ? std::prev(after)->combiningClass : 0;
 }
 
-// Appends the marks `c` stands for to `run`: itself, or the two of a two-class mark, which are
-// ordered apart. False when `c` is no mark.
-bool AppendMarks(char32_t c, std::vector<Mark>& run) {
-    if (const unsigned char combiningClass = CombiningClassOf(c)) {
-        run.push_back({c, combiningClass});
-        return true;
-    }
-    if (c < std::begin(kTwoClassMarks)->codePoint || c > std::prev(std::end(kTwoClassMarks))->codePoint) return false;
-    for (const TwoClassMark& mark : kTwoClassMarks) {
-        if (mark.codePoint != c) continue;
-        run.push_back({mark.first, CombiningClassOf(mark.first)});
-        run.push_back({mark.second, CombiningClassOf(mark.second)});
-        return true;
-    }
-    return false;
-}
-
-bool InCanonicalOrder(const std::vector<Mark>& run) {
-    return std::is_sorted(run.begin(), run.end(),
-                          [](const Mark& a, const Mark& b) { return a.combiningClass < b.combiningClass; });
-}
-
-// A stable sort by class, as canonical ordering wants: marks of one class keep their order. A
-// counting sort, so that a run of any length takes time in proportion to it; a short run is
-// sorted in place.
-void SortByClass(std::vector<Mark>& run, std::vector<Mark>& scratch) {
-    constexpr std::size_t kShortRun = 16;
-    if (run.size() <= kShortRun) {
-        for (std::size_t i = 1; i < run.size(); ++i) {
-            const Mark mark = run[i];
-            std::size_t at = i;
-            for (; at > 0 && run[at - 1].combiningClass > mark.combiningClass; --at) run[at] = run[at - 1];
-            run[at] = mark;
-        }
-        return;
-    }
-    std::array<std::size_t, 256> next{};
-    for (const Mark& mark : run) ++next[mark.combiningClass];
-    std::size_t start = 0;
-    for (std::size_t& slot : next) slot = std::exchange(start, start + slot);
-    scratch.resize(run.size());
-    for (const Mark& mark : run) scratch[next[mark.combiningClass]++] = mark;
-    run.swap(scratch);
-}
-
-void AppendUtf16(char32_t c, std::wstring& text) {
-    if (c < 0x10000) {
-        text += static_cast<wchar_t>(c);
-        return;
-    }
-    text += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-    text += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-}
-
-// Kept from piece to piece, so that their memory is reused.
-struct MarkOrdering {
-    std::vector<Mark> run;
-    std::vector<Mark> scratch;
-    std::wstring ordered;  // the piece with its marks in order
+// The marks a code point stands for: itself, or the two of a two-class mark, which are ordered
+// apart; none when it is no mark.
+struct MarksOfCodePoint {
+    std::array<Mark, 2> marks;
+    std::size_t count;
 };
 
-// Writes `piece` with each run of marks in canonical order to `buffers.ordered`; false, with
-// nothing written, when every run is in order already. The result is canonically equivalent to
-// the piece, so it has the same normal forms, and the platform's own reordering, which takes time
-// that grows with the square of a run, finds nothing to move.
-bool OrderMarks(std::wstring_view piece, MarkOrdering& buffers) {
-    bool reordered = false;
-    std::size_t copied = 0;     // units of the piece that are in `ordered`
-    std::size_t runStart = 0;   // where the current run of marks starts
+MarksOfCodePoint MarksOf(char32_t c) {
+    if (const unsigned char combiningClass = CombiningClassOf(c)) return {{Mark{c, combiningClass}}, 1};
+    const auto two = std::find_if(std::begin(kTwoClassMarks), std::end(kTwoClassMarks),
+                                  [c](const TwoClassMark& mark) { return mark.codePoint == c; });
+    if (two == std::end(kTwoClassMarks)) return {{}, 0};
+    return {{Mark{two->first, CombiningClassOf(two->first)}, Mark{two->second, CombiningClassOf(two->second)}}, 2};
+}
+
+// Calls `use` with each mark of the run of marks that starts at `from`; returns where the run ends,
+// `from` itself when no mark starts there.
+template <typename UseMark>
+std::size_t ForEachMark(std::wstring_view text, std::size_t from, UseMark use) {
     std::size_t units = 1;
-    buffers.run.clear();
-    for (std::size_t at = 0; at <= piece.size(); at += units) {
-        if (at < piece.size() && AppendMarks(CodePointAt(piece, at, units), buffers.run)) continue;
-        if (at == piece.size()) units = 1;
-        if (buffers.run.size() > 1 && !InCanonicalOrder(buffers.run)) {
-            if (!reordered) buffers.ordered.clear();
-            reordered = true;
-            buffers.ordered.append(piece.substr(copied, runStart - copied));
-            SortByClass(buffers.run, buffers.scratch);
-            for (const Mark& mark : buffers.run) AppendUtf16(mark.codePoint, buffers.ordered);
-            copied = at;
-        }
-        buffers.run.clear();
-        runStart = at + units;
+    for (std::size_t at = from; at < text.size(); at += units) {
+        const MarksOfCodePoint marks = MarksOf(CodePointAt(text, at, units));
+        if (marks.count == 0) return at;
+        for (std::size_t i = 0; i < marks.count; ++i) use(marks.marks[i]);
     }
-    if (reordered) buffers.ordered.append(piece.substr(copied));
+    return text.size();
+}
+
+std::size_t Utf16Units(const Mark& mark) { return mark.codePoint < 0x10000 ? 1 : 2; }
+
+// Writes `c` in UTF-16 at `at` and moves `at` past it.
+void WriteUtf16(char32_t c, std::wstring& text, std::size_t& at) {
+    if (c < 0x10000) {
+        text[at++] = static_cast<wchar_t>(c);
+        return;
+    }
+    text[at++] = static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+    text[at++] = static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+}
+
+// Appends the marks of `run` to `text` in a stable sort by class, as canonical ordering wants:
+// marks of one class keep their order. A counting sort straight into the text, so that a run of
+// any length takes time in proportion to it and no memory beside the text.
+void AppendInCanonicalOrder(std::wstring_view run, std::wstring& text) {
+    std::array<std::size_t, 256> next{};  // where the next mark of each class goes
+    ForEachMark(run, 0, [&](const Mark& mark) { next[mark.combiningClass] += Utf16Units(mark); });
+    std::size_t at = text.size();
+    for (std::size_t& slot : next) slot = std::exchange(at, at + slot);
+    text.resize(at);
+    ForEachMark(run, 0, [&](const Mark& mark) { WriteUtf16(mark.codePoint, text, next[mark.combiningClass]); });
+}
+
+// Writes `piece` with each run of marks in canonical order to `ordered`; false, with nothing
+// written, when every run is in order already. The result is canonically equivalent to the
+// piece, so it has the same normal forms, and the platform's own reordering, which takes time that
+// grows with the square of a run, finds nothing to move.
+bool OrderMarks(std::wstring_view piece, std::wstring& ordered) {
+    bool reordered = false;
+    std::size_t copied = 0;  // units of the piece that are in `ordered`
+    std::size_t at = 0;
+    while (at < piece.size()) {
+        const std::size_t runStart = at;
+        unsigned lastClass = 0;
+        bool inOrder = true;
+        at = ForEachMark(piece, runStart, [&](const Mark& mark) {
+            inOrder = inOrder && mark.combiningClass >= lastClass;
+            lastClass = mark.combiningClass;
+        });
+        if (at == runStart) {
+            std::size_t units = 1;
+            CodePointAt(piece, at, units);
+            at += units;
+        }
+        if (inOrder) continue;
+        if (!reordered) {
+            ordered.clear();
+            ordered.reserve(piece.size());
+            reordered = true;
+        }
+        ordered.append(piece.substr(copied, runStart - copied));
+        AppendInCanonicalOrder(piece.substr(runStart, at - runStart), ordered);
+        copied = at;
+    }
+    if (reordered) ordered.append(piece.substr(copied));
     return reordered;
 }
 
@@ -205,7 +202,7 @@ bool NormalizeWithPlatform(std::wstring& text, NormalForm form) {
     std::wstring normalized;
     normalized.reserve(source.size() + source.size() / 8);
     std::size_t done = 0;  // everything before is in `normalized`, and a cut point
-    MarkOrdering marks;
+    std::wstring ordered;  // a piece with its marks in order, kept so that its memory is reused
     while (unsettled < source.size()) {
         // The piece starts at the last cut point before the first unit to change; what lies
         // before that is settled and is copied as it is.
@@ -221,7 +218,7 @@ bool NormalizeWithPlatform(std::wstring& text, NormalForm form) {
             unsettled = FirstUnsettled(source, end, tables);
         }
         const std::wstring_view piece = source.substr(start, end - start);
-        if (!AppendPlatformNormalForm(OrderMarks(piece, marks) ? std::wstring_view(marks.ordered) : piece, form, normalized))
+        if (!AppendPlatformNormalForm(OrderMarks(piece, ordered) ? std::wstring_view(ordered) : piece, form, normalized))
             return false;
         done = end;
     }
