@@ -35,8 +35,8 @@ struct GrowthText {
     double target;  // the most time for 2x the text
 };
 
-// The marks: below (class 220) and above (230) in turn, so the platform's reordering moves each mark
-// below past every mark above before it; the first below composes with the letter.
+// The marks: above (class 230) and below (220) in turn, so the platform's reordering moves each mark
+// below past every mark above before it; the first mark below composes with the letter.
 const GrowthText kTexts[] = {
     {"decomposed kana and accents to NFC", L"", L"\x304B\x3099" L"e\x0301", kNormalizeNfc, kSizesToOneMillion, 2.5},
     {"half-width voiced katakana with NFKC", L"", L"\xFF83\xFF9E", kNormalizeNfkc, kSizesToOneMillion, 2.5},

@@ -15,7 +15,8 @@ write_icu_table unicode_normal_forms.inc <<'CPP'
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
 
-// The code points whose decomposition starts with a mark: lead and trail class, and the marks.
+// A code point's lead and trail combining classes and its canonical decomposition, itself when it
+// has none.
 struct Decomposed {
     int lead;
     int trail;

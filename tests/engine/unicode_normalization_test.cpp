@@ -62,4 +62,28 @@ TEST(UnicodeNormalizationTest, PiecesGiveTheNormalFormOfTheWholeText) {
     }
 }
 
+// Every three of marks of several classes, after letters they compose with or not: a piece with its
+// marks in our order gives what the platform gives for them in theirs.
+TEST(UnicodeNormalizationTest, MarksInEveryOrderGiveTheNormalFormOfTheWholeText) {
+    const std::wstring letters[] = {L"a", L"\x03B1", L"\x304B", L"\x0F40", L"\xD834\xDD58"};
+    const std::wstring marks[] = {L"\x0301", L"\x0323", L"\x031B", L"\x0344", L"\x0345",
+                                  L"\x3099", L"\x0F73", L"\xD834\xDD65", L"\x05B0"};
+    for (const std::wstring& letter : letters) {
+        for (const std::wstring& first : marks) {
+            for (const std::wstring& second : marks) {
+                for (const std::wstring& third : marks) {
+                    const std::wstring text = letter + first + second + third;
+                    for (const NormalForm form : {NormalForm::C, NormalForm::KC}) {
+                        std::wstring whole;
+                        ASSERT_TRUE(AppendPlatformNormalForm(text, form, whole));
+                        std::wstring pieced = text;
+                        ASSERT_TRUE(NormalizeWithPlatform(pieced, form));
+                        EXPECT_EQ(pieced, whole) << (form == NormalForm::KC ? "NFKC" : "NFC");
+                    }
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
