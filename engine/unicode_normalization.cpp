@@ -1,13 +1,28 @@
 #include "unicode_normalization.h"
 
 #include <algorithm>
+#include <array>
 #include <span>
+#include <utility>
 
 namespace {
 
 struct CodePointRange {
     char32_t first;
     char32_t last;
+};
+
+struct CombiningClassRange {
+    char32_t first;
+    char32_t last;
+    unsigned char combiningClass;
+};
+
+// A character whose decomposition is two marks of different classes.
+struct TwoClassMark {
+    char32_t codePoint;
+    char32_t first;
+    char32_t second;
 };
 
 #include "unicode_normal_forms.inc"
@@ -75,6 +90,108 @@ std::size_t NextCutPoint(std::wstring_view text, std::size_t from, const FormTab
     return std::min(from, text.size());
 }
 
+// A combining mark and its canonical combining class, never 0.
+struct Mark {
+    char32_t codePoint;
+    unsigned char combiningClass;
+};
+
+// The class of the marks `c` decomposes to; 0 when its decomposition starts with no mark, or with
+// marks of two classes.
+unsigned char CombiningClassOf(char32_t c) {
+    if (c < kCombiningClassRanges[0].first) return 0;
+    const auto after = std::upper_bound(std::begin(kCombiningClassRanges), std::end(kCombiningClassRanges), c,
+                                        [](char32_t value, const CombiningClassRange& range) { return value < range.first; });
+    return c <= std::prev(after)->last ? std::prev(after)->combiningClass : 0;
+}
+
+// The marks a code point stands for: itself, or the two of a two-class mark, which are ordered
+// apart; none when it is no mark.
+struct MarksOfCodePoint {
+    std::array<Mark, 2> marks;
+    std::size_t count;
+};
+
+MarksOfCodePoint MarksOf(char32_t c) {
+    if (const unsigned char combiningClass = CombiningClassOf(c)) return {{Mark{c, combiningClass}}, 1};
+    const auto two = std::find_if(std::begin(kTwoClassMarks), std::end(kTwoClassMarks),
+                                  [c](const TwoClassMark& mark) { return mark.codePoint == c; });
+    if (two == std::end(kTwoClassMarks)) return {{}, 0};
+    return {{Mark{two->first, CombiningClassOf(two->first)}, Mark{two->second, CombiningClassOf(two->second)}}, 2};
+}
+
+// Calls `use` with each mark of the run of marks that starts at `from`; returns where the run ends,
+// `from` itself when no mark starts there.
+template <typename UseMark>
+std::size_t ForEachMark(std::wstring_view text, std::size_t from, UseMark use) {
+    std::size_t units = 1;
+    for (std::size_t at = from; at < text.size(); at += units) {
+        const MarksOfCodePoint marks = MarksOf(CodePointAt(text, at, units));
+        if (marks.count == 0) return at;
+        for (std::size_t i = 0; i < marks.count; ++i) use(marks.marks[i]);
+    }
+    return text.size();
+}
+
+std::size_t Utf16Units(const Mark& mark) { return mark.codePoint < 0x10000 ? 1 : 2; }
+
+// Writes `c` in UTF-16 at `at` and moves `at` past it.
+void WriteUtf16(char32_t c, std::wstring& text, std::size_t& at) {
+    if (c < 0x10000) {
+        text[at++] = static_cast<wchar_t>(c);
+        return;
+    }
+    text[at++] = static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+    text[at++] = static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+}
+
+// Appends the marks of `run` to `text` in a stable sort by class, as canonical ordering wants:
+// marks of one class keep their order. A counting sort straight into the text, so that a run of
+// any length takes time in proportion to it and no memory beside the text.
+void AppendInCanonicalOrder(std::wstring_view run, std::wstring& text) {
+    std::array<std::size_t, 256> next{};  // where the next mark of each class goes
+    ForEachMark(run, 0, [&](const Mark& mark) { next[mark.combiningClass] += Utf16Units(mark); });
+    std::size_t at = text.size();
+    for (std::size_t& slot : next) slot = std::exchange(at, at + slot);
+    text.resize(at);
+    ForEachMark(run, 0, [&](const Mark& mark) { WriteUtf16(mark.codePoint, text, next[mark.combiningClass]); });
+}
+
+// Writes `piece` with each run of marks in canonical order to `ordered`; false, with nothing
+// written, when every run is in order already. The result is canonically equivalent to the
+// piece, so it has the same normal forms, and the platform's own reordering, which takes time that
+// grows with the square of a run, finds nothing to move.
+bool OrderMarks(std::wstring_view piece, std::wstring& ordered) {
+    bool reordered = false;
+    std::size_t copied = 0;  // units of the piece that are in `ordered`
+    std::size_t at = 0;
+    while (at < piece.size()) {
+        const std::size_t runStart = at;
+        unsigned lastClass = 0;
+        bool inOrder = true;
+        at = ForEachMark(piece, runStart, [&](const Mark& mark) {
+            inOrder = inOrder && mark.combiningClass >= lastClass;
+            lastClass = mark.combiningClass;
+        });
+        if (at == runStart) {
+            std::size_t units = 1;
+            CodePointAt(piece, at, units);
+            at += units;
+        }
+        if (inOrder) continue;
+        if (!reordered) {
+            ordered.clear();
+            ordered.reserve(piece.size());
+            reordered = true;
+        }
+        ordered.append(piece.substr(copied, runStart - copied));
+        AppendInCanonicalOrder(piece.substr(runStart, at - runStart), ordered);
+        copied = at;
+    }
+    if (reordered) ordered.append(piece.substr(copied));
+    return reordered;
+}
+
 }  // namespace
 
 bool NormalizeWithPlatform(std::wstring& text, NormalForm form) {
@@ -85,6 +202,7 @@ bool NormalizeWithPlatform(std::wstring& text, NormalForm form) {
     std::wstring normalized;
     normalized.reserve(source.size() + source.size() / 8);
     std::size_t done = 0;  // everything before is in `normalized`, and a cut point
+    std::wstring ordered;  // a piece with its marks in order, kept so that its memory is reused
     while (unsettled < source.size()) {
         // The piece starts at the last cut point before the first unit to change; what lies
         // before that is settled and is copied as it is.
@@ -99,7 +217,9 @@ bool NormalizeWithPlatform(std::wstring& text, NormalForm form) {
             end = NextCutPoint(source, unsettled + 1, tables);
             unsettled = FirstUnsettled(source, end, tables);
         }
-        if (!AppendPlatformNormalForm(source.substr(start, end - start), form, normalized)) return false;
+        const std::wstring_view piece = source.substr(start, end - start);
+        if (!AppendPlatformNormalForm(OrderMarks(piece, ordered) ? std::wstring_view(ordered) : piece, form, normalized))
+            return false;
         done = end;
     }
     normalized.append(source.substr(done));

@@ -11,7 +11,9 @@ enum class NormalForm { C, KC };
 // text (lone surrogates and noncharacters such as U+FFFF) or cannot finish. Text that is in normal
 // form already is recognised without the platform; only the stretches that may change go to it, in
 // pieces of about kNormalizationPieceUnits at most, cut only where normalisation cannot cross, so
-// the time grows with the text even where the platform's own grows with its square.
+// the time grows with the text even where the platform's own grows with its square. A piece can
+// only be longer where marks follow one another without a cut: each run of them goes to the
+// platform in canonical order, which it keeps in time that grows with the run.
 [[nodiscard]] bool NormalizeWithPlatform(std::wstring& text, NormalForm form);
 
 // Wine's normalisation of a piece still grows with the square of the piece; at this size a piece
