@@ -7,6 +7,7 @@
 #include "watch.h"
 
 bool WatchBusy = false;
+ClipboardSequences Sequences;
 
 namespace {
 

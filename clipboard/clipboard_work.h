@@ -11,6 +11,19 @@
 // notifications are then not processed, and commands, hotkeys and timers wait until it is over.
 extern bool WatchBusy;
 
+// What the clipboard paths know of the copies on the clipboard, each by the sequence number the
+// clipboard had then. Shared by the run, the re-copy, the paste and the restore; reset by nothing
+// but the copies themselves.
+struct ClipboardSequences {
+    DWORD runResult = 0;        // a run's result or a re-copied line, as it was written
+    DWORD pasteResult = 0;      // the plain result a paste put there
+    DWORD lastLookedAt = 0;     // the copy the last run looked at, once the run was done with it
+    bool anyLookedAt = false;
+    bool lastLeftAlone = false;  // that run left it alone: a rule, the skip, privacy, nothing to process
+    DWORD restoreAskedFor = 0;  // the copy a restore, and its retry, was asked for
+};
+extern ClipboardSequences Sequences;
+
 // Keeps WatchBusy set for a scope and puts back what it was; the outermost scope, once over, posts
 // back the messages that arrived meanwhile.
 class WatchBusyScope {

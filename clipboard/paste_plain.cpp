@@ -28,7 +28,6 @@ struct PendingPaste {
 };
 
 PendingPaste pending;
-DWORD pasteResultSequence = 0;  // of the last result a paste put on the clipboard
 
 // Other programs hold the clipboard for a moment, the target of the paste among them, right after
 // it pastes: the put-back tries again later a few more times.
@@ -106,7 +105,7 @@ void DropPending(HWND window) {
 }
 
 bool HoldsOurResult(const HeldClipboard& held) {
-    return HoldsRunResult(held) || (held.owner == held.window && held.sequence == pasteResultSequence);
+    return HoldsRunResult(held) || (held.owner == held.window && held.sequence == Sequences.pasteResult);
 }
 
 void AppendError(const wchar_t* japanese, const wchar_t* english) {
@@ -167,8 +166,8 @@ Prepared PutResultOnClipboard(HeldClipboard& held, PendingPaste& taken) {
     }
     KeepOutOfClipboardHistory();  // gone again once pasted
     held.Release();
-    pasteResultSequence = GetClipboardSequenceNumber();
-    taken.resultSequence = pasteResultSequence;
+    Sequences.pasteResult = GetClipboardSequenceNumber();
+    taken.resultSequence = Sequences.pasteResult;
     return Prepared::Written;
 }
 
@@ -182,7 +181,7 @@ void PutBackMarkersWithoutData(const PendingPaste& paste) {
 
 enum class PutBack { Done, NotOpened, Failed, NotOurs };
 
-PutBack PutCopyBack(HWND window) {
+PutBack GivePastedCopyBack(HWND window) {
     PutBack outcome = PutBack::NotOpened;
     WithClipboardHeld(window, [&](HeldClipboard& held) {
         // Checked with the clipboard held, so no copy can come between the check and the write; a
@@ -207,7 +206,7 @@ PutBack PutCopyBack(HWND window) {
 void RunPutBack(HWND window) {
     KillTimer(window, IDT_PASTE_RESTORE);
     if (!pending.waiting) return;
-    const PutBack outcome = PutCopyBack(window);
+    const PutBack outcome = GivePastedCopyBack(window);
     if (outcome == PutBack::NotOpened && ++pending.openFailures <= kPutBackRetries) {
         SetTimer(window, IDT_PASTE_RESTORE, kPutBackRetryMs, nullptr);
         return;

@@ -92,15 +92,6 @@ bool LeavesCopyAlone(CopyFate fate) {
     return fate == CopyFate::LeftByRule || fate == CopyFate::PrivacyMarked || fate == CopyFate::NothingToProcess;
 }
 
-// The last copy a run looked at, by its sequence number once the run was over with it, and whether
-// the run left it alone.
-struct LastLook {
-    DWORD sequence = 0;
-    bool leftAlone = false;
-    bool any = false;
-};
-LastLook lastLook;
-
 // One run: what it found and what it wrote.
 struct Run {
     RunKind kind = RunKind::Automatic;
@@ -158,7 +149,8 @@ void AfterSuccessfulWrite(HWND window, Run& run) {
 // captured format in the owner's order, or only what the run read (with its markers) when
 // nothing was captured. `putRead` puts that back.
 template <typename PutRead>
-void PutCopyBack(const CapturedOriginal& captured, const WipedText& text, const PrivacyMarkers& markers, PutRead putRead) {
+void PutCopyBackAfterFailedWrite(const CapturedOriginal& captured, const WipedText& text, const PrivacyMarkers& markers,
+                                 PutRead putRead) {
     if (PutCapturedOriginalOnClipboard(captured, text)) return;
     if (CountClipboardFormats() > 0 && !EmptyOpenClipboard()) return;  // a part was written
     if (putRead()) WritePrivacyMarkers(markers);
@@ -212,12 +204,12 @@ void ProcessTextOnClipboard(const std::vector<UINT>& offered, const PrivacyMarke
     try {
         RunEngine(original.c_str(), run.result);
     } catch (...) {
-        PutCopyBack(run.original, original, markers, putTextBack);
+        PutCopyBackAfterFailedWrite(run.original, original, markers, putTextBack);
         run.failure = std::current_exception();
         return;
     }
     if (!WriteBack(run.result, Branch::Text, markers)) {
-        PutCopyBack(run.original, original, markers, putTextBack);
+        PutCopyBackAfterFailedWrite(run.original, original, markers, putTextBack);
         return;
     }
     run.original.text = std::move(original);
@@ -249,7 +241,7 @@ void ProcessFilesOnClipboard(const std::vector<UINT>& offered, const PrivacyMark
     if (!WriteBack(run.result, Branch::Files, markers)) {
         // Emptied for a write that then failed: the copied files go back.
         if (!IsClipboardFormatAvailable(CF_HDROP))
-            PutCopyBack(run.original, {}, markers, [&] { return PutBytesOnClipboard(CF_HDROP, dropList); });
+            PutCopyBackAfterFailedWrite(run.original, {}, markers, [&] { return PutBytesOnClipboard(CF_HDROP, dropList); });
         return;
     }
     run.fate = CopyFate::Processed;
@@ -272,7 +264,7 @@ void DecideOnOpenClipboard(const HeldClipboard& held, Run& run) {
         return;
     }
     const bool rulesHold = run.kind != RunKind::UserRequest;
-    if (rulesHold && lastLook.any && lastLook.leftAlone && held.sequence == lastLook.sequence) {
+    if (rulesHold && Sequences.anyLookedAt && Sequences.lastLeftAlone && held.sequence == Sequences.lastLookedAt) {
         run.fate = CopyFate::JudgedBefore;
         return;
     }
@@ -318,8 +310,11 @@ void ProcessHeldClipboard(HeldClipboard& held, RunKind kind) {
     PendingNotification::Clear();
     DecideOnOpenClipboard(held, run);
     held.Release();
-    if (run.fate != CopyFate::JudgedBefore)
-        lastLook = {.sequence = GetClipboardSequenceNumber(), .leftAlone = LeavesCopyAlone(run.fate), .any = true};
+    if (run.fate != CopyFate::JudgedBefore) {
+        Sequences.lastLookedAt = GetClipboardSequenceNumber();
+        Sequences.anyLookedAt = true;
+        Sequences.lastLeftAlone = LeavesCopyAlone(run.fate);
+    }
     ApplyConsequences(held.window, run);
 }
 
@@ -350,17 +345,13 @@ RestoreAttempt AttemptOf(RestoreWrite write) {
     return RestoreAttempt::Failed;
 }
 
-// The copy a restore was asked for, by its sequence number: the retry restores that copy's original
-// or nothing, never the original of a copy that came meanwhile.
-DWORD restoreRequestedFor = 0;
-
 // A program that copies while the opening is tried (the usual reason it fails at first) is why the
 // clipboard is looked at again once it is open.
 RestoreAttempt RestoreOnce(HWND window) {
     StopMultiDiv(window);  // the re-copy would put its lines over the restored copy
     RestoreAttempt attempt = RestoreAttempt::NotOpened;
     WithClipboardHeld(window, [&](HeldClipboard& held) {
-        if (held.owner != window || held.sequence != restoreRequestedFor) {
+        if (held.owner != window || held.sequence != Sequences.restoreAskedFor) {
             held.gaveWay = true;
             attempt = RestoreAttempt::Superseded;
             // Another program's copy: the kept one is older than it and goes now. A newer result of
@@ -404,7 +395,8 @@ void FinishRestore(HWND window, RestoreAttempt attempt) {
 void RestoreOriginalCopy(HWND window) {
     if (WatchBusy || !HasKeptOriginal(window)) return;
     KillTimer(window, IDT_RESTORE_RETRY);
-    restoreRequestedFor = GetClipboardSequenceNumber();
+    // The retry restores this copy's original or nothing, never that of a copy that came meanwhile.
+    Sequences.restoreAskedFor = GetClipboardSequenceNumber();
     const RestoreAttempt attempt = RestoreOnce(window);
     if (attempt == RestoreAttempt::NotOpened) SetTimer(window, IDT_RESTORE_RETRY, kRetryDelayMs, nullptr);
     else FinishRestore(window, attempt);
@@ -413,7 +405,7 @@ void RestoreOriginalCopy(HWND window) {
 void OnRestoreRetryTimer(HWND window) {
     KillTimer(window, IDT_RESTORE_RETRY);
     // Another copy came meanwhile, processed or not: the restore was asked for the one before it.
-    if (WatchBusy || !HasKeptOriginal(window) || GetClipboardSequenceNumber() != restoreRequestedFor) return;
+    if (WatchBusy || !HasKeptOriginal(window) || GetClipboardSequenceNumber() != Sequences.restoreAskedFor) return;
     FinishRestore(window, RestoreOnce(window));
 }
 
@@ -555,7 +547,7 @@ bool ProcessClipboard(HWND window, bool force) {
 
 bool ClipboardAwaitsRun() {
     if (!ProcessingOptions.CBWatchEnabled) return false;
-    return !lastLook.any || GetClipboardSequenceNumber() != lastLook.sequence;
+    return !Sequences.anyLookedAt || GetClipboardSequenceNumber() != Sequences.lastLookedAt;
 }
 
 TextProcessorFunction SetTextProcessor(TextProcessorFunction processor) {
@@ -584,24 +576,16 @@ ClipboardShownFunction SetClipboardShownFunction(ClipboardShownFunction function
     return std::exchange(shownFunction, function ? function : NothingShown);
 }
 
-namespace {
-DWORD runResultSequence = 0;  // the clipboard's sequence number right after a run's result was written
-}  // namespace
-
 void RunClipboardEngine(const std::wstring& input, std::wstring& result, bool fileList) {
     if (fileList) RunEngine(input.c_str(), result, ProcessFileList);
     else RunEngine(input.c_str(), result);
 }
 
-bool ClipboardHoldsRunResult(HWND window) {
-    return window && GetClipboardOwner() == window && GetClipboardSequenceNumber() == runResultSequence;
-}
-
 bool HoldsRunResult(const HeldClipboard& held) {
-    return held.owner == held.window && held.sequence == runResultSequence;
+    return held.owner == held.window && held.sequence == Sequences.runResult;
 }
 
-void NoteRunResultWritten() { runResultSequence = GetClipboardSequenceNumber(); }
+void NoteRunResultWritten() { Sequences.runResult = GetClipboardSequenceNumber(); }
 
 void CatchUpChangeMissedSince(HWND window, DWORD sequenceAfterOurWork) {
     CatchUpMissedChange(window, sequenceAfterOurWork);

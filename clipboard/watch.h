@@ -89,8 +89,6 @@ ClipboardShownFunction SetClipboardShownFunction(ClipboardShownFunction function
 // our own list of copied files, which skips the cleanup stages as a run's file list does.
 void RunClipboardEngine(const std::wstring& input, std::wstring& result, bool fileList);
 
-// Whether the clipboard holds a result a run (or a line of the re-copy) put there, unchanged since.
-bool ClipboardHoldsRunResult(HWND window);
 // Called once a run's result is on the clipboard and the clipboard is closed again.
 void NoteRunResultWritten();
 
