@@ -31,6 +31,7 @@ ListenerFunction addListener = nullptr;
 ListenerFunction removeListener = nullptr;
 
 TextProcessorFunction textProcessor = ProcessText;
+TextProcessorFunction fileListProcessor = ProcessFileList;
 bool OpenOnce(ClipboardSession& session, HWND window) { return session.Open(window); }
 ClipboardOpenStep openStep = OpenOnce;
 unsigned processingCount = 0;
@@ -233,7 +234,7 @@ void ProcessFilesOnClipboard(const std::vector<UINT>& offered, const PrivacyMark
 
     run.original = CaptureOriginal(run.ownCopy, offered, markers.isPrivate, nullptr, {}, GetTickCount64() - readStart);
     try {
-        RunEngine(FileListText(paths, ProcessingOptions.FileFolderCopy == 2).c_str(), run.result, ProcessFileList);
+        RunEngine(FileListText(paths, ProcessingOptions.FileFolderCopy == 2).c_str(), run.result, fileListProcessor);
     } catch (...) {
         run.failure = std::current_exception();  // nothing was written: the files are still there
         return;
@@ -554,6 +555,10 @@ TextProcessorFunction SetTextProcessor(TextProcessorFunction processor) {
     return std::exchange(textProcessor, processor ? processor : ProcessText);
 }
 
+TextProcessorFunction SetFileListProcessor(TextProcessorFunction processor) {
+    return std::exchange(fileListProcessor, processor ? processor : ProcessFileList);
+}
+
 ClipboardOpenStep SetClipboardOpenStep(ClipboardOpenStep step) {
     return std::exchange(openStep, step ? step : OpenOnce);
 }
@@ -577,7 +582,7 @@ ClipboardShownFunction SetClipboardShownFunction(ClipboardShownFunction function
 }
 
 void RunClipboardEngine(const std::wstring& input, std::wstring& result, bool fileList) {
-    if (fileList) RunEngine(input.c_str(), result, ProcessFileList);
+    if (fileList) RunEngine(input.c_str(), result, fileListProcessor);
     else RunEngine(input.c_str(), result);
 }
 

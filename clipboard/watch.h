@@ -61,6 +61,8 @@ enum class Branch { Text, Files };
 // Runs the engine on a copied text; ProcessText unless a test puts another in. Returns the previous.
 using TextProcessorFunction = void (*)(const wchar_t* conversionName, const wchar_t* input, std::wstring& output);
 TextProcessorFunction SetTextProcessor(TextProcessorFunction processor);
+// The same for our own list of copied files; ProcessFileList unless a test puts another in.
+TextProcessorFunction SetFileListProcessor(TextProcessorFunction processor);
 
 // One attempt of a run to open the clipboard; the run makes several, a little apart, before it
 // gives up. Replaceable so tests can see each attempt. Returns the previous step.

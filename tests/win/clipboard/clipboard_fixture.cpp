@@ -130,6 +130,7 @@ void ClipboardTest::TearDown() {
     WatchBusy = false;
     NextViewer = nullptr;
     SetTextProcessor(nullptr);
+    SetFileListProcessor(nullptr);
     SetClipboardDataStep(nullptr);
     SetClipboardSystemSteps({});
     SetClipboardOpenStep(nullptr);

@@ -471,14 +471,16 @@ TEST_F(WatchTest, EngineExceptionIsReportedAndTheTextPutBack) {
         EXPECT_FALSE(WatchBusy);
     }
     // Through a notification the failure is shown once: the 500 ms retry is for a clipboard that
-    // could not be opened, not for a failure the run has reported.
+    // could not be opened, not for a failure the run has reported. The copied files stay.
     recorder_->boxes.clear();
     ProcessingOptions.CBWatchEnabled = true;
-    SetTextProcessor(cases[0].processor);
-    ASSERT_TRUE(CopyAndWaitHandled({UnicodeText(L"precious")}));
+    ProcessingOptions.FileFolderCopy = 1;
+    SetFileListProcessor(cases[0].processor);
+    ASSERT_TRUE(CopyAndWaitHandled({DropList({L"C:\\w\\a.txt"})}));
     PumpFor(800);
-    SetTextProcessor(nullptr);
+    SetFileListProcessor(nullptr);
     EXPECT_EQ(recorder_->boxes.size(), 1u);
+    EXPECT_TRUE(ClipboardHas(CF_HDROP));
 }
 
 int refusalsLeft = 0;
