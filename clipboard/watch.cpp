@@ -118,14 +118,6 @@ bool OffersFilesToConvert(const std::vector<UINT>& offered) {
     return ProcessingOptions.FileFolderCopy != 0 && IsOffered(offered, CF_HDROP);
 }
 
-// Data offered for rendering on request is made by its owner inside our GetClipboardData, while we
-// hold the clipboard: an owner that has stopped answering would keep us, and every program waiting
-// for the clipboard, there as long as it hangs. Whether a format is rendered on request cannot be
-// seen, so another thread's owner is asked first whether it answers at all. A window of our own
-// thread is called directly and always answers; the system finds whose thread it is anyway, so
-// we do not ask for it first.
-bool OwnerAnswers(HWND window, HWND owner) { return ClipboardOwnerAnswers(window, owner); }
-
 bool HasLineFeed(const std::wstring& text) { return text.find(L'\n') != std::wstring::npos; }
 
 // What follows every successful write: balloon text, sound, the re-copy cycle and the tray icon.
@@ -280,7 +272,7 @@ void DecideOnOpenClipboard(const HeldClipboard& held, Run& run) {
         run.fate = CopyFate::NothingToProcess;
         return;
     }
-    if (!OwnerAnswers(window, owner)) {
+    if (!ClipboardOwnerAnswers(window, owner)) {
         // Nothing has been fetched: the data stays as the owner offered it.
         AppendError(L"クリップボードの所有者が応答しないため、処理を中止しました。",
                     L"The program that owns the clipboard does not respond; nothing was processed.");
@@ -605,6 +597,12 @@ void KeepOutOfClipboardHistory() {
         if (format && !IsClipboardFormatAvailable(format)) (void)PutBytesOnClipboard(format, value);
 }
 
+// Data offered for rendering on request is made by its owner inside our GetClipboardData, while we
+// hold the clipboard: an owner that has stopped answering would keep us, and every program waiting
+// for the clipboard, there as long as it hangs. Whether a format is rendered on request cannot be
+// seen, so another thread's owner is asked first whether it answers at all. A window of our own
+// thread is called directly and always answers; the system finds whose thread it is anyway, so
+// we do not ask for it first.
 bool ClipboardOwnerAnswers(HWND window, HWND owner) {
     if (!owner || owner == window) return true;
     DWORD_PTR ignored = 0;
