@@ -577,17 +577,15 @@ private:
     }
 
     // A delimiter row under a paragraph whose last line has as many cells makes that line a
-    // table's header; the paragraph's other lines stay a paragraph before it.
+    // table's header; the paragraph's other lines stay a paragraph before it. Only the last line is
+    // read, so a paragraph of many lines that look like delimiter rows costs no more than its lines.
     bool StartsTable(std::size_t paragraph) {
         Block& p = At(paragraph);
-        if (p.tableTried || !IsDelimiterRow(line_.substr(firstNonspace_))) return false;
+        if (!IsDelimiterRow(line_.substr(firstNonspace_))) return false;
         const std::size_t columns = SplitTableRow(line_.substr(firstNonspace_)).size();
         const ContentLine& last = document_.lines[p.firstLine + p.lineCount - 1];
         const std::size_t header = SplitTableRow(document_.text.substr(last.begin, last.end - last.begin)).size();
-        if (header == 0 || header != columns) {
-            p.tableTried = true;
-            return false;
-        }
+        if (header == 0 || header != columns) return false;
         std::size_t table = paragraph;
         if (p.lineCount > 1) {
             p.lineCount -= 1;

@@ -56,7 +56,6 @@ struct Block {
     // Paragraphs, setext headings and tables
     bool referencesResolved = false;
     std::size_t resolvedLines = 0;  // lines read for definitions; a failed setext underline adds more
-    bool tableTried = false;     // its lines failed to head a table once: not tried again
     bool unescapePipes = false;  // the lines before a table, as GitHub reads them
     std::size_t columns = 0;
     std::size_t inlineBegin = 0;  // the inline content in Document::inlineText

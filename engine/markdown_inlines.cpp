@@ -268,13 +268,20 @@ std::size_t InlineConverter::HandleEntity(std::size_t at) {
     return at + length;
 }
 
-void InlineConverter::Flanking(std::size_t start, std::size_t end, bool& left, bool& right) const {
-    const char32_t before = start == 0 ? U'\n' : CodePointBefore(text_, start);
-    const char32_t after = end >= text_.size() ? U'\n' : CodePointAt(text_, end);
-    const bool spaceBefore = IsUnicodeWhitespace(before), spaceAfter = IsUnicodeWhitespace(after);
-    const bool punctuationBefore = IsUnicodePunctuation(before), punctuationAfter = IsUnicodePunctuation(after);
-    left = !spaceAfter && (!punctuationAfter || spaceBefore || punctuationBefore);
-    right = !spaceBefore && (!punctuationBefore || spaceAfter || punctuationAfter);
+// Whether the run text[start, end) may open (left) and close (right) emphasis, from the characters
+// around it. For "*" and "_" runs those are looked for past any tildes, as GitHub's parser does, so
+// that "~~**a**~~" holds both.
+void InlineConverter::Flanking(std::size_t start, std::size_t end, bool skipTildes, Flanks& flanks) const {
+    if (skipTildes) {
+        while (start > 0 && text_[start - 1] == L'~') --start;
+        while (end < text_.size() && text_[end] == L'~') ++end;
+    }
+    flanks.before = start == 0 ? U'\n' : CodePointBefore(text_, start);
+    flanks.after = end >= text_.size() ? U'\n' : CodePointAt(text_, end);
+    const bool spaceBefore = IsUnicodeWhitespace(flanks.before), spaceAfter = IsUnicodeWhitespace(flanks.after);
+    const bool punctuationBefore = IsUnicodePunctuation(flanks.before), punctuationAfter = IsUnicodePunctuation(flanks.after);
+    flanks.left = !spaceAfter && (!punctuationAfter || spaceBefore || punctuationBefore);
+    flanks.right = !spaceBefore && (!punctuationBefore || spaceAfter || punctuationAfter);
 }
 
 std::size_t InlineConverter::HandleDelimiterRun(std::size_t at) {
@@ -282,20 +289,18 @@ std::size_t InlineConverter::HandleDelimiterRun(std::size_t at) {
     std::size_t end = at;
     while (end < text_.size() && text_[end] == c) ++end;
     const std::size_t length = end - at;
-    bool left = false, right = false;
-    Flanking(at, end, left, right);
+    Flanks flanks;
+    Flanking(at, end, c != L'~', flanks);
     pieces_.push_back({at, length, false});
     if (c == L'~') {
         // GitHub's strikethrough: one or two tildes; longer runs are text
-        if (length <= 2 && (left || right)) PushDelimiter(c, length, left, right);
+        if (length <= 2 && (flanks.left || flanks.right)) PushDelimiter(c, length, flanks.left, flanks.right);
         return end;
     }
-    bool canOpen = left, canClose = right;
+    bool canOpen = flanks.left, canClose = flanks.right;
     if (c == L'_') {
-        const char32_t before = at == 0 ? U'\n' : CodePointBefore(text_, at);
-        const char32_t after = end >= text_.size() ? U'\n' : CodePointAt(text_, end);
-        canOpen = left && (!right || IsUnicodePunctuation(before));
-        canClose = right && (!left || IsUnicodePunctuation(after));
+        canOpen = flanks.left && (!flanks.right || IsUnicodePunctuation(flanks.before));
+        canClose = flanks.right && (!flanks.left || IsUnicodePunctuation(flanks.after));
     }
     if (canOpen || canClose) PushDelimiter(c, length, canOpen, canClose);
     return end;

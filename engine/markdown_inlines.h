@@ -57,7 +57,13 @@ private:
     void PushBracket(std::size_t at, bool image);
     void PopBracket();
     void MakeLink(const std::wstring& url);
-    void Flanking(std::size_t start, std::size_t end, bool& left, bool& right) const;
+    struct Flanks {
+        char32_t before;
+        char32_t after;
+        bool left;
+        bool right;
+    };
+    void Flanking(std::size_t start, std::size_t end, bool skipTildes, Flanks& flanks) const;
     void PushDelimiter(wchar_t character, std::size_t runLength, bool canOpen, bool canClose);
     void RemoveDelimiter(std::ptrdiff_t index);
     void ProcessEmphasis(std::ptrdiff_t bottom);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <random>
 #include <string>
 #include <string_view>
@@ -32,7 +33,8 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 // paragraph with no position, and code and HTML blocks may reach over the blank lines after them.
 class ReferenceWriter {
 public:
-    explicit ReferenceWriter(std::string_view source) : source_(SplitLines(source)) {}
+    explicit ReferenceWriter(std::string_view source)
+        : source_(SplitLines(source)), lineEnd_(source.find('\n') == std::string_view::npos ? "\r\n" : "\n") {}
 
     std::string Write(cmark_node* document) {
         WriteChildren(document);
@@ -69,7 +71,7 @@ private:
     }
     void EndLine() {
         TrimLineEnd();
-        out_ += '\n';
+        out_ += lineEnd_;
         lineBegin_ = out_.size();
         atLineStart_ = true;
     }
@@ -115,17 +117,6 @@ private:
         return cmark_node_get_start_line(node);
     }
 
-    // A setext heading's end reaches over the blank lines after its underline.
-    int LastLineWithText(cmark_node* node) {
-        int end = cmark_node_get_end_line(node);
-        while (end > cmark_node_get_start_line(node)) {
-            const std::string_view line = source_[static_cast<std::size_t>(end - 1)];
-            if (line.find_first_not_of(" \t>") != std::string_view::npos) break;
-            --end;
-        }
-        return end;
-    }
-
     int CodeEndLine(cmark_node* node, std::size_t lines) {
         const int start = cmark_node_get_start_line(node);
         int length = 0, offset = 0;
@@ -153,7 +144,12 @@ private:
             WriteLeaf(end, Inlines(node, false));
             break;
         }
-        case CMARK_NODE_HEADING: WriteLeaf(LastLineWithText(node), Inlines(node, true)); break;
+        case CMARK_NODE_HEADING: {
+            // A setext heading ends on the line after its underline (an ATX heading is one line).
+            const int start = cmark_node_get_start_line(node), end = cmark_node_get_end_line(node);
+            WriteLeaf(end > start ? end - 1 : end, Inlines(node, true));
+            break;
+        }
         case CMARK_NODE_CODE_BLOCK: case CMARK_NODE_HTML_BLOCK: {
             std::string text = Literal(node);
             if (!text.empty() && text.back() == '\n') text.pop_back();
@@ -253,6 +249,7 @@ private:
     }
 
     std::vector<std::string_view> source_;
+    std::string_view lineEnd_;  // the source's, or the clipboard's where it has none
     std::string out_;
     std::size_t lineBegin_ = 0;
     bool atLineStart_ = true;
@@ -285,17 +282,94 @@ std::string OurPlainText(const std::string& markdown) {
     return EncodeUtf8(MarkdownToPlainText(units));
 }
 
+bool IsListMarker(std::string_view token) {
+    if (token == "-" || token == "+" || token == "*") return true;
+    const std::size_t digits = token.find_first_not_of("0123456789");
+    return digits > 0 && digits != std::string_view::npos && digits + 1 == token.size() &&
+           (token.back() == '.' || token.back() == ')');
+}
+
+// Whether cmark-gfm 0.29 pairs the backtick runs of `text` differently from CommonMark. It keeps,
+// per run length, where it last saw a run, and a later search from an earlier start overwrites that
+// with a closer before the next opener: in "`` `a` `b`" the "`b`" stays text. Paragraphs are
+// taken to end at blank lines.
+bool BacktickMemoryMisleads(std::string_view text) {
+    std::vector<std::pair<std::size_t, std::size_t>> runs;  // (start, length)
+    for (std::size_t i = text.find('`'); i != std::string_view::npos;) {
+        std::size_t end = i;
+        while (end < text.size() && text[end] == '`') ++end;
+        runs.emplace_back(i, end - i);
+        i = text.find('`', end);
+    }
+    const auto blankLineBetween = [&](std::size_t from, std::size_t to) {
+        for (std::size_t at = text.find('\n', from); at != std::string_view::npos && at < to; at = text.find('\n', at + 1)) {
+            const std::size_t next = text.find('\n', at + 1);
+            const std::string_view line = text.substr(at + 1, next - at - 1);
+            if (line.find_first_not_of(" \t>") == std::string_view::npos) return true;
+        }
+        return false;
+    };
+    std::map<std::size_t, std::size_t> seen;  // length -> start of the run seen last
+    bool scannedAll = false;
+    for (std::size_t i = 0; i < runs.size();) {
+        if (i > 0 && blankLineBetween(runs[i - 1].first, runs[i].first)) {
+            seen.clear();
+            scannedAll = false;
+        }
+        std::size_t correct = i + 1, cmark = i + 1;
+        while (correct < runs.size() && runs[correct].second != runs[i].second &&
+               !blankLineBetween(runs[i].first, runs[correct].first))
+            ++correct;
+        const bool closes = correct < runs.size() && runs[correct].second == runs[i].second &&
+                            !blankLineBetween(runs[i].first, runs[correct].first);
+        bool cmarkCloses = false;
+        if (!(scannedAll && seen.contains(runs[i].second) && seen[runs[i].second] <= runs[i].first)) {
+            for (; cmark < runs.size() && !blankLineBetween(runs[i].first, runs[cmark].first); ++cmark) {
+                seen[runs[cmark].second] = runs[cmark].first;
+                if (runs[cmark].second == runs[i].second) {
+                    cmarkCloses = true;
+                    break;
+                }
+            }
+            if (!cmarkCloses) scannedAll = true;
+        }
+        if (closes != cmarkCloses) return true;
+        i = closes ? correct + 1 : i + 1;
+    }
+    return false;
+}
+
 // Texts where cmark-gfm 0.29 departs from GitHub's own specification, so the comparison would
-// test its faults: a task item inside a block quote, which it misses, and an open task whose first
-// line holds "[x]" further on, which it marks done. Rows in markdown_test.cpp check ours.
+// test its faults. It sees a task item only when the item's marker is the first thing on its line,
+// so it misses "> - [ ] a" and "- - [ ] a"; it marks an open task done when "[x]" stands anywhere
+// further on its first line; it keeps link reference definitions as text when the lines they
+// stand on go on into a table's header row, and keeps the indentation of a lazy line that follows
+// them; and it loses code spans after an unmatched backtick run. Rows in markdown_test.cpp check
+// ours there.
 bool ReferenceIsWrongAbout(std::string_view text) {
-    for (std::string_view line : SplitLines(text)) {
+    if (BacktickMemoryMisleads(text)) return true;
+    const std::vector<std::string_view> lines = SplitLines(text);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = lines[i];
+        if (line.find("]:") != std::string_view::npos) {
+            for (std::size_t next = i + 1; next < lines.size() && lines[next].find_first_not_of(" \t>") != std::string_view::npos; ++next)
+                if (lines[next].find('|') != std::string_view::npos || lines[next].front() == ' ' || lines[next].front() == '\t')
+                    return true;
+        }
         for (std::string_view box : {"[ ]", "[x]", "[X]"}) {
             const std::size_t at = line.find(box);
             if (at == std::string_view::npos) continue;
-            if (line.substr(0, at).find('>') != std::string_view::npos) return true;
+            const std::string_view before = line.substr(0, at);
+            if (before.find('>') != std::string_view::npos) return true;
             if (line.find("[x]", at + 3) != std::string_view::npos || line.find("[X]", at + 3) != std::string_view::npos)
                 return true;
+            int markers = 0;
+            for (std::size_t start = 0; start < before.size();) {
+                const std::size_t end = std::min(before.find_first_of(" \t", start), before.size());
+                if (end > start && IsListMarker(before.substr(start, end - start))) ++markers;
+                start = end + 1;
+            }
+            if (markers >= 2) return true;
         }
     }
     return false;
@@ -445,9 +519,11 @@ TEST(MarkdownReference, GeneratedTextsMatchCmarkGfm) {
         ++compared;
         const std::string ours = OurPlainText(text), reference = ReferencePlainText(text);
         if (ours != reference) ++failures;
-        EXPECT_EQ(ours, reference) << "for: " << Escaped(text);
+        EXPECT_TRUE(ours == reference) << "for:       " << Escaped(text) << "\nours:      " << Escaped(ours)
+                                       << "\nreference: " << Escaped(reference);
     }
     EXPECT_GT(compared, 3000);
+    std::printf("compared %d\n", compared);
 }
 
 }  // namespace
