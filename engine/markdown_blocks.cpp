@@ -401,7 +401,7 @@ private:
         }
         FindFirstNonspace();
         if (tip_ != lastMatched && container == lastMatched && !blank_ && KindOf(tip_) == BlockKind::Paragraph) {
-            AddLine(tip_, firstNonspace_);  // a lazy continuation line
+            AddLine(tip_, offset_);  // a lazy continuation line, with its indentation as GitHub keeps it
             return;
         }
         CloseUnmatched(lastMatched, container);

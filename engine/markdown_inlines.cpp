@@ -351,7 +351,9 @@ void InlineConverter::ProcessEmphasis(std::ptrdiff_t bottom) {
             opener = o.previous;
         }
         const std::ptrdiff_t oldCloser = closer;
-        if (found) {
+        if (found && c.character == L'~' && delimiters_[static_cast<std::size_t>(opener)].runLength != c.runLength) {
+            closer = c.next;  // tildes of another length: GitHub's parser leaves both as they are and goes on
+        } else if (found) {
             closer = c.character == L'~' ? InsertStrikethrough(opener, closer) : InsertEmphasis(opener, closer);
         } else {
             closer = c.next;
@@ -382,13 +384,11 @@ std::ptrdiff_t InlineConverter::InsertEmphasis(std::ptrdiff_t opener, std::ptrdi
     return closer;
 }
 
-// Tildes strike through only between runs of the same length; either way the delimiters between
-// them and the pair itself are done with.
+// A pair of tildes strikes through: the delimiters between them are done with.
 std::ptrdiff_t InlineConverter::InsertStrikethrough(std::ptrdiff_t opener, std::ptrdiff_t closer) {
     const std::ptrdiff_t next = delimiters_[static_cast<std::size_t>(closer)].next;
-    Piece& openerPiece = pieces_[delimiters_[static_cast<std::size_t>(opener)].piece];
-    Piece& closerPiece = pieces_[delimiters_[static_cast<std::size_t>(closer)].piece];
-    if (openerPiece.length == closerPiece.length) openerPiece.length = closerPiece.length = 0;
+    pieces_[delimiters_[static_cast<std::size_t>(opener)].piece].length = 0;
+    pieces_[delimiters_[static_cast<std::size_t>(closer)].piece].length = 0;
     for (std::ptrdiff_t d = closer; d >= 0 && d != opener;) {
         const std::ptrdiff_t previous = delimiters_[static_cast<std::size_t>(d)].previous;
         RemoveDelimiter(d);
