@@ -87,11 +87,15 @@ private:
         pendingStart_ = kNone;
     }
 
-    static bool HasText(std::wstring_view text) { return text.find_first_not_of(L" \n") != std::wstring_view::npos; }
-
-    // A leaf that shows no text is left out, as if it were not there.
+    // A leaf without its empty lines at either end (a code block's, say); one that shows no text is
+    // left out, as if it were not there.
     void WriteLeaf(const Block& block, std::wstring_view text) {
-        if (!HasText(text)) return;
+        const std::size_t last = text.find_last_not_of(L" \n");
+        if (last == std::wstring_view::npos) return;
+        text = text.substr(0, last + 1);
+        const std::size_t first = text.find_first_not_of(L" \n");
+        const std::size_t lineStart = text.rfind(L'\n', first);
+        if (lineStart != std::wstring_view::npos) text.remove_prefix(lineStart + 1);
         Separate();
         Put(text);
         written_ = true;

@@ -88,8 +88,12 @@ private:
         pendingStart_ = 0;
     }
 
-    void WriteLeaf(int endLine, const std::string& text) {
-        if (text.find_first_not_of(" \n") == std::string::npos) return;
+    void WriteLeaf(int endLine, std::string_view text) {
+        const std::size_t last = text.find_last_not_of(" \n");
+        if (last == std::string_view::npos) return;
+        text = text.substr(0, last + 1);
+        const std::size_t lineStart = text.rfind('\n', text.find_first_not_of(" \n"));
+        if (lineStart != std::string_view::npos) text.remove_prefix(lineStart + 1);
         Separate();
         Put(text);
         written_ = true;
