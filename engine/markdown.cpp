@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "markdown_blocks.h"
 #include "markdown_inlines.h"
@@ -30,7 +31,7 @@ public:
         : document_(document), lineEnd_(lineEnd), inlines_(document.references) {}
 
     std::wstring Write() {
-        WriteChildren(0);
+        WriteBlocks();
         TrimLineEnd();
         return std::move(out_);
     }
@@ -102,42 +103,64 @@ private:
         lastEnd_ = block.endLine;
     }
 
-    void WriteChildren(std::size_t parent) {
-        for (std::size_t child = document_.blocks[parent].firstChild; child != kNone; child = document_.blocks[child].next)
-            WriteBlock(child);
-    }
-
-    void WriteBlock(std::size_t index) {
-        const Block& block = document_.blocks[index];
-        // The part before a block is settled by its first text; a block that writes nothing leaves it
-        // as it was.
-        const std::size_t savedStart = pendingStart_;
-        if (pendingStart_ == kNone) pendingStart_ = block.startLine;
-        switch (block.kind) {
-        case BlockKind::Paragraph: WriteLeaf(block, Inline(block.inlineBegin, block.inlineLength, false)); break;
-        case BlockKind::Heading: WriteLeaf(block, HeadingText(block)); break;
-        case BlockKind::FencedCode: case BlockKind::IndentedCode: case BlockKind::HtmlBlock: WriteLeaf(block, Lines(block)); break;
-        case BlockKind::Table: WriteLeaf(block, TableText(block)); break;
-        case BlockKind::BlockQuote: WriteChildren(index); break;
-        case BlockKind::List: WriteList(index); break;
-        default: break;
-        }
-        if (pendingStart_ != kNone) pendingStart_ = savedStart;
-    }
-
-    // Items are numbered from the list's first number up, whatever numbers the source gave them.
-    void WriteList(std::size_t index) {
-        const Block& list = document_.blocks[index];
-        std::uint64_t number = list.start;
-        for (std::size_t item = list.firstChild; item != kNone; item = document_.blocks[item].next, ++number) {
+    // The blocks in order, with a stack of the open containers rather than recursion: a text can
+    // nest block quotes and lists far deeper than a thread's stack would allow.
+    void WriteBlocks() {
+        struct Open {
+            std::size_t block;
+            std::size_t next;             // the child to write next
+            std::uint64_t number;         // a list's next item number
+            std::size_t savedStart;       // pendingStart_ before the block began
+            std::size_t savedIndent;      // indent_ before an item began
+        };
+        std::vector<Open> open{{0, document_.blocks[0].firstChild, 0, kNone, 0}};
+        while (!open.empty()) {
+            Open& top = open.back();
+            if (top.next == kNone) {
+                LeaveContainer(top.block, top.savedStart, top.savedIndent);
+                open.pop_back();
+                continue;
+            }
+            const std::size_t index = top.next;
+            const Block& block = document_.blocks[index];
+            top.next = block.next;
+            const std::uint64_t number = top.number++;
+            // The part before a block is settled by its first text; a block that writes nothing
+            // leaves it as it was.
             const std::size_t savedStart = pendingStart_;
-            if (pendingStart_ == kNone) pendingStart_ = document_.blocks[item].startLine;
-            WriteItem(item, number);
+            if (pendingStart_ == kNone) pendingStart_ = block.startLine;
+            switch (block.kind) {
+            case BlockKind::BlockQuote: open.push_back({index, block.firstChild, 0, savedStart, indent_}); continue;
+            case BlockKind::List: open.push_back({index, block.firstChild, block.start, savedStart, indent_}); continue;
+            case BlockKind::Item: {
+                const std::size_t savedIndent = indent_;
+                BeginItem(index, number);
+                open.push_back({index, block.firstChild, 0, savedStart, savedIndent});
+                continue;
+            }
+            case BlockKind::Paragraph: WriteLeaf(block, Inline(block.inlineBegin, block.inlineLength, false)); break;
+            case BlockKind::Heading: WriteLeaf(block, HeadingText(block)); break;
+            case BlockKind::FencedCode: case BlockKind::IndentedCode: case BlockKind::HtmlBlock: WriteLeaf(block, Lines(block)); break;
+            case BlockKind::Table: WriteLeaf(block, TableText(block)); break;
+            default: break;
+            }
             if (pendingStart_ != kNone) pendingStart_ = savedStart;
         }
     }
 
-    void WriteItem(std::size_t index, std::uint64_t number) {
+    void LeaveContainer(std::size_t index, std::size_t savedStart, std::size_t savedIndent) {
+        if (index == 0) return;
+        if (document_.blocks[index].kind == BlockKind::Item) {
+            continueLine_ = false;
+            indent_ = savedIndent;
+        }
+        if (pendingStart_ != kNone) pendingStart_ = savedStart;
+    }
+
+    // An item's marker: its number counted from the list's first (whatever numbers the source gave
+    // the items), a bullet or a box. Its first text follows on the same line; the lines after it are
+    // indented two spaces past the marker's line.
+    void BeginItem(std::size_t index, std::uint64_t number) {
         const Block& item = document_.blocks[index];
         const Block& list = document_.blocks[item.parent];
         Separate();
@@ -150,12 +173,8 @@ private:
         Put(marker);
         written_ = true;
         lastEnd_ = std::max(lastEnd_, item.startLine);
-        const std::size_t savedIndent = indent_;
         indent_ = lineIndent_ + 2;
         continueLine_ = true;
-        WriteChildren(index);
-        continueLine_ = false;
-        indent_ = savedIndent;
     }
 
     const std::wstring& Inline(std::size_t begin, std::size_t length, bool oneLine) {

@@ -203,7 +203,14 @@ private:
     BlockKind KindOf(std::size_t index) const { return document_.blocks[index].kind; }
     wchar_t Peek(std::size_t at) const { return at < line_.size() ? line_[at] : L'\n'; }
 
+    // The line's next non-space character from the offset. Found once per stretch of white space:
+    // each container of a deeply nested line asks again from a little further on.
     void FindFirstNonspace() {
+        if (firstNonspace_ > offset_) {
+            indent_ = firstNonspaceColumn_ - column_;
+            blank_ = firstNonspace_ >= line_.size();
+            return;
+        }
         std::size_t at = offset_, column = column_;
         std::size_t toTab = kTabStop - column_ % kTabStop;
         while (at < line_.size()) {
@@ -292,7 +299,7 @@ private:
     }
 
     void ProcessLine() {
-        offset_ = column_ = 0;
+        offset_ = column_ = firstNonspace_ = firstNonspaceColumn_ = 0;
         partialTab_ = false;
         blank_ = line_.empty();
         std::size_t container = 0;
