@@ -16,8 +16,9 @@ using markdown::kNone;
 
 // The line end the text uses (the first one in it), so the lines we write match the lines we keep.
 std::wstring_view LineEndOf(std::wstring_view text) {
-    const std::size_t at = text.find_first_of(L"\r\n");
-    if (at == std::wstring_view::npos) return L"\r\n";  // the clipboard's own
+    const auto end = std::find_if(text.begin(), text.end(), [](wchar_t c) { return c == L'\r' || c == L'\n'; });
+    if (end == text.end()) return L"\r\n";  // the clipboard's own
+    const auto at = static_cast<std::size_t>(end - text.begin());
     if (text[at] == L'\n') return L"\n";
     return at + 1 < text.size() && text[at + 1] == L'\n' ? L"\r\n" : L"\r";
 }
@@ -31,6 +32,7 @@ public:
         : document_(document), lineEnd_(lineEnd), inlines_(document.references) {}
 
     std::wstring Write() {
+        out_.reserve(document_.text.size());
         WriteBlocks();
         TrimLineEnd();
         return std::move(out_);

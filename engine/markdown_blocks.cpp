@@ -179,6 +179,7 @@ public:
     explicit BlockParser(std::wstring_view text) {
         document_.text = text;
         document_.blocks.push_back({BlockKind::Document});
+        document_.inlineText.reserve(text.size());  // most of a text is paragraphs
     }
 
     Document Parse() {
@@ -619,22 +620,27 @@ private:
         Block& p = At(paragraph);
         if (p.referencesResolved && p.resolvedLines == p.lineCount) return p.inlineLength > 0;
         std::wstring& joined = document_.inlineText;
-        std::wstring content;
-        if (p.referencesResolved) content.assign(joined, p.inlineBegin, p.inlineLength);
+        const std::wstring previous = p.referencesResolved ? joined.substr(p.inlineBegin, p.inlineLength) : std::wstring();
+        const std::size_t begin = joined.size();
+        joined += previous;
         for (std::size_t i = p.resolvedLines; i < p.lineCount; ++i) {
             const ContentLine& line = document_.lines[p.firstLine + i];
-            if (!content.empty() || i > 0) content.push_back(L'\n');
+            if (joined.size() > begin || i > 0) joined.push_back(L'\n');
             const std::wstring_view text = document_.text.substr(line.begin, line.end - line.begin);
+            if (!p.unescapePipes) {
+                joined += text;
+                continue;
+            }
             for (std::size_t j = 0; j < text.size(); ++j)
-                if (!(p.unescapePipes && text[j] == L'\\' && j + 1 < text.size() && text[j + 1] == L'|')) content.push_back(text[j]);
+                if (!(text[j] == L'\\' && j + 1 < text.size() && text[j + 1] == L'|')) joined.push_back(text[j]);
         }
         p.referencesResolved = true;
         p.resolvedLines = p.lineCount;
+        const std::wstring_view content = std::wstring_view(joined).substr(begin);
         const std::size_t definitions = ParseReferenceDefinitions(content, document_.references);
-        const std::wstring_view rest = TrimWhitespace(std::wstring_view(content).substr(definitions));
-        p.inlineBegin = joined.size();
+        const std::wstring_view rest = TrimWhitespace(content.substr(definitions));
+        p.inlineBegin = begin + static_cast<std::size_t>(rest.data() - content.data());
         p.inlineLength = rest.size();
-        joined += rest;
         return !rest.empty();
     }
 

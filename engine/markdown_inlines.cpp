@@ -86,6 +86,9 @@ std::wstring_view TrimAsciiWhitespace(std::wstring_view text) {
 }  // namespace
 
 void InlineConverter::Reset(std::wstring_view text, bool breaksAsSpaces) {
+    // A long paragraph would otherwise copy its pieces and delimiters a few times over as they grow.
+    pieces_.reserve(text.size() / 2);
+    delimiters_.reserve(text.size() / 4);
     text_ = text;
     breaksAsSpaces_ = breaksAsSpaces;
     pieces_.clear();
@@ -152,6 +155,7 @@ void InlineConverter::Convert(std::wstring_view text, bool breaksAsSpaces, std::
     }
     ProcessEmphasis(-1);
     const std::size_t start = out.size();
+    out.reserve(start + text_.size());
     for (const Piece& piece : pieces_)
         if (piece.length > 0) out.append(PieceText(piece));
     if (breaksAsSpaces_) std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), L'\n', L' ');
