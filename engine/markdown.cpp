@@ -241,6 +241,8 @@ private:
 }  // namespace
 
 std::wstring MarkdownToPlainText(std::wstring_view markdown) {
+    // The parser counts in 32 bits; a text of 2^31 units (4 GB) cannot come from a clipboard anyway.
+    if (markdown.size() >= 0x7FFFFFFF) return std::wstring(markdown);
     const markdown::Document document = markdown::ParseBlocks(markdown);
     std::wstring text = PlainTextWriter(document, LineEndOf(markdown)).Write();
     const bool endsWithLineEnd = !markdown.empty() && (markdown.back() == L'\n' || markdown.back() == L'\r');

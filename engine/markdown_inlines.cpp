@@ -158,7 +158,7 @@ void InlineConverter::Convert(std::wstring_view text, bool breaksAsSpaces, std::
     out.reserve(start + text_.size());
     for (const Piece& piece : pieces_)
         if (piece.length > 0) out.append(PieceText(piece));
-    if (breaksAsSpaces_) std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), L'\n', L' ');
+    if (breaksAsSpaces_) std::replace(out.begin() + static_cast<std::int32_t>(start), out.end(), L'\n', L' ');
 }
 
 std::wstring_view InlineConverter::PieceText(const Piece& piece) const {
@@ -196,15 +196,15 @@ void InlineConverter::AddSource(std::size_t begin, std::size_t length) {
                                                               pieces_.size() - 1) ||
                                   (!brackets_.empty() && brackets_.back().piece == pieces_.size() - 1);
         if (!last.extra && !lastIsSyntax && last.begin + last.length == begin) {
-            last.length += length;
+            last.length += static_cast<std::uint32_t>(length);
             return;
         }
     }
-    pieces_.push_back({begin, length, false});
+    pieces_.push_back({begin, static_cast<std::uint32_t>(length), false});
 }
 
 void InlineConverter::AddExtra(std::wstring_view text) {
-    pieces_.push_back({extra_.size(), text.size(), true});
+    pieces_.push_back({extra_.size(), static_cast<std::uint32_t>(text.size()), true});
     extra_ += text;
 }
 
@@ -255,7 +255,7 @@ std::size_t InlineConverter::HandleBackticks(std::size_t at) {
                         (code.back() == L' ' || code.back() == L'\n');
     if (padded && !onlySpaces) code = code.substr(1, code.size() - 2);
     if (code.find(L'\n') == std::wstring_view::npos) {
-        pieces_.push_back({static_cast<std::size_t>(code.data() - text_.data()), code.size(), false});
+        pieces_.push_back({static_cast<std::size_t>(code.data() - text_.data()), static_cast<std::uint32_t>(code.size()), false});
     } else {
         std::wstring spaced(code);
         std::replace(spaced.begin(), spaced.end(), L'\n', L' ');
@@ -268,7 +268,7 @@ std::size_t InlineConverter::HandleEntity(std::size_t at) {
     const std::size_t before = extra_.size();
     const std::size_t length = DecodeCharacterReference(text_, at, extra_);
     if (length == 0) return AddText(at);
-    pieces_.push_back({before, extra_.size() - before, true});
+    pieces_.push_back({before, static_cast<std::uint32_t>(extra_.size() - before), true});
     return at + length;
 }
 
@@ -295,7 +295,7 @@ std::size_t InlineConverter::HandleDelimiterRun(std::size_t at) {
     const std::size_t length = end - at;
     Flanks flanks;
     Flanking(at, end, c != L'~', flanks);
-    pieces_.push_back({at, length, false});
+    pieces_.push_back({at, static_cast<std::uint32_t>(length), false});
     if (c == L'~') {
         // GitHub's strikethrough: one or two tildes; longer runs are text
         if (length <= 2 && (flanks.left || flanks.right)) PushDelimiter(c, length, flanks.left, flanks.right);
@@ -311,13 +311,14 @@ std::size_t InlineConverter::HandleDelimiterRun(std::size_t at) {
 }
 
 void InlineConverter::PushDelimiter(wchar_t character, std::size_t runLength, bool canOpen, bool canClose) {
-    const auto index = static_cast<std::ptrdiff_t>(delimiters_.size());
-    delimiters_.push_back({pieces_.size() - 1, character, runLength, canOpen, canClose, lastDelimiter_, -1});
+    const auto index = static_cast<std::int32_t>(delimiters_.size());
+    delimiters_.push_back({static_cast<std::uint32_t>(pieces_.size() - 1), static_cast<std::uint32_t>(runLength),
+                           lastDelimiter_, -1, character, canOpen, canClose});
     if (lastDelimiter_ >= 0) delimiters_[static_cast<std::size_t>(lastDelimiter_)].next = index;
     lastDelimiter_ = index;
 }
 
-void InlineConverter::RemoveDelimiter(std::ptrdiff_t index) {
+void InlineConverter::RemoveDelimiter(std::int32_t index) {
     Delimiter& d = delimiters_[static_cast<std::size_t>(index)];
     if (d.next >= 0)
         delimiters_[static_cast<std::size_t>(d.next)].previous = d.previous;
@@ -329,11 +330,11 @@ void InlineConverter::RemoveDelimiter(std::ptrdiff_t index) {
 // CommonMark's process_emphasis: closers from the bottom up, each matched with the nearest opener
 // that may pair with it. The lowest opener worth looking at is kept per character and closer
 // length modulo 3, so no run is searched past twice.
-void InlineConverter::ProcessEmphasis(std::ptrdiff_t bottom) {
-    std::ptrdiff_t openersBottom[3][3];
+void InlineConverter::ProcessEmphasis(std::int32_t bottom) {
+    std::int32_t openersBottom[3][3];  // per closer length modulo 3 and character
     for (auto& row : openersBottom) std::fill(std::begin(row), std::end(row), bottom);
     const auto kind = [](wchar_t c) { return c == L'*' ? 0 : c == L'_' ? 1 : 2; };
-    std::ptrdiff_t closer = lastDelimiter_;
+    std::int32_t closer = lastDelimiter_;
     while (closer >= 0 && delimiters_[static_cast<std::size_t>(closer)].previous != bottom)
         closer = delimiters_[static_cast<std::size_t>(closer)].previous;
     while (closer >= 0) {
@@ -342,8 +343,8 @@ void InlineConverter::ProcessEmphasis(std::ptrdiff_t bottom) {
             closer = c.next;
             continue;
         }
-        std::ptrdiff_t& lowest = openersBottom[c.runLength % 3][kind(c.character)];
-        std::ptrdiff_t opener = c.previous;
+        std::int32_t& lowest = openersBottom[c.runLength % 3][kind(c.character)];
+        std::int32_t opener = c.previous;
         bool found = false;
         while (opener >= 0 && opener != bottom && opener != lowest) {
             const Delimiter& o = delimiters_[static_cast<std::size_t>(opener)];
@@ -354,7 +355,7 @@ void InlineConverter::ProcessEmphasis(std::ptrdiff_t bottom) {
             }
             opener = o.previous;
         }
-        const std::ptrdiff_t oldCloser = closer;
+        const std::int32_t oldCloser = closer;
         if (found && c.character == L'~' && delimiters_[static_cast<std::size_t>(opener)].runLength != c.runLength) {
             closer = c.next;  // tildes of another length: GitHub's parser leaves both as they are and goes on
         } else if (found) {
@@ -368,20 +369,20 @@ void InlineConverter::ProcessEmphasis(std::ptrdiff_t bottom) {
     while (lastDelimiter_ >= 0 && lastDelimiter_ != bottom) RemoveDelimiter(lastDelimiter_);
 }
 
-std::ptrdiff_t InlineConverter::InsertEmphasis(std::ptrdiff_t opener, std::ptrdiff_t closer) {
+std::int32_t InlineConverter::InsertEmphasis(std::int32_t opener, std::int32_t closer) {
     Piece& openerPiece = pieces_[delimiters_[static_cast<std::size_t>(opener)].piece];
     Piece& closerPiece = pieces_[delimiters_[static_cast<std::size_t>(closer)].piece];
-    const std::size_t used = openerPiece.length >= 2 && closerPiece.length >= 2 ? 2 : 1;
+    const std::uint32_t used = openerPiece.length >= 2 && closerPiece.length >= 2 ? 2 : 1;
     openerPiece.length -= used;
     closerPiece.length -= used;
-    for (std::ptrdiff_t d = delimiters_[static_cast<std::size_t>(closer)].previous; d >= 0 && d != opener;) {
-        const std::ptrdiff_t previous = delimiters_[static_cast<std::size_t>(d)].previous;
+    for (std::int32_t d = delimiters_[static_cast<std::size_t>(closer)].previous; d >= 0 && d != opener;) {
+        const std::int32_t previous = delimiters_[static_cast<std::size_t>(d)].previous;
         RemoveDelimiter(d);
         d = previous;
     }
     if (openerPiece.length == 0) RemoveDelimiter(opener);
     if (closerPiece.length == 0) {
-        const std::ptrdiff_t next = delimiters_[static_cast<std::size_t>(closer)].next;
+        const std::int32_t next = delimiters_[static_cast<std::size_t>(closer)].next;
         RemoveDelimiter(closer);
         return next;
     }
@@ -389,12 +390,12 @@ std::ptrdiff_t InlineConverter::InsertEmphasis(std::ptrdiff_t opener, std::ptrdi
 }
 
 // A pair of tildes strikes through: the delimiters between them are done with.
-std::ptrdiff_t InlineConverter::InsertStrikethrough(std::ptrdiff_t opener, std::ptrdiff_t closer) {
-    const std::ptrdiff_t next = delimiters_[static_cast<std::size_t>(closer)].next;
+std::int32_t InlineConverter::InsertStrikethrough(std::int32_t opener, std::int32_t closer) {
+    const std::int32_t next = delimiters_[static_cast<std::size_t>(closer)].next;
     pieces_[delimiters_[static_cast<std::size_t>(opener)].piece].length = 0;
     pieces_[delimiters_[static_cast<std::size_t>(closer)].piece].length = 0;
-    for (std::ptrdiff_t d = closer; d >= 0 && d != opener;) {
-        const std::ptrdiff_t previous = delimiters_[static_cast<std::size_t>(d)].previous;
+    for (std::int32_t d = closer; d >= 0 && d != opener;) {
+        const std::int32_t previous = delimiters_[static_cast<std::size_t>(d)].previous;
         RemoveDelimiter(d);
         d = previous;
     }
@@ -405,7 +406,7 @@ std::ptrdiff_t InlineConverter::InsertStrikethrough(std::ptrdiff_t opener, std::
 void InlineConverter::PushBracket(std::size_t at, bool image) {
     if (!brackets_.empty()) brackets_.back().bracketAfter = true;
     const std::size_t length = image ? 2 : 1;
-    pieces_.push_back({at, length, false});
+    pieces_.push_back({at, static_cast<std::uint32_t>(length), false});
     brackets_.push_back({pieces_.size() - 1, at + length, lastDelimiter_, image, false});
 }
 
@@ -487,7 +488,7 @@ std::size_t InlineConverter::HandleAngleBracket(std::size_t at) {
             if (reference == 0) extra_.push_back(address[i]);
             i += std::max<std::size_t>(reference, 1);
         }
-        pieces_.push_back({before, extra_.size() - before, true});
+        pieces_.push_back({before, static_cast<std::uint32_t>(extra_.size() - before), true});
         return at + length;
     }
     length = ScanHtmlTag(text_, at, htmlSearches_);
@@ -577,8 +578,8 @@ std::size_t InlineConverter::TrimAutolinkEnd(std::size_t start, std::size_t leng
         } else if (c == L')') {
             if (!counted) {
                 counted = true;
-                opening = static_cast<std::size_t>(std::count(link.begin(), link.begin() + static_cast<std::ptrdiff_t>(length), L'('));
-                closing = static_cast<std::size_t>(std::count(link.begin(), link.begin() + static_cast<std::ptrdiff_t>(length), L')'));
+                opening = static_cast<std::size_t>(std::count(link.begin(), link.begin() + static_cast<std::int32_t>(length), L'('));
+                closing = static_cast<std::size_t>(std::count(link.begin(), link.begin() + static_cast<std::int32_t>(length), L')'));
             }
             if (closing <= opening) break;
             --length;

@@ -3,6 +3,7 @@
 // as plain text. Emphasis follows CommonMark's delimiter stack, links and images its bracket
 // rules, so the work grows with the text alone however its brackets and delimiters fall.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -21,24 +22,26 @@ public:
     void Convert(std::wstring_view text, bool breaksAsSpaces, std::wstring& out);
 
 private:
+    // Small, as a long paragraph has about one piece and one delimiter for every few characters
+    // (texts are shorter than 2^31 units; see MarkdownToPlainText).
     struct Piece {
         std::size_t begin;
-        std::size_t length;
+        std::uint32_t length;
         bool extra;  // in extra_, else in the text
     };
     struct Delimiter {
-        std::size_t piece;
+        std::uint32_t piece;
+        std::uint32_t runLength;  // the whole run's, for the rule of three
+        std::int32_t previous;
+        std::int32_t next;
         wchar_t character;
-        std::size_t runLength;  // the whole run's, for the rule of three
         bool canOpen;
         bool canClose;
-        std::ptrdiff_t previous;
-        std::ptrdiff_t next;
     };
     struct Bracket {
         std::size_t piece;
         std::size_t textStart;         // after "[" or "!["
-        std::ptrdiff_t lastDelimiter;  // the top of the delimiter stack when it was pushed
+        std::int32_t lastDelimiter;  // the top of the delimiter stack when it was pushed
         bool image;
         bool bracketAfter;  // another bracket was pushed after it
     };
@@ -65,10 +68,10 @@ private:
     };
     void Flanking(std::size_t start, std::size_t end, bool skipTildes, Flanks& flanks) const;
     void PushDelimiter(wchar_t character, std::size_t runLength, bool canOpen, bool canClose);
-    void RemoveDelimiter(std::ptrdiff_t index);
-    void ProcessEmphasis(std::ptrdiff_t bottom);
-    std::ptrdiff_t InsertEmphasis(std::ptrdiff_t opener, std::ptrdiff_t closer);
-    std::ptrdiff_t InsertStrikethrough(std::ptrdiff_t opener, std::ptrdiff_t closer);
+    void RemoveDelimiter(std::int32_t index);
+    void ProcessEmphasis(std::int32_t bottom);
+    std::int32_t InsertEmphasis(std::int32_t opener, std::int32_t closer);
+    std::int32_t InsertStrikethrough(std::int32_t opener, std::int32_t closer);
     std::size_t ClosingBackticks(std::size_t after, std::size_t length);
     bool AutolinksAllowed() const { return brackets_.empty(); }
     bool StartsWwwAutolink(std::size_t at) const;
@@ -84,7 +87,7 @@ private:
     std::vector<Piece> pieces_;
     std::wstring extra_;  // characters the text does not hold as they are written out
     std::vector<Delimiter> delimiters_;
-    std::ptrdiff_t lastDelimiter_ = -1;
+    std::int32_t lastDelimiter_ = -1;
     std::vector<Bracket> brackets_;
     std::size_t inactiveBelow_ = 0;  // link brackets below this depth can no longer open a link
     std::vector<std::pair<std::size_t, std::size_t>> backtickRuns_;  // (length, start), sorted
