@@ -104,19 +104,6 @@ std::size_t OpeningFence(std::wstring_view line, std::size_t at) {
     return length;
 }
 
-bool IsThematicBreak(std::wstring_view line, std::size_t at) {
-    if (at >= line.size() || (line[at] != L'*' && line[at] != L'-' && line[at] != L'_')) return false;
-    const wchar_t c = line[at];
-    std::size_t count = 0;
-    for (; at < line.size(); ++at) {
-        if (line[at] == c)
-            ++count;
-        else if (!IsSpaceOrTab(line[at]))
-            return false;
-    }
-    return count >= 3;
-}
-
 int SetextLevel(std::wstring_view line, std::size_t at) {
     if (at >= line.size() || (line[at] != L'=' && line[at] != L'-')) return 0;
     const std::size_t run = CountRun(line, at, line[at]);
@@ -372,7 +359,7 @@ private:
                     AdvanceToEnd();
                     lineDone = true;
                 }
-            } else if (!indented && !(kind == BlockKind::Paragraph && !allMatched) && IsThematicBreak(line_, firstNonspace_)) {
+            } else if (!indented && !(kind == BlockKind::Paragraph && !allMatched) && IsThematicBreak(firstNonspace_)) {
                 container = AddChild(container, BlockKind::ThematicBreak);
                 AdvanceToEnd();
             } else if ((!indented || kind == BlockKind::List) && indent_ < kCodeIndent &&
@@ -485,6 +472,30 @@ private:
         }
         for (std::size_t i = b.fenceOffset; i > 0 && IsSpaceOrTab(Peek(offset_)); --i) Advance(1, true);
         return false;
+    }
+
+    // Whether the line from `at` is "* * *", "---" or "___": three or more of one of them and
+    // nothing but spaces and tabs besides. What each character allows is found once per line, as
+    // "- - - - x" asks again at every list marker.
+    bool IsThematicBreak(std::size_t at) {
+        const std::size_t which = std::wstring_view(L"*-_").find(Peek(at));
+        if (which == std::wstring_view::npos) return false;
+        BreakCharacter& known = breakCharacters_[which];
+        if (known.line != lineNumber_) {
+            known.line = lineNumber_;
+            known.lastOther = kNone;
+            known.thirdLast = kNone;
+            std::size_t seen = 0;
+            for (std::size_t i = line_.size(); i-- > 0;) {
+                if (line_[i] == line_[at]) {
+                    if (++seen == 3) known.thirdLast = i;
+                } else if (!IsSpaceOrTab(line_[i])) {
+                    known.lastOther = i;
+                    break;
+                }
+            }
+        }
+        return (known.lastOther == kNone || known.lastOther < at) && known.thirdLast != kNone && known.thirdLast >= at;
     }
 
     int AtxLevel() const {
@@ -662,7 +673,14 @@ private:
         return At(index).parent;
     }
 
+    struct BreakCharacter {
+        std::size_t line = kNone;       // the line these are for
+        std::size_t lastOther = kNone;  // the last character that is neither this one, a space nor a tab
+        std::size_t thirdLast = kNone;  // the third of this character from the end, before lastOther
+    };
+
     Document document_;
+    BreakCharacter breakCharacters_[3];
     std::wstring_view line_;
     std::size_t lineStart_ = 0;
     std::size_t lineNumber_ = 0;
