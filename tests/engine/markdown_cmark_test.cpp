@@ -342,7 +342,7 @@ bool BacktickMemoryMisleads(std::string_view text) {
     return false;
 }
 
-// Texts where cmark-gfm 0.29 departs from GitHub's own specification, so the comparison would
+// Texts where cmark-gfm 0.29 departs from GitHub Flavored Markdown's own rules, so the comparison would
 // test its faults. It sees a task item only when the item's marker is the first thing on its line,
 // so it misses "> - [ ] a" and "- - [ ] a"; it marks an open task done when "[x]" stands anywhere
 // further on its first line; it keeps link reference definitions as text when the lines they

@@ -1,5 +1,5 @@
 // The Markdown stage row by row: the conversion table, the ordinary texts it must leave alone, the
-// places where GitHub's specification and cmark-gfm 0.29 part (markdown_cmark_test.cpp compares
+// places where GitHub Flavored Markdown's rules and cmark-gfm 0.29 part (markdown_cmark_test.cpp compares
 // everything else with cmark-gfm on the host) and the line ends. Runs in both builds, so the
 // references beyond the BMP are checked with 16-bit wchar_t too.
 #include <gtest/gtest.h>
@@ -86,8 +86,8 @@ TEST(MarkdownStage, OrdinaryTextStaysAsItIs) {
     });
 }
 
-// Where cmark-gfm 0.29 parts from GitHub's specification, the specification decides.
-TEST(MarkdownStage, FollowsTheSpecificationWhereCmarkGfmDoesNot) {
+// Where cmark-gfm 0.29 parts from GitHub Flavored Markdown's rules, the rules decide.
+TEST(MarkdownStage, FollowsGfmWhereCmarkGfmDoesNot) {
     ExpectPlainText({
         {u8"> - [ ] in a quote\n> - [x] done\n", u8"\u2610 in a quote\n\u2611 done\n"},
         {u8"- - [ ] nested on one line\n", u8"\u2022 \u2610 nested on one line\n"},
