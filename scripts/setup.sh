@@ -6,6 +6,7 @@ packages=(
     cmake make g++ clang libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
     libboost1.81-dev googletest libgtest-dev libbenchmark-dev libicu-dev
+    cmark-gfm libcmark-gfm-dev libcmark-gfm-extensions-dev
     wine wine64 xvfb xauth x11-utils xclip xdotool
     fonts-noto-cjk imagemagick file procps coreutils fp-utils
     nsis zip unzip
