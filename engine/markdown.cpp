@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "markdown_blocks.h"
@@ -28,8 +29,10 @@ std::wstring_view LineEndOf(std::wstring_view text) {
 // item are indented two spaces past its marker's line. No line ends in a space.
 class PlainTextWriter {
 public:
-    PlainTextWriter(const markdown::Document& document, std::wstring_view lineEnd)
-        : document_(document), lineEnd_(lineEnd), inlines_(document.references) {}
+    // `joinable`, when given, gets a flag for each line end written: whether it is a soft break of
+    // the source, inside a paragraph, rather than one between blocks, rows or code lines.
+    PlainTextWriter(const markdown::Document& document, std::wstring_view lineEnd, std::vector<bool>* joinable)
+        : document_(document), lineEnd_(lineEnd), inlines_(document.references), joinable_(joinable) {}
 
     std::wstring Write() {
         out_.reserve(document_.text.size());
@@ -44,8 +47,9 @@ private:
     }
 
     // Text for the current line; "\n" ends a line. Indentation comes with a line's first character,
-    // so an empty line stays empty.
-    void Put(std::wstring_view text) {
+    // so an empty line stays empty. `softBreaks`: where in `text` the soft breaks are, in order.
+    void Put(std::wstring_view text, std::span<const std::size_t> softBreaks = {}) {
+        std::size_t offset = 0;
         for (;;) {
             const std::size_t end = text.find(L'\n');
             const std::wstring_view piece = text.substr(0, end);
@@ -58,8 +62,10 @@ private:
                 out_ += piece;
             }
             if (end == std::wstring_view::npos) return;
-            EndLine();
+            while (!softBreaks.empty() && softBreaks.front() < offset + end) softBreaks = softBreaks.subspan(1);
+            EndLine(!softBreaks.empty() && softBreaks.front() == offset + end);
             text.remove_prefix(end + 1);
+            offset += end + 1;
         }
     }
 
@@ -67,9 +73,10 @@ private:
         while (out_.size() > lineBegin_ && out_.back() == L' ') out_.pop_back();
     }
 
-    void EndLine() {
+    void EndLine(bool soft = false) {
         TrimLineEnd();
         out_ += lineEnd_;
+        if (joinable_) joinable_->push_back(soft);
         lineBegin_ = out_.size();
         atLineStart_ = true;
         lineIndent_ = indent_;
@@ -92,15 +99,21 @@ private:
 
     // A leaf without its empty lines at either end (a code block's, say); one that shows no text is
     // left out, as if it were not there.
-    void WriteLeaf(const Block& block, std::wstring_view text) {
+    void WriteLeaf(const Block& block, std::wstring_view text, std::span<const std::size_t> softBreaks = {}) {
         const std::size_t last = text.find_last_not_of(L" \n");
         if (last == std::wstring_view::npos) return;
         text = text.substr(0, last + 1);
         const std::size_t first = text.find_first_not_of(L" \n");
         const std::size_t lineStart = text.rfind(L'\n', first);
-        if (lineStart != std::wstring_view::npos) text.remove_prefix(lineStart + 1);
+        std::vector<std::size_t> shifted;
+        if (lineStart != std::wstring_view::npos) {
+            text.remove_prefix(lineStart + 1);
+            for (const std::size_t at : softBreaks)
+                if (at > lineStart) shifted.push_back(at - lineStart - 1);
+            softBreaks = shifted;
+        }
         Separate();
-        Put(text);
+        Put(text, softBreaks);
         written_ = true;
         lastEnd_ = block.endLine;
     }
@@ -140,7 +153,11 @@ private:
                 open.push_back({index, block.firstChild, 0, savedStart, savedIndent});
                 continue;
             }
-            case BlockKind::Paragraph: WriteLeaf(block, Inline(block.inlineBegin, block.inlineLength, false)); break;
+            case BlockKind::Paragraph: {
+                const std::wstring& text = Inline(block.inlineBegin, block.inlineLength, false);
+                WriteLeaf(block, text, inlines_.SoftBreaks());
+                break;
+            }
             case BlockKind::Heading: WriteLeaf(block, HeadingText(block)); break;
             case BlockKind::FencedCode: case BlockKind::IndentedCode: case BlockKind::HtmlBlock: WriteLeaf(block, Lines(block)); break;
             case BlockKind::Table: WriteLeaf(block, TableText(block)); break;
@@ -225,6 +242,7 @@ private:
     const markdown::Document& document_;
     std::wstring_view lineEnd_;
     markdown::InlineConverter inlines_;
+    std::vector<bool>* joinable_;
     std::wstring out_;
     std::wstring scratch_;
     std::wstring cell_;
@@ -240,12 +258,16 @@ private:
 
 }  // namespace
 
-std::wstring MarkdownToPlainText(std::wstring_view markdown) {
+std::wstring MarkdownToPlainText(std::wstring_view markdown, std::vector<bool>* joinableBreaks) {
+    if (joinableBreaks) joinableBreaks->clear();
     // The parser counts in 32 bits; a text of 2^31 units (4 GB) cannot come from a clipboard anyway.
     if (markdown.size() >= 0x7FFFFFFF) return std::wstring(markdown);
     const markdown::Document document = markdown::ParseBlocks(markdown);
-    std::wstring text = PlainTextWriter(document, LineEndOf(markdown)).Write();
+    std::wstring text = PlainTextWriter(document, LineEndOf(markdown), joinableBreaks).Write();
     const bool endsWithLineEnd = !markdown.empty() && (markdown.back() == L'\n' || markdown.back() == L'\r');
-    if (endsWithLineEnd && !text.empty()) text += LineEndOf(markdown);
+    if (endsWithLineEnd && !text.empty()) {
+        text += LineEndOf(markdown);
+        if (joinableBreaks) joinableBreaks->push_back(false);
+    }
     return text;
 }

@@ -98,6 +98,8 @@ void InlineConverter::Reset(std::wstring_view text, bool breaksAsSpaces) {
     brackets_.clear();
     inactiveBelow_ = 0;
     backtickRuns_.clear();
+    softBreakPieces_.clear();
+    softBreaks_.clear();
     backtickRunsFound_ = false;
     htmlSearches_.Reset();
 }
@@ -108,7 +110,8 @@ void InlineConverter::Convert(std::wstring_view text, bool breaksAsSpaces, std::
     while (at < text_.size()) {
         switch (text_[at]) {
         case L'\n':
-            AddBreak();
+            // Two spaces before it make a hard break, which stays; any other is the source's soft one.
+            AddBreak(!(at >= 2 && text_[at - 1] == L' ' && text_[at - 2] == L' '));
             ++at;
             while (at < text_.size() && IsSpaceOrTab(text_[at])) ++at;
             break;
@@ -156,8 +159,14 @@ void InlineConverter::Convert(std::wstring_view text, bool breaksAsSpaces, std::
     ProcessEmphasis(-1);
     const std::size_t start = out.size();
     out.reserve(start + text_.size());
-    for (const Piece& piece : pieces_)
-        if (piece.length > 0) out.append(PieceText(piece));
+    auto soft = softBreakPieces_.begin();
+    for (std::size_t i = 0; i < pieces_.size(); ++i) {
+        if (soft != softBreakPieces_.end() && *soft == i) {
+            if (!breaksAsSpaces_) softBreaks_.push_back(out.size() - start);
+            ++soft;
+        }
+        if (pieces_[i].length > 0) out.append(PieceText(pieces_[i]));
+    }
     if (breaksAsSpaces_) std::replace(out.begin() + static_cast<std::int32_t>(start), out.end(), L'\n', L' ');
 }
 
@@ -208,7 +217,10 @@ void InlineConverter::AddExtra(std::wstring_view text) {
     extra_ += text;
 }
 
-void InlineConverter::AddBreak() { AddExtra(breaksAsSpaces_ ? L" " : L"\n"); }
+void InlineConverter::AddBreak(bool soft) {
+    if (soft) softBreakPieces_.push_back(pieces_.size());
+    AddExtra(breaksAsSpaces_ ? L" " : L"\n");
+}
 
 std::size_t InlineConverter::HandleBackslash(std::size_t at) {
     if (at + 1 < text_.size() && IsAsciiPunctuation(text_[at + 1])) {

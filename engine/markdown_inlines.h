@@ -20,6 +20,9 @@ public:
     // Appends the plain text of `text` to `out`: line breaks become "\n", or spaces where
     // `breaksAsSpaces` (a heading or a table cell is one line).
     void Convert(std::wstring_view text, bool breaksAsSpaces, std::wstring& out);
+    // Where the last Convert wrote a soft line break (the source's own line end inside a paragraph,
+    // which the unwrap may join), counted from where it began to write.
+    const std::vector<std::size_t>& SoftBreaks() const { return softBreaks_; }
 
 private:
     // Small, as a long paragraph has about one piece and one delimiter for every few characters
@@ -50,7 +53,7 @@ private:
     std::size_t AddText(std::size_t at);
     void AddSource(std::size_t begin, std::size_t length);
     void AddExtra(std::wstring_view text);
-    void AddBreak();
+    void AddBreak(bool soft = false);
     std::size_t HandleBackslash(std::size_t at);
     std::size_t HandleBackticks(std::size_t at);
     std::size_t HandleEntity(std::size_t at);
@@ -84,6 +87,8 @@ private:
     const ReferenceMap& references_;
     std::wstring_view text_;
     bool breaksAsSpaces_ = false;
+    std::vector<std::size_t> softBreakPieces_;  // in order
+    std::vector<std::size_t> softBreaks_;
     std::vector<Piece> pieces_;
     std::wstring extra_;  // characters the text does not hold as they are written out
     std::vector<Delimiter> delimiters_;

@@ -214,7 +214,14 @@ void ApplyTextCleanup(const ProcessingOptionsRecord& o, std::wstring& text) {
     LineBreakMarks marks;
     // Markdown goes first, on the text as written: a later stage must not make syntax of plain text
     // (a dash turned into "-" at a line start would read as a list item).
-    if (o.CLN_MARKDOWN) text = MarkdownToPlainText(text);
+    if (o.CLN_MARKDOWN) {
+        // Its headings, table rows, code lines and list items are lines of their own: the unwrap
+        // joins only the soft breaks of its paragraphs.
+        std::vector<bool> joinable;
+        text = MarkdownToPlainText(text, o.CLN_UNWRAP ? &joinable : nullptr);
+        marks.keptByMarkdown = std::move(joinable);
+        marks.keptByMarkdown.flip();
+    }
     if (o.CLN_INVISIBLE) DeleteInvisibleCharacters(text, o.CLN_UNWRAP ? &marks : nullptr);
     if (o.CLN_SPACES) ReplaceOddSpaces(text);
     if (o.CLN_QUOTES) PlainQuotesAndDashes(text);
@@ -296,7 +303,7 @@ void JoinParagraphLines(std::wstring& text, const LineBreakMarks& marks) {
         // A list item counts whether its label was there before the normalisation (①) or only
         // after it (NFKC makes "１． " a "1. ").
         const bool listItem = marked(marks.listItemAfter, lineBreak) || StartsListItem(following.text);
-        if (!lineBlank && !followingBlank && !listItem) {
+        if (!lineBlank && !followingBlank && !listItem && !marked(marks.keptByMarkdown, lineBreak)) {
             JoinAcrossBreak(text, written, following.text, marked(marks.softHyphenBefore, lineBreak));
         } else {
             MoveDown(text, written, line.ending);

@@ -22,6 +22,7 @@ void ApplyTextCleanup(const ProcessingOptionsRecord& options, std::wstring& text
 struct LineBreakMarks {
     std::vector<bool> listItemAfter;     // the line after the break begins a list item
     std::vector<bool> softHyphenBefore;  // a soft hyphen, deleted since, ended the line before it
+    std::vector<bool> keptByMarkdown;    // the Markdown stage wrote it between blocks (or as a hard break)
 };
 
 // With `marks`, the breaks after soft hyphens that end a line are noted in it.

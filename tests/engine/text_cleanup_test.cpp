@@ -130,8 +130,9 @@ TEST_F(TextCleanupTest, StagesRunFirstInTheirOrder) {
          u8"a\r\nb\r\n\r\nc", u8"a b\n\nc"},
         {"conversions see the cleaned text", [](auto& o) { o.CLN_SPACES = o.DelSpace = true; }, u8"a\u00A0b", u8"ab"},
         {"a chat's answer through all six", [](auto& o) { AllFive(o); o.CLN_MARKDOWN = true; },
-         u8"## Result\n\nIt\u2019s **done**\u00A0now,\nsee `a_b`.\n\n**Pros:**\n- Fast\n- Small",
-         u8"Result\n\nIt's done now, see a_b.\n\nPros:\n\u2022 Fast\n\u2022 Small"},
+         u8"## Result\n\nIt\u2019s **done**\u00A0now,\nsee `a_b`.\n\n**Pros:**\n- Fast\n- [ ] Small\n  and light\n\n"
+         u8"| a | b |\n|---|---|\n| 1 | 2 |\n# End\nbye  \nfor now",
+         u8"Result\n\nIt's done now, see a_b.\n\nPros:\n\u2022 Fast\n\u2610 Small and light\n\na\tb\n1\t2\nEnd\nbye\nfor now"},
         {"a dash the quotes stage makes starts no list", [](auto& o) { o.CLN_MARKDOWN = o.CLN_QUOTES = true; },
          u8"\u2014 one\n\u2013 two", u8"- one\n- two"},
         {"asterisks NFKC makes are no emphasis", [](auto& o) { o.CLN_MARKDOWN = true; o.CLN_NORMALIZE = kNormalizeNfkc; },
