@@ -59,6 +59,11 @@ void HeldClipboard::Release() {
     sequenceAtRelease = GetClipboardSequenceNumber();
 }
 
+DWORD HeldClipboard::Sequence() const {
+    if (!std::exchange(sequenceRead_, true)) sequence_ = GetClipboardSequenceNumber();
+    return sequence_;
+}
+
 ClipboardWork WithClipboardHeld(HWND window, const std::function<void(HeldClipboard&)>& work) {
     if (WatchBusy) return ClipboardWork::Busy;
     WatchBusyScope busy;
@@ -83,7 +88,6 @@ ClipboardWork WithClipboardHeld(HWND window, const std::function<void(HeldClipbo
     if (!OpenClipboardForWork(held.session, window)) return ClipboardWork::NotOpened;
     rejoin.opened = true;
     held.owner = GetClipboardOwner();
-    held.sequence = GetClipboardSequenceNumber();
     work(held);
     return ClipboardWork::Done;
 }

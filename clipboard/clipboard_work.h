@@ -38,11 +38,12 @@ private:
 };
 
 // The clipboard as a piece of work holds it. Whose copy it is and which copy (its sequence number)
-// are read once it is open, so every judgement is made on what the work is about to act on.
+// are read once it is open, so every judgement is made on what the work is about to act on. Under
+// Wine each read is a round trip to its server, all while the clipboard is held: the sequence
+// number is read only by work that asks for it.
 struct HeldClipboard {
     HWND window = nullptr;
     HWND owner = nullptr;
-    DWORD sequence = 0;
     ClipboardSession session;
     // The work did not act on the copy it found (it belongs to a newer copy than the work was
     // started for): that copy gets the processing its notification would have started.
@@ -55,6 +56,11 @@ struct HeldClipboard {
     // Lets go of the clipboard before the work's follow-up (balloon, sound), which no other
     // program need wait for. WatchBusy stays set until the work is over.
     void Release();
+    DWORD Sequence() const;
+
+private:
+    mutable DWORD sequence_ = 0;
+    mutable bool sequenceRead_ = false;
 };
 
 enum class ClipboardWork {

@@ -105,7 +105,7 @@ void DropPending(HWND window) {
 }
 
 bool HoldsOurResult(const HeldClipboard& held) {
-    return HoldsRunResult(held) || (held.owner == held.window && held.sequence == Sequences.pasteResult);
+    return HoldsRunResult(held) || (held.owner == held.window && held.Sequence() == Sequences.pasteResult);
 }
 
 void AppendError(const wchar_t* japanese, const wchar_t* english) {
@@ -186,7 +186,7 @@ PutBack GivePastedCopyBack(HWND window) {
     WithClipboardHeld(window, [&](HeldClipboard& held) {
         // Checked with the clipboard held, so no copy can come between the check and the write; a
         // newer copy (even one we processed since) stays.
-        if (held.owner != window || held.sequence != pending.resultSequence) {
+        if (held.owner != window || held.Sequence() != pending.resultSequence) {
             held.gaveWay = true;
             outcome = PutBack::NotOurs;
             return;

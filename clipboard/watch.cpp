@@ -257,7 +257,7 @@ void DecideOnOpenClipboard(const HeldClipboard& held, Run& run) {
         return;
     }
     const bool rulesHold = run.kind != RunKind::UserRequest;
-    if (rulesHold && Sequences.anyLookedAt && Sequences.lastLeftAlone && held.sequence == Sequences.lastLookedAt) {
+    if (rulesHold && Sequences.anyLookedAt && Sequences.lastLeftAlone && held.Sequence() == Sequences.lastLookedAt) {
         run.fate = CopyFate::JudgedBefore;
         return;
     }
@@ -304,7 +304,7 @@ void ProcessHeldClipboard(HeldClipboard& held, RunKind kind) {
     DecideOnOpenClipboard(held, run);
     held.Release();
     if (run.fate != CopyFate::JudgedBefore) {
-        Sequences.lastLookedAt = GetClipboardSequenceNumber();
+        Sequences.lastLookedAt = held.sequenceAtRelease;
         Sequences.anyLookedAt = true;
         Sequences.lastLeftAlone = LeavesCopyAlone(run.fate);
     }
@@ -344,7 +344,7 @@ RestoreAttempt RestoreOnce(HWND window) {
     StopMultiDiv(window);  // the re-copy would put its lines over the restored copy
     RestoreAttempt attempt = RestoreAttempt::NotOpened;
     WithClipboardHeld(window, [&](HeldClipboard& held) {
-        if (held.owner != window || held.sequence != Sequences.restoreAskedFor) {
+        if (held.owner != window || held.Sequence() != Sequences.restoreAskedFor) {
             held.gaveWay = true;
             attempt = RestoreAttempt::Superseded;
             // Another program's copy: the kept one is older than it and goes now. A newer result of
@@ -579,7 +579,7 @@ void RunClipboardEngine(const std::wstring& input, std::wstring& result, bool fi
 }
 
 bool HoldsRunResult(const HeldClipboard& held) {
-    return held.owner == held.window && held.sequence == Sequences.runResult;
+    return held.owner == held.window && held.Sequence() == Sequences.runResult;
 }
 
 void NoteRunResultWritten() { Sequences.runResult = GetClipboardSequenceNumber(); }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "clipboard_data.h"
 #include "clipboard_fixture.h"
 #include "options.h"
 #include "paste_plain.h"
@@ -116,6 +117,29 @@ TEST_F(PastePlainTest, PutBackWaitsForTheLastPasteAndNeverReplacesANewerCopy) {
     OnPasteRestoreTimer(main_);
     EXPECT_EQ(ClipboardText(), L"new");
     EXPECT_FALSE(ClipboardHas(L"HTML Format"));
+}
+
+int writesBeforeRefusal = -1;
+HANDLE RefuseOneWrite(UINT format, HANDLE data) {
+    if (writesBeforeRefusal-- == 0) return nullptr;
+    return SetClipboardData(format, data);
+}
+
+// A put-back that cannot write every format leaves the pasted result on the clipboard, not an empty
+// clipboard or a part of the copy, and says so.
+TEST_F(PastePlainTest, PutBackFailingHalfWayLeavesThePastedResult) {
+    ProcessingOptions.CBWatchEnabled = false;
+    ASSERT_TRUE(CopyAndWaitHandled({UnicodeText(L"o l d"), RegisteredFormat(L"HTML Format", "<b>old</b>")}));
+    PastePlainText(main_);
+    writesBeforeRefusal = 1;  // the text goes back, the HTML does not
+    SetClipboardDataStep(RefuseOneWrite);
+    OnPasteRestoreTimer(main_);
+    SetClipboardDataStep(nullptr);
+    EXPECT_EQ(ClipboardText(), L"old");
+    EXPECT_FALSE(ClipboardHas(L"HTML Format"));
+    ASSERT_FALSE(recorder_->balloons.empty());
+    EXPECT_EQ(recorder_->balloons.back().text,
+              L"Cannot give the copy back to the clipboard after pasting it as plain text.");
 }
 
 // A copy with nothing to paste as text: no keystroke, the default beep, the copy untouched.
