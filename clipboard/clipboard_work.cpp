@@ -72,6 +72,7 @@ ClipboardWork WithClipboardHeld(HWND window, const std::function<void(HeldClipbo
     LeaveClipboardWatch(window);
     HeldClipboard held;
     held.window = window;
+    held.sequenceBefore = sequenceBefore;
     // Whatever way the work ends: the watch is joined again, and a copy made while we were out of
     // the list (or one the work gave way to) gets the processing its notification would have started.
     struct Rejoin {

@@ -44,6 +44,7 @@ private:
 struct HeldClipboard {
     HWND window = nullptr;
     HWND owner = nullptr;
+    DWORD sequenceBefore = 0;  // read before the work left the notification list
     ClipboardSession session;
     // The work did not act on the copy it found (it belongs to a newer copy than the work was
     // started for): that copy gets the processing its notification would have started.

@@ -62,7 +62,7 @@ enum class CopyFate {
     NothingToProcess,  // neither text nor files to convert
     OwnerHung,         // its owner did not answer: nothing was fetched
     Failed,            // a step failed; the copy, or as much as could be put back, is on the clipboard
-    JudgedBefore,      // a run has already left this very copy alone: nothing is decided again
+    JudgedBefore,      // a run has looked at this very copy already: nothing is decided again
 };
 
 struct Consequences {
@@ -242,11 +242,24 @@ void ProcessFilesOnClipboard(const std::vector<UINT>& offered, const PrivacyMark
     run.isPrivate = markers.isPrivate;
 }
 
+// A copy a run has looked at already keeps what that run made of it: Wine and some programs notify
+// a copy more than once, and a catch-up or a paste may look at it again. An automatic run does not
+// decide again (an engine failure would be reported again, an armed skip spent twice); switching
+// monitoring on keeps a decision to leave it alone. Judged by the number from before the work left
+// the notification list, which costs no round trip to the system: a copy that came since is caught
+// up, as the work gives way to it.
+bool LookedAtBefore(HeldClipboard& held, RunKind kind) {
+    if (!Sequences.anyLookedAt || held.sequenceBefore != Sequences.lastLookedAt) return false;
+    if (kind != RunKind::Automatic && !Sequences.lastLeftAlone) return false;
+    held.gaveWay = true;
+    return true;
+}
+
 // The clipboard is open: decides what becomes of the copy, and processes it if it is to be. Every
 // judgement is made here, on the clipboard held: whose copy it is, which copy, the program rule, the
 // armed skip and the privacy markers. The owner and the offered formats are read once and handed
 // on: under Wine each read is a round trip to its server while the clipboard is held.
-void DecideOnOpenClipboard(const HeldClipboard& held, Run& run) {
+void DecideOnOpenClipboard(HeldClipboard& held, Run& run) {
     const HWND window = held.window;
     const HWND owner = held.owner;
     run.ownCopy = owner == window;
@@ -257,7 +270,7 @@ void DecideOnOpenClipboard(const HeldClipboard& held, Run& run) {
         return;
     }
     const bool rulesHold = run.kind != RunKind::UserRequest;
-    if (rulesHold && Sequences.anyLookedAt && Sequences.lastLeftAlone && held.Sequence() == Sequences.lastLookedAt) {
+    if (rulesHold && LookedAtBefore(held, run.kind)) {
         run.fate = CopyFate::JudgedBefore;
         return;
     }
