@@ -133,26 +133,8 @@ void InlineConverter::Convert(std::wstring_view text, bool breaksAsSpaces, std::
             break;
         case L']': at = HandleCloseBracket(at); break;
         case L'<': at = HandleAngleBracket(at); break;
-        case L'w': {
-            const std::size_t end = StartsWwwAutolink(at) ? WwwAutolinkEnd(at) : 0;
-            if (end > 0) {
-                AddSource(at, end - at);
-                at = end;
-            } else {
-                at = AddText(at);
-            }
-            break;
-        }
-        case L':': {
-            const std::size_t end = UrlAutolinkEnd(at);
-            if (end > 0) {
-                AddSource(at, end - at);
-                at = end;
-            } else {
-                at = AddText(at);
-            }
-            break;
-        }
+        case L'w': at = AddAutolinkOrText(at, StartsWwwAutolink(at) ? WwwAutolinkEnd(at) : 0); break;
+        case L':': at = AddAutolinkOrText(at, UrlAutolinkEnd(at)); break;
         default: at = AddText(at); break;
         }
     }
@@ -168,6 +150,13 @@ void InlineConverter::Convert(std::wstring_view text, bool breaksAsSpaces, std::
         if (pieces_[i].length > 0) out.append(PieceText(pieces_[i]));
     }
     if (breaksAsSpaces_) std::replace(out.begin() + static_cast<std::int32_t>(start), out.end(), L'\n', L' ');
+}
+
+// An extended autolink that ends at `end` (0: none there) is its own text; otherwise plain text.
+std::size_t InlineConverter::AddAutolinkOrText(std::size_t at, std::size_t end) {
+    if (end == 0) return AddText(at);
+    AddSource(at, end - at);
+    return end;
 }
 
 std::wstring_view InlineConverter::PieceText(const Piece& piece) const {

@@ -54,6 +54,7 @@ private:
     void AddSource(std::size_t begin, std::size_t length);
     void AddExtra(std::wstring_view text);
     void AddBreak(bool soft = false);
+    std::size_t AddAutolinkOrText(std::size_t at, std::size_t end);
     std::size_t HandleBackslash(std::size_t at);
     std::size_t HandleBackticks(std::size_t at);
     std::size_t HandleEntity(std::size_t at);

@@ -7,17 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "engine_test.h"
 #include "markdown.h"
 #include "utf8.h"
 
 namespace {
-
-std::wstring U(std::u8string_view text) {
-    std::wstring units;
-    std::size_t errorOffset = 0;
-    EXPECT_TRUE(DecodeUtf8(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), units, errorOffset));
-    return units;
-}
 
 struct MarkdownCase {
     std::u8string_view input;

@@ -16,14 +16,6 @@
 
 namespace {
 
-// UTF-16 units of a UTF-8 literal, so samples with emoji and CJK read as they look in both builds.
-std::wstring U(std::u8string_view text) {
-    std::wstring units;
-    std::size_t errorOffset = 0;
-    EXPECT_TRUE(DecodeUtf8(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), units, errorOffset));
-    return units;
-}
-
 struct CleanupCase {
     const char* name;
     void (*set)(ProcessingOptionsRecord&);
