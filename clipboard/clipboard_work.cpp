@@ -19,6 +19,13 @@ struct DeferredMessage {
 };
 
 std::vector<DeferredMessage> deferred;
+// The end of the window waits for the work under way; meanwhile no new work starts, so a stream of
+// notifications cannot keep it waiting.
+bool endWaiting = false;
+
+bool EndsTheWindow(UINT message, WPARAM wParam) {
+    return message == WM_DESTROY || (message == WM_ENDSESSION && wParam);
+}
 
 // WM_CLIPBOARDUPDATE and WM_DRAWCLIPBOARD are not among them: a change made meanwhile is caught up
 // by its sequence number, and the viewer chain needs its messages passed on at once.
@@ -65,7 +72,7 @@ DWORD HeldClipboard::Sequence() const {
 }
 
 ClipboardWork WithClipboardHeld(HWND window, const std::function<void(HeldClipboard&)>& work) {
-    if (WatchBusy) return ClipboardWork::Busy;
+    if (WatchBusy || endWaiting) return ClipboardWork::Busy;
     WatchBusyScope busy;
     const DWORD sequenceBefore = GetClipboardSequenceNumber();
     // Out of the notification list first, so our own write does not come back as a notification.
@@ -94,7 +101,11 @@ ClipboardWork WithClipboardHeld(HWND window, const std::function<void(HeldClipbo
 }
 
 bool DeferWhileClipboardBusy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!WatchBusy || !StartsWork(message)) return false;
+    if (!WatchBusy || !StartsWork(message)) {
+        if (EndsTheWindow(message, wParam)) endWaiting = false;  // it ends now, and may still use the clipboard
+        return false;
+    }
+    if (EndsTheWindow(message, wParam)) endWaiting = true;
     deferred.push_back({window, message, wParam, lParam});
     return true;
 }

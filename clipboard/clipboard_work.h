@@ -79,5 +79,6 @@ ClipboardWork WithClipboardHeld(HWND window, const std::function<void(HeldClipbo
 // For the main window's procedure, first thing: a command, hotkey, timer, tray click or the end of
 // the window that arrives while WatchBusy is set (EmptyClipboard, GetClipboardData and
 // Shell_NotifyIcon dispatch messages other threads and processes send us) is kept, to be posted
-// back once the work is over. True when `message` was kept.
+// back once the work is over. True when `message` was kept. Once the end of the window is kept, no new
+// clipboard work starts until it has come.
 bool DeferWhileClipboardBusy(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
