@@ -46,8 +46,7 @@ std::vector<std::wstring> NonEmptyLines(const std::wstring& text) {
 
 // The next line goes on the clipboard only while it still holds our last line (or the run's
 // result): a copy made meanwhile, its processing perhaps still waiting for Delay1Sec, ends the cycle
-// and is left to that processing.
-// False when the cycle ends so.
+// and is left to that processing; false then.
 bool CopyNextLine(HWND window) {
     bool written = false;
     bool gaveWay = false;

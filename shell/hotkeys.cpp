@@ -27,11 +27,6 @@ const wchar_t* PastePlainHotkeyFailure() {
               L"Cannot register a hotkey for 'Paste as plain text.'");
 }
 
-// MOD_NOREPEAT: a hotkey held down fires once, not once for each repeat the keyboard sends.
-bool RegisterOneHotkey(HWND window, int id, bool shift, bool ctrl, bool alt, std::uint8_t key) {
-    return RegisterHotKey(window, id, HotkeyModifiers(shift, ctrl, alt) | MOD_NOREPEAT, key) != FALSE;
-}
-
 struct HotkeySetting {
     int id;
     bool shift, ctrl, alt;
@@ -54,6 +49,23 @@ std::vector<HotkeySetting> AssignedHotkeys() {
 
 std::vector<HotkeySetting> released;  // let go of for our own keystroke, to be taken back
 
+// MOD_NOREPEAT: a hotkey held down fires once, not once for each repeat the keyboard sends.
+bool RegisterOneHotkey(HWND window, const HotkeySetting& setting) {
+    const UINT modifiers = HotkeyModifiers(setting.shift, setting.ctrl, setting.alt) | MOD_NOREPEAT;
+    return RegisterHotKey(window, setting.id, modifiers, setting.key) != FALSE;
+}
+
+// The second key's Japanese failure is worded by the routine that registers it.
+const wchar_t* RefusalText(int id, const wchar_t* processFailureJapanese) {
+    switch (id) {
+    case kHotkeyToggleWatch: return ToggleHotkeyFailure();
+    case kHotkeyProcessNow:
+        return Tr(processFailureJapanese, L"Cannot register a hotkey for 'Clipboard Rich Text to Plane Text.'");
+    case kHotkeyRestoreOriginal: return RestoreHotkeyFailure();
+    default: return PastePlainHotkeyFailure();
+    }
+}
+
 }  // namespace
 
 UINT HotkeyModifiers(bool shift, bool ctrl, bool alt) {
@@ -65,7 +77,6 @@ namespace {
 // Registers each hotkey that is set, after releasing the old bindings when asked; refusals are
 // shown together in one balloon. The two paths word the second key's Japanese failure differently.
 void RegisterSetHotkeys(HWND window, bool releaseFirst, const wchar_t* processFailureJapanese) {
-    const auto& o = ProcessingOptions;
     PendingNotification::Clear();
     // Every id is free before any is registered: a combination moving from one hotkey to another
     // (a swap) would otherwise be refused while its old id still holds it.
@@ -73,26 +84,9 @@ void RegisterSetHotkeys(HWND window, bool releaseFirst, const wchar_t* processFa
         for (int id : {kHotkeyToggleWatch, kHotkeyProcessNow, kHotkeyRestoreOriginal, kHotkeyPastePlain})
             UnregisterHotKey(window, id);
     bool failed = false;
-    if (o.SK1_VKEY != 0 &&
-        !RegisterOneHotkey(window, kHotkeyToggleWatch, o.SK1_SHIFT, o.SK1_CTRL, o.SK1_ALT, o.SK1_VKEY)) {
-        PendingNotification::Append(ToggleHotkeyFailure(), SeverityWarning);
-        failed = true;
-    }
-    if (o.SK2_VKEY != 0 &&
-        !RegisterOneHotkey(window, kHotkeyProcessNow, o.SK2_SHIFT, o.SK2_CTRL, o.SK2_ALT, o.SK2_VKEY)) {
-        PendingNotification::Append(
-            Tr(processFailureJapanese, L"Cannot register a hotkey for 'Clipboard Rich Text to Plane Text.'"),
-            SeverityWarning);
-        failed = true;
-    }
-    if (o.SK3_VKEY != 0 &&
-        !RegisterOneHotkey(window, kHotkeyRestoreOriginal, o.SK3_SHIFT, o.SK3_CTRL, o.SK3_ALT, o.SK3_VKEY)) {
-        PendingNotification::Append(RestoreHotkeyFailure(), SeverityWarning);
-        failed = true;
-    }
-    if (o.SK4_VKEY != 0 &&
-        !RegisterOneHotkey(window, kHotkeyPastePlain, o.SK4_SHIFT, o.SK4_CTRL, o.SK4_ALT, o.SK4_VKEY)) {
-        PendingNotification::Append(PastePlainHotkeyFailure(), SeverityWarning);
+    for (const HotkeySetting& setting : AssignedHotkeys()) {
+        if (RegisterOneHotkey(window, setting)) continue;
+        PendingNotification::Append(RefusalText(setting.id, processFailureJapanese), SeverityWarning);
         failed = true;
     }
     if (failed) PendingNotification::Show();
@@ -111,10 +105,7 @@ void ReregisterHotkeys(HWND window) {
 }
 
 void ReleaseHotkeys(HWND window) {
-    if (ProcessingOptions.SK1_VKEY != 0) UnregisterHotKey(window, kHotkeyToggleWatch);
-    if (ProcessingOptions.SK2_VKEY != 0) UnregisterHotKey(window, kHotkeyProcessNow);
-    if (ProcessingOptions.SK3_VKEY != 0) UnregisterHotKey(window, kHotkeyRestoreOriginal);
-    if (ProcessingOptions.SK4_VKEY != 0) UnregisterHotKey(window, kHotkeyPastePlain);
+    for (const HotkeySetting& setting : AssignedHotkeys()) UnregisterHotKey(window, setting.id);
 }
 
 void OnHotkey(HWND window, WPARAM hotkeyId) {
@@ -133,7 +124,6 @@ void ReleaseHotkeysMatching(HWND window, UINT modifiers, UINT key) {
 }
 
 void TakeHotkeysBack(HWND window) {
-    for (const HotkeySetting& setting : released)
-        (void)RegisterOneHotkey(window, setting.id, setting.shift, setting.ctrl, setting.alt, setting.key);
+    for (const HotkeySetting& setting : released) (void)RegisterOneHotkey(window, setting);
     released.clear();
 }
